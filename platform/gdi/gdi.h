@@ -1,0 +1,233 @@
+// Device contexts with the Windows GDI rules the slide engine relies on: isotropic mapping,
+// MoveToEx/LineTo without the end pixel, alternate-fill polygons, solid pens scaled by the
+// mapping, BitBlt, palettes and palette-relative colour references. Standard C++ only.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+namespace gdi {
+
+using COLORREF = uint32_t;
+using DWORD = uint32_t;
+using UINT = uint32_t;
+using BOOL = int;
+
+constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+constexpr COLORREF PALETTERGB(unsigned r, unsigned g, unsigned b) { return 0x02000000 | RGB(r, g, b); }
+constexpr COLORREF PALETTEINDEX(unsigned i) { return 0x01000000 | (i & 0xFFFF); }
+constexpr unsigned GetRValue(COLORREF c) { return c & 0xFF; }
+constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFF; }
+constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFF; }
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+struct POINT {
+  int32_t x, y;
+};
+struct SIZE {
+  int32_t cx, cy;
+};
+struct RECT {
+  int32_t left, top, right, bottom;
+};
+
+struct PALETTEENTRY {
+  uint8_t peRed, peGreen, peBlue, peFlags;
+};
+constexpr uint8_t PC_RESERVED = 1;
+
+// A logical palette description; room for 256 entries, palNumEntries of them used.
+struct LOGPALETTE {
+  uint16_t palVersion = 0x300;
+  uint16_t palNumEntries = 0;
+  PALETTEENTRY palPalEntry[256] = {};
+};
+
+// ---- objects -------------------------------------------------------------------------------
+
+enum class ObjectKind { Pen, Brush, Bitmap, Palette };
+
+struct GdiObject {
+  explicit GdiObject(ObjectKind k) : kind(k) {}
+  virtual ~GdiObject() = default;
+  ObjectKind kind;
+  bool stock = false;  // stock objects survive DeleteObject
+};
+
+constexpr int PS_SOLID = 0;
+constexpr int PS_NULL = 5;
+
+struct Pen : GdiObject {
+  Pen() : GdiObject(ObjectKind::Pen) {}
+  int style = PS_SOLID;
+  int width = 1;  // logical units; 0 and 1 under scale 1 are one pixel
+  COLORREF color = 0;
+};
+
+struct Brush : GdiObject {
+  Brush() : GdiObject(ObjectKind::Brush) {}
+  COLORREF color = 0xFFFFFF;
+  bool hollow = false;
+};
+
+// A bitmap's pixels are stored as resolved RGB colour references (0x00BBGGRR), top row first,
+// whatever its bits per pixel: on a palette device every pixel is one of the palette's colours.
+struct Bitmap : GdiObject {
+  Bitmap() : GdiObject(ObjectKind::Bitmap) {}
+  int width = 0;
+  int height = 0;
+  int planes = 1;
+  int bitsPixel = 32;
+  std::vector<COLORREF> pixels;
+  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+struct Palette : GdiObject {
+  Palette() : GdiObject(ObjectKind::Palette) {}
+  std::vector<PALETTEENTRY> entries;
+};
+
+using HGDIOBJ = GdiObject*;
+using HPEN = Pen*;
+using HBRUSH = Brush*;
+using HBITMAP = Bitmap*;
+using HPALETTE = Palette*;
+
+// ---- device contexts -----------------------------------------------------------------------
+
+constexpr int MM_TEXT = 1;
+constexpr int MM_ISOTROPIC = 7;
+constexpr int MM_ANISOTROPIC = 8;
+
+constexpr int BITSPIXEL = 12;
+constexpr int PLANES = 14;
+constexpr int SIZEPALETTE = 104;
+
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD WHITENESS = 0x00FF0062;
+constexpr DWORD BLACKNESS = 0x00000042;
+
+// What a device reports through GetDeviceCaps.
+struct DeviceCaps {
+  int sizePalette = 0;  // 0: true colour; 256: palette device
+  int bitsPixel = 32;
+  int planes = 1;
+  static DeviceCaps TrueColour() { return {0, 32, 1}; }
+  static DeviceCaps Palette256() { return {256, 8, 1}; }
+};
+
+class DeviceContext;
+using HDC = DeviceContext*;
+
+// The mapping from logical to device units, kept as Windows keeps it.
+struct Mapping {
+  int mode = MM_TEXT;
+  POINT windowOrg{0, 0};
+  SIZE windowExt{1, 1};
+  POINT viewportOrg{0, 0};
+  SIZE viewportExt{1, 1};
+};
+
+class DeviceContext {
+ public:
+  explicit DeviceContext(DeviceCaps caps);
+  virtual ~DeviceContext();
+  DeviceContext(const DeviceContext&) = delete;
+  DeviceContext& operator=(const DeviceContext&) = delete;
+
+  const DeviceCaps& Caps() const { return caps_; }
+  Mapping& Map() { return map_; }
+  const Mapping& Map() const { return map_; }
+
+  // Logical <-> device, rounded to the nearest whole unit.
+  POINT ToDevice(int32_t x, int32_t y) const;
+  POINT ToLogical(int32_t x, int32_t y) const;
+  // Device pixels a pen of this logical width covers (never less than one).
+  int DevicePenWidth(int logicalWidth) const;
+
+  HPEN CurrentPen() const { return pen_; }
+  HBRUSH CurrentBrush() const { return brush_; }
+  HPALETTE CurrentPalette() const { return palette_; }
+  POINT CurrentPosition() const { return position_; }
+
+  // Resolves a colour reference to the RGB this device shows for it.
+  COLORREF Resolve(COLORREF ref) const;
+
+  // The object-selection rules; bitmap selection is only meaningful on a memory context.
+  HGDIOBJ Select(HGDIOBJ obj);
+  HPALETTE SelectPalette(HPALETTE pal);
+  UINT RealizePalette();
+  void MoveTo(int32_t x, int32_t y) { position_ = {x, y}; }
+
+  // Drawing in logical coordinates; each device implements it.
+  virtual void Line(POINT from, POINT to) = 0;
+  virtual void FillPolygon(const POINT* pts, int count) = 0;
+  virtual COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) = 0;
+  // Block transfer in device coordinates of both contexts (already mapped).
+  virtual void Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) = 0;
+  // Device-pixel access; metafiles have none.
+  virtual Bitmap* Surface() { return nullptr; }
+  virtual bool SelectBitmap(HBITMAP, HBITMAP* previous);
+
+ protected:
+  DeviceCaps caps_;
+  Mapping map_;
+  POINT position_{0, 0};
+  HPEN pen_;
+  HBRUSH brush_;
+  HPALETTE palette_;
+  bool paletteRealized_ = false;
+};
+
+// A raster context draws into a bitmap with pixel-exact GDI rules. Screen-like contexts draw
+// on a surface they are given; memory contexts draw on whatever bitmap is selected.
+std::unique_ptr<DeviceContext> CreateRasterDC(Bitmap* surface, DeviceCaps caps);
+
+// A metafile context records what is drawn, in logical units, and writes it as SVG.
+std::unique_ptr<DeviceContext> CreateMetafileDC();
+// Writes the recorded picture as an SVG document of the given pixel size; the logical window
+// (extent and origin as set on the context) spans the whole picture.
+void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height);
+// How many drawing records a metafile holds (for tests and sanity checks).
+size_t MetafileRecordCount(DeviceContext* metafile);
+
+// ---- the GDI entry points the Parts call ---------------------------------------------------
+
+HPEN CreatePen(int style, int width, COLORREF color);
+HBRUSH CreateSolidBrush(COLORREF color);
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPixel, const void* bits);
+HPALETTE CreatePalette(const LOGPALETTE* lp);
+BOOL DeleteObject(HGDIOBJ obj);
+HGDIOBJ GetStockObject(int which);
+constexpr int WHITE_BRUSH = 0;
+constexpr int BLACK_PEN = 7;
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+int GetDeviceCaps(HDC dc, int index);
+
+int SetMapMode(HDC dc, int mode);
+BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old);
+BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* old);
+BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old);
+BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old);
+BOOL DPtoLP(HDC dc, POINT* pts, int count);
+BOOL LPtoDP(HDC dc, POINT* pts, int count);
+
+BOOL MoveToEx(HDC dc, int x, int y, POINT* old);
+BOOL LineTo(HDC dc, int x, int y);
+BOOL Polygon(HDC dc, const POINT* pts, int count);
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+COLORREF GetPixel(HDC dc, int x, int y);
+BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
+
+HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);
+UINT RealizePalette(HDC dc);
+UINT GetNearestPaletteIndex(HPALETTE pal, COLORREF color);
+
+}  // namespace gdi
