@@ -20,6 +20,7 @@ constexpr uint32_t WM_NCLBUTTONDOWN = 0x00A1;
 constexpr uint32_t WM_NCMBUTTONDBLCLK = 0x00A9;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
+constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
 constexpr uint32_t WM_USER = 0x0400;
 constexpr uint32_t VK_ESCAPE = 27;

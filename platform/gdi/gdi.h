@@ -34,6 +34,10 @@ struct SIZE {
 struct RECT {
   int32_t left, top, right, bottom;
 };
+// A device point before it is narrowed to 32 bits; mapping keeps magnitudes within 2^40.
+struct DevicePoint {
+  int64_t x, y;
+};
 
 struct PALETTEENTRY {
   uint8_t peRed, peGreen, peBlue, peFlags;
@@ -146,6 +150,8 @@ class DeviceContext {
   // Logical <-> device, rounded to the nearest whole unit.
   POINT ToDevice(int32_t x, int32_t y) const;
   POINT ToLogical(int32_t x, int32_t y) const;
+  // As ToDevice, without the 32-bit clamp, so far-off geometry keeps its shape when rasterised.
+  DevicePoint ToDeviceWide(int64_t x, int64_t y) const;
   // Device pixels a pen of this logical width covers (never less than one).
   int DevicePenWidth(int logicalWidth) const;
 
@@ -163,7 +169,8 @@ class DeviceContext {
   UINT RealizePalette();
   void MoveTo(int32_t x, int32_t y) { position_ = {x, y}; }
 
-  // Drawing in logical coordinates; each device implements it.
+  // Drawing in logical coordinates; each device implements it. FillPolygon is all of
+  // Polygon: the brush fill and then the pen outline.
   virtual void Line(POINT from, POINT to) = 0;
   virtual void FillPolygon(const POINT* pts, int count) = 0;
   virtual COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) = 0;
@@ -172,8 +179,19 @@ class DeviceContext {
   // Device-pixel access; metafiles have none.
   virtual Bitmap* Surface() { return nullptr; }
   virtual bool SelectBitmap(HBITMAP, HBITMAP* previous);
+  // The window as the caller set it, whatever the mapping mode: metafiles keep it.
+  virtual void NoteWindowExt(SIZE) {}
+  virtual void NoteWindowOrg(POINT) {}
+
+  // An object is being deleted: every context that has it selected gets the stock one back,
+  // so nothing is left pointing at freed memory.
+  static void ForgetObject(HGDIOBJ obj);
 
  protected:
+  // A memory context's bitmap is being deleted.
+  virtual void ForgetBitmap(HBITMAP) {}
+  void PaletteChanged() { resolvedPalette_ = nullptr; }
+
   DeviceCaps caps_;
   Mapping map_;
   POINT position_{0, 0};
@@ -181,6 +199,13 @@ class DeviceContext {
   HBRUSH brush_;
   HPALETTE palette_;
   bool paletteRealized_ = false;
+
+ private:
+  // Nearest-colour searches are the costly part of drawing on a palette device and pens keep
+  // their colour for long runs; one resolved reference is kept until the palette changes.
+  mutable COLORREF resolvedRef_ = 0;
+  mutable COLORREF resolvedRgb_ = 0;
+  mutable const Palette* resolvedPalette_ = nullptr;
 };
 
 // A raster context draws into a bitmap with pixel-exact GDI rules. Screen-like contexts draw
@@ -204,7 +229,10 @@ HPALETTE CreatePalette(const LOGPALETTE* lp);
 BOOL DeleteObject(HGDIOBJ obj);
 HGDIOBJ GetStockObject(int which);
 constexpr int WHITE_BRUSH = 0;
+constexpr int NULL_BRUSH = 5;
 constexpr int BLACK_PEN = 7;
+constexpr int NULL_PEN = 8;
+constexpr int DEFAULT_PALETTE = 15;
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC dc);

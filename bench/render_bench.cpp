@@ -1,0 +1,93 @@
+// Decoding and drawing a large generated CAD-like slide.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/render_job.h"
+#include "slide/ciclo.h"
+#include "slide/loader.h"
+#include "slide/slide_fit.h"
+#include "slide/slide_header.h"
+#include "tests/big_slide.h"
+
+namespace {
+
+using namespace lanterna;
+
+const fixtures::Bytes& Drawing() {
+  static const fixtures::Bytes bytes = fixtures::BigDrawing();
+  return bytes;
+}
+
+const std::string& DrawingPath() {
+  static const std::string path = [] {
+    std::string p = "/tmp/lanterna-bench-" + std::to_string(::getpid()) + ".sld";
+    fixtures::WriteFile(p, Drawing());
+    return p;
+  }();
+  return path;
+}
+
+constexpr int64_t kRecords = 200000;
+
+double PeakRssMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The whole path of `lanterna-cli render`: read, fit, map, draw at 1920 x 1440.
+void BM_LoadAndDraw(benchmark::State& state) {
+  RenderRequest r;
+  r.path = DrawingPath();
+  r.width = 1920;
+  r.height = 1440;
+  for (auto _ : state) {
+    RenderResult out = RenderSlide(r);
+    benchmark::DoNotOptimize(out.bitmap->pixels.data());
+  }
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords * state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+  state.counters["peak_MiB"] = PeakRssMiB();
+  state.counters["file_MiB"] = static_cast<double>(Drawing().size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_LoadAndDraw)->Unit(benchmark::kMillisecond);
+
+// The decoder alone on a block already in memory, drawing into a 1920 x 1440 memory bitmap.
+void BM_CicloOnly(benchmark::State& state) {
+  const fixtures::Bytes& data = Drawing();
+  gdi::Bitmap surface;
+  surface.width = 1920, surface.height = 1440;
+  surface.pixels.assign(1920 * 1440, 0xFFFFFF);
+  auto dc = gdi::CreateRasterDC(&surface, gdi::DeviceCaps::TrueColour());
+  const SlideHeader h = ParseSlideHeader(data.data(), static_cast<uint32_t>(data.size()));
+  FitSlide(h.width, h.height, {0, 0, 1920, 1440});
+  ApplyWindowMapping(dc.get(), nullptr);
+  LoaderState& L = Loader();
+  for (auto _ : state) {
+    L.data = data.data();
+    L.IconSize = static_cast<uint32_t>(data.size());
+    L.ByteReaded = h.length;
+    L.drawDC = dc.get();
+    Ciclo(nullptr, nullptr, nullptr);
+    benchmark::DoNotOptimize(surface.pixels.data());
+  }
+  L.data = nullptr;
+  L.drawDC = nullptr;
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords * state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CicloOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::remove(DrawingPath().c_str());
+  return 0;
+}

@@ -1,0 +1,118 @@
+#include "cli/render_job.h"
+
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+#include "platform/window.h"
+#include "slide/ciclo.h"
+#include "slide/loader.h"
+
+namespace lanterna {
+
+namespace {
+
+// A member name buffer the loader may upper-case in place.
+std::vector<char> MemberBuffer(const std::string& member) {
+  std::vector<char> buffer(member.begin(), member.end());
+  buffer.resize(std::max<size_t>(buffer.size() + 1, 40), 0);
+  return buffer;
+}
+
+// Batch work is never interrupted; the mask is put back afterwards.
+struct NoInterruptions {
+  uint32_t saved = InterruptMask(0);
+  NoInterruptions() { InterruptMask(kInterruptEscape); }
+  ~NoInterruptions() { InterruptMask(saved); }
+};
+
+}  // namespace
+
+SlideExtent ReadSlideExtent(const std::string& path, const std::string& member) {
+  SlideExtent e;
+  SlideInfo info;
+  std::vector<char> name = MemberBuffer(member);
+  NoInterruptions quiet;
+  e.result = ShowIcon(nullptr, path.c_str(), name.data(), SI_DIRECT | SI_HEADER_ONLY, nullptr,
+                      nullptr, nullptr, nullptr, nullptr, nullptr, &info);
+  e.kind = info.kind;
+  e.width = info.width;
+  e.height = info.height;
+  return e;
+}
+
+void DefaultPictureSize(int slideWidth, int slideHeight, int* width, int* height) {
+  int w = std::max(1, slideWidth), h = std::max(1, slideHeight);
+  const int longer = std::max(w, h);
+  if (longer > kMaxDefaultSide) {
+    w = std::max(1, static_cast<int>(static_cast<int64_t>(w) * kMaxDefaultSide / longer));
+    h = std::max(1, static_cast<int>(static_cast<int64_t>(h) * kMaxDefaultSide / longer));
+  }
+  *width = w;
+  *height = h;
+}
+
+RenderResult RenderSlide(const RenderRequest& request) {
+  RenderResult out;
+  int width = request.width, height = request.height;
+  if (width <= 0 || height <= 0) {
+    SlideExtent e = ReadSlideExtent(request.path, request.member);
+    if (e.result < 0) {
+      out.result = e.result;
+      return out;
+    }
+    DefaultPictureSize(e.width, e.height, &width, &height);
+  }
+  platform::HeadlessWindow window(width, height, request.caps);
+  ViewState view;
+  view.zoom = static_cast<uint8_t>(std::clamp(request.zoom, 1, 255));
+  view.panX = request.panX;
+  view.panY = request.panY;
+  SlidePalette palette;
+  NoInterruptions quiet;
+  std::vector<char> name = MemberBuffer(request.member);
+
+  // A window keeps painting until the drawing is complete; each call carries on from the last.
+  gdi::HBITMAP bitmap = nullptr;
+  SetBitmapSlot(nullptr);
+  for (int pass = 0; pass < 8; ++pass) {
+    if (bitmap) SetBitmapSlot(bitmap);
+    out.result = ShowIcon(&window, request.path.c_str(), name.data(), SI_KEEP_BITMAP, nullptr,
+                          nullptr, nullptr, nullptr, &view, &palette, nullptr);
+    gdi::HBITMAP kept = GetBitmapSlot();
+    if (kept && kept != bitmap) {
+      if (bitmap) gdi::DeleteObject(bitmap);
+      bitmap = kept;
+    }
+    SetBitmapSlot(nullptr);
+    if (out.result < 0 || view.reached >= view.size) break;
+  }
+  if (out.result < 0) {
+    if (bitmap) gdi::DeleteObject(bitmap);
+    return out;
+  }
+  if (bitmap) out.bitmap.reset(bitmap);
+  return out;
+}
+
+int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath) {
+  int width = request.width, height = request.height;
+  if (width <= 0 || height <= 0) {
+    SlideExtent e = ReadSlideExtent(request.path, request.member);
+    if (e.result < 0) return e.result;
+    DefaultPictureSize(e.width, e.height, &width, &height);
+  }
+  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+  gdi::RECT rect{0, 0, 100, 100};
+  std::vector<char> name = MemberBuffer(request.member);
+  NoInterruptions quiet;
+  const int32_t result = ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr,
+                                  metafile.get(), &rect, nullptr, nullptr, nullptr, nullptr);
+  if (result < 0) return result;
+  std::ofstream out(outPath, std::ios::binary);
+  if (!out) return kCannotOpen;
+  gdi::WriteMetafileSvg(metafile.get(), out, width, height);
+  return out.good() ? result : kCannotOpen;
+}
+
+}  // namespace lanterna

@@ -1,0 +1,223 @@
+// The metafile context: records drawing in logical units and writes it out as SVG.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+
+namespace gdi {
+
+namespace {
+
+class MetafileDC final : public DeviceContext {
+ public:
+  enum class Kind : uint8_t { Line, Polygon, Pixel };
+  struct Record {
+    Kind kind;
+    bool penNull;
+    bool hollow;
+    COLORREF pen;   // lines, polygon outlines and pixels
+    COLORREF fill;  // polygons
+    int width;      // logical pen width
+    POINT from, to;                 // lines; pixels use from
+    uint32_t firstPoint, points;  // polygons, in points_
+  };
+
+  MetafileDC() : DeviceContext(DeviceCaps::TrueColour()) {}
+
+  void Line(POINT from, POINT to) override {
+    if (pen_->style == PS_NULL) return;
+    records_.push_back(
+        {Kind::Line, false, false, Resolve(pen_->color), 0, pen_->width, from, to, 0, 0});
+  }
+
+  void FillPolygon(const POINT* pts, int count) override {
+    if (count < 2) return;
+    const auto first = static_cast<uint32_t>(points_.size());
+    points_.insert(points_.end(), pts, pts + count);
+    records_.push_back({Kind::Polygon, pen_->style == PS_NULL, brush_->hollow,
+                        Resolve(pen_->color), Resolve(brush_->color), pen_->width, {}, {},
+                        first, static_cast<uint32_t>(count)});
+  }
+
+  COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) override {
+    const COLORREF colour = Resolve(ref);
+    records_.push_back({Kind::Pixel, false, false, colour, 0, 0, {x, y}, {}, 0, 0});
+    return colour;
+  }
+
+  void Blit(RECT, DeviceContext*, POINT, DWORD) override {}
+
+  void NoteWindowExt(SIZE ext) override {
+    ext_ = ext;
+    extSet_ = true;
+  }
+  void NoteWindowOrg(POINT org) override { org_ = org; }
+
+  size_t RecordCount() const { return records_.size(); }
+  void WriteSvg(std::ostream& out, int width, int height) const;
+
+ private:
+  std::vector<Record> records_;
+  std::vector<POINT> points_;
+  SIZE ext_{1, 1};
+  POINT org_{0, 0};
+  bool extSet_ = false;
+};
+
+// Builds the document in memory and hands it to the stream in large pieces.
+class SvgWriter {
+ public:
+  explicit SvgWriter(std::ostream& out) : out_(out) { text_.reserve(kChunk + 4096); }
+  ~SvgWriter() { Flush(); }
+
+  SvgWriter& operator<<(const char* s) {
+    text_ += s;
+    return *this;
+  }
+  SvgWriter& operator<<(char c) {
+    text_ += c;
+    return *this;
+  }
+  SvgWriter& operator<<(int v) {
+    char buf[16];
+    text_.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    return *this;
+  }
+  // Hundredths of a pixel, trailing zeros dropped.
+  SvgWriter& operator<<(double v) {
+    if (!std::isfinite(v)) v = 0.0;
+    long long hundredths = std::llround(std::clamp(v, -1e12, 1e12) * 100.0);
+    if (hundredths < 0) {
+      text_ += '-';
+      hundredths = -hundredths;
+    }
+    char buf[24];
+    text_.append(buf, std::to_chars(buf, buf + sizeof buf, hundredths / 100).ptr);
+    const int fraction = static_cast<int>(hundredths % 100);
+    if (fraction != 0) {
+      text_ += '.';
+      text_ += static_cast<char>('0' + fraction / 10);
+      if (fraction % 10 != 0) text_ += static_cast<char>('0' + fraction % 10);
+    }
+    return *this;
+  }
+  SvgWriter& Colour(COLORREF c) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const unsigned parts[3] = {GetRValue(c), GetGValue(c), GetBValue(c)};
+    text_ += '#';
+    for (unsigned part : parts) {
+      text_ += kHex[part >> 4];
+      text_ += kHex[part & 15];
+    }
+    return *this;
+  }
+  void MaybeFlush() {
+    if (text_.size() >= kChunk) Flush();
+  }
+  void Flush() {
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
+
+ private:
+  static constexpr size_t kChunk = size_t{1} << 20;
+  std::ostream& out_;
+  std::string text_;
+};
+
+void MetafileDC::WriteSvg(std::ostream& out, int width, int height) const {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  // Without a window the logical units are the picture's pixels.
+  const SIZE ext = extSet_ ? ext_ : SIZE{width, height};
+  const POINT org = extSet_ ? org_ : POINT{0, 0};
+  const double scaleX = static_cast<double>(width) / ext.cx;
+  const double scaleY = static_cast<double>(height) / ext.cy;
+  auto px = [&](double x) { return (x - org.x) * scaleX; };
+  auto py = [&](double y) { return (y - org.y) * scaleY; };
+  auto stroke = [&](int w) { return std::max(std::fabs(static_cast<double>(w) * scaleX), 1.0); };
+
+  SvgWriter svg(out);
+  svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" << width
+      << "\" height=\"" << height << "\" viewBox=\"0 0 " << width << ' ' << height << "\">\n"
+      << "<rect width=\"" << width << "\" height=\"" << height << "\" fill=\"#ffffff\"/>\n";
+
+  for (size_t i = 0; i < records_.size();) {
+    const Record& r = records_[i];
+    if (r.kind == Kind::Line) {
+      // One path for each run of lines in the same colour and width; a line starting where
+      // the previous one ended continues its subpath.
+      svg << "<path fill=\"none\" stroke=\"";
+      svg.Colour(r.pen) << "\" stroke-width=\"" << stroke(r.width)
+                        << "\" stroke-linecap=\"round\" stroke-linejoin=\"round\" d=\"";
+      const POINT* end = nullptr;
+      for (; i < records_.size(); ++i) {
+        const Record& l = records_[i];
+        if (l.kind != Kind::Line || l.pen != r.pen || l.width != r.width) break;
+        if (!end || end->x != l.from.x || end->y != l.from.y) {
+          svg << 'M' << px(l.from.x) << ' ' << py(l.from.y);
+        }
+        svg << 'L' << px(l.to.x) << ' ' << py(l.to.y);
+        end = &l.to;
+        svg.MaybeFlush();
+      }
+      svg << "\"/>\n";
+      continue;
+    }
+    if (r.kind == Kind::Polygon) {
+      svg << "<polygon fill-rule=\"evenodd\" fill=\"";
+      if (r.hollow) {
+        svg << "none";
+      } else {
+        svg.Colour(r.fill);
+      }
+      svg << "\" stroke=\"";
+      if (r.penNull) {
+        svg << "none";
+      } else {
+        svg.Colour(r.pen) << "\" stroke-width=\"" << stroke(r.width)
+                          << "\" stroke-linejoin=\"round";
+      }
+      svg << "\" points=\"";
+      for (uint32_t k = 0; k < r.points; ++k) {
+        const POINT& p = points_[r.firstPoint + k];
+        if (k) svg << ' ';
+        svg << px(p.x) << ',' << py(p.y);
+      }
+      svg << "\"/>\n";
+    } else {
+      // The pixel's logical cell, at least one picture pixel across.
+      const double x0 = px(r.from.x), x1 = px(r.from.x + 1.0);
+      const double y0 = py(r.from.y), y1 = py(r.from.y + 1.0);
+      svg << "<rect x=\"" << std::min(x0, x1) << "\" y=\"" << std::min(y0, y1) << "\" width=\""
+          << std::max(std::fabs(x1 - x0), 1.0) << "\" height=\""
+          << std::max(std::fabs(y1 - y0), 1.0) << "\" fill=\"";
+      svg.Colour(r.pen) << "\"/>\n";
+    }
+    svg.MaybeFlush();
+    ++i;
+  }
+  svg << "</svg>\n";
+}
+
+}  // namespace
+
+std::unique_ptr<DeviceContext> CreateMetafileDC() { return std::make_unique<MetafileDC>(); }
+
+void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height) {
+  if (auto* m = dynamic_cast<MetafileDC*>(metafile)) m->WriteSvg(out, width, height);
+}
+
+size_t MetafileRecordCount(DeviceContext* metafile) {
+  auto* m = dynamic_cast<MetafileDC*>(metafile);
+  return m ? m->RecordCount() : 0;
+}
+
+}  // namespace gdi

@@ -1,0 +1,147 @@
+// Raster device contexts: screen-like ones drawing on a given surface, and memory ones drawing
+// on the bitmap selected into them.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/raster.h"
+
+namespace gdi {
+
+namespace {
+
+// What a new memory context holds until a bitmap is selected: one black monochrome pixel.
+Bitmap& StockBitmap() {
+  static Bitmap bitmap = [] {
+    Bitmap b;
+    b.stock = true;
+    b.width = b.height = 1;
+    b.bitsPixel = 1;
+    b.pixels.assign(1, RGB(0, 0, 0));
+    return b;
+  }();
+  return bitmap;
+}
+
+class RasterDC final : public DeviceContext {
+ public:
+  RasterDC(Bitmap* surface, DeviceCaps caps, bool memory)
+      : DeviceContext(caps), surface_(surface), memory_(memory) {}
+
+  void Line(POINT from, POINT to) override {
+    DeviceLine(ToDeviceWide(from.x, from.y), ToDeviceWide(to.x, to.y));
+  }
+
+  void FillPolygon(const POINT* pts, int count) override {
+    if (count < 2) return;
+    device_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) device_[i] = ToDeviceWide(pts[i].x, pts[i].y);
+    if (!brush_->hollow) {
+      raster::FillEvenOdd(raster::CanvasOf(surface_), device_.data(), count,
+                          Resolve(brush_->color), fill_);
+    }
+    // The outline is the closed run of LineTo calls, so every vertex pixel gets drawn.
+    for (int i = 0; i < count; ++i) DeviceLine(device_[i], device_[i + 1 < count ? i + 1 : 0]);
+  }
+
+  COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) override {
+    const raster::Canvas canvas = raster::CanvasOf(surface_);
+    const DevicePoint p = ToDeviceWide(x, y);
+    if (p.x < 0 || p.y < 0 || p.x >= canvas.width || p.y >= canvas.height) return CLR_INVALID;
+    const COLORREF colour = Resolve(ref);
+    canvas.pixels[p.y * canvas.width + p.x] = colour;
+    return colour;
+  }
+
+  void Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) override;
+
+  Bitmap* Surface() override { return surface_; }
+
+  bool SelectBitmap(HBITMAP bitmap, HBITMAP* previous) override {
+    if (!memory_ || !bitmap) return false;
+    if (previous) *previous = surface_;
+    surface_ = bitmap;
+    return true;
+  }
+
+ protected:
+  void ForgetBitmap(HBITMAP bitmap) override {
+    if (surface_ == bitmap) surface_ = memory_ ? &StockBitmap() : nullptr;
+  }
+
+ private:
+  void DeviceLine(DevicePoint a, DevicePoint b) {
+    if (pen_->style == PS_NULL) return;
+    const raster::Canvas canvas = raster::CanvasOf(surface_);
+    const COLORREF colour = Resolve(pen_->color);
+    const int width = DevicePenWidth(pen_->width);
+    if (width <= 1) {
+      raster::ThinLine(canvas, a, b, colour);
+    } else {
+      raster::WideLine(canvas, a, b, width, colour);
+    }
+  }
+
+  Bitmap* surface_;
+  bool memory_;
+  std::vector<DevicePoint> device_;
+  raster::FillScratch fill_;
+};
+
+void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
+  const raster::Canvas to = raster::CanvasOf(surface_);
+  int64_t left = std::max<int64_t>(dst.left, 0), top = std::max<int64_t>(dst.top, 0);
+  int64_t right = std::min<int64_t>(dst.right, to.width);
+  int64_t bottom = std::min<int64_t>(dst.bottom, to.height);
+  if (left >= right || top >= bottom) return;
+
+  if (rop == WHITENESS || rop == BLACKNESS) {
+    const COLORREF colour = rop == WHITENESS ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    for (int64_t y = top; y < bottom; ++y) {
+      std::fill(to.pixels + y * to.width + left, to.pixels + y * to.width + right, colour);
+    }
+    return;
+  }
+
+  // Every other operation copies the source.
+  const raster::Canvas from = raster::CanvasOf(src ? src->Surface() : nullptr);
+  int64_t sx = int64_t{srcOrg.x} + (left - dst.left), sy = int64_t{srcOrg.y} + (top - dst.top);
+  if (sx < 0) left -= sx, sx = 0;
+  if (sy < 0) top -= sy, sy = 0;
+  right = std::min(right, left + (from.width - sx));
+  bottom = std::min(bottom, top + (from.height - sy));
+  if (left >= right || top >= bottom) return;
+
+  const int64_t w = right - left, h = bottom - top;
+  if (from.pixels == to.pixels) {
+    // Same bitmap: go through a copy so overlapping rectangles read the original pixels.
+    std::vector<COLORREF> copy(static_cast<size_t>(w * h));
+    for (int64_t y = 0; y < h; ++y) {
+      const COLORREF* row = from.pixels + (sy + y) * from.width + sx;
+      std::copy(row, row + w, copy.begin() + y * w);
+    }
+    for (int64_t y = 0; y < h; ++y) {
+      std::copy(copy.begin() + y * w, copy.begin() + (y + 1) * w,
+                to.pixels + (top + y) * to.width + left);
+    }
+    return;
+  }
+  for (int64_t y = 0; y < h; ++y) {
+    const COLORREF* row = from.pixels + (sy + y) * from.width + sx;
+    std::copy(row, row + w, to.pixels + (top + y) * to.width + left);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<DeviceContext> CreateRasterDC(Bitmap* surface, DeviceCaps caps) {
+  return std::make_unique<RasterDC>(surface, caps, false);
+}
+
+HDC CreateCompatibleDC(HDC dc) {
+  return new RasterDC(&StockBitmap(), dc ? dc->Caps() : DeviceCaps::TrueColour(), true);
+}
+
+}  // namespace gdi

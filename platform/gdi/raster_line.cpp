@@ -1,0 +1,193 @@
+// Lines in device pixels: clipped Bresenham for one-pixel pens, capsules for wide ones.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "platform/gdi/raster.h"
+
+namespace gdi::raster {
+
+namespace {
+
+// Thin lines are first cut to this box; inside it every Bresenham product fits in 64 bits.
+// Canvases are smaller (see CanvasOf), so the cut ends always lie off the canvas.
+constexpr int64_t kFar = int64_t{1} << 28;
+
+// Wide lines are nudged this far down and right so that a boundary passing exactly through
+// a row or column of pixel centres takes one side only: a pen w wide covers w pixels.
+constexpr double kNudge = 1.0 / 256;
+
+int64_t CeilDiv(int64_t a, int64_t b) {  // b > 0
+  return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
+bool Near(const DevicePoint& p) {
+  return p.x >= -kFar && p.x <= kFar && p.y >= -kFar && p.y <= kFar;
+}
+
+// Liang-Barsky against the kFar box; only ends outside the box move.
+bool PullIn(DevicePoint& a, DevicePoint& b) {
+  if (Near(a) && Near(b)) return true;
+  const double x0 = static_cast<double>(a.x), y0 = static_cast<double>(a.y);
+  const double dx = static_cast<double>(b.x) - x0, dy = static_cast<double>(b.y) - y0;
+  const double far = static_cast<double>(kFar);
+  double t0 = 0.0, t1 = 1.0;
+  auto edge = [&](double p, double q) {  // keeps the part where p * t <= q
+    if (p == 0.0) return q >= 0.0;
+    const double t = q / p;
+    if (p < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!edge(-dx, x0 + far) || !edge(dx, far - x0) || !edge(-dy, y0 + far) || !edge(dy, far - y0))
+    return false;
+  auto at = [&](double t) {
+    return DevicePoint{std::clamp<int64_t>(std::llround(x0 + t * dx), -kFar, kFar),
+                       std::clamp<int64_t>(std::llround(y0 + t * dy), -kFar, kFar)};
+  };
+  if (!Near(a)) a = at(t0);
+  if (!Near(b)) b = at(t1);
+  return true;
+}
+
+}  // namespace
+
+Canvas CanvasOf(Bitmap* bitmap) {
+  // Nothing this wide can be allocated sensibly; the limit keeps kFar off the canvas.
+  constexpr int64_t kMaxSide = int64_t{1} << 27;
+  if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return {};
+  if (bitmap->width > kMaxSide) return {};
+  const int64_t width = bitmap->width;
+  const auto rows = static_cast<int64_t>(bitmap->pixels.size() / static_cast<size_t>(width));
+  const int64_t height = std::min<int64_t>({bitmap->height, rows, kMaxSide});
+  if (height <= 0) return {};
+  return {bitmap->pixels.data(), width, height};
+}
+
+// Step k (0 <= k < n along the major axis) lands at minor offset
+// floor((2 k m + n - 1) / (2 n)): the nearest pixel, a tie staying on the start's side.
+// Clipping solves that for the first and last visible k, so the visible pixels are exactly
+// those of the whole line and the loop needs no bounds checks.
+void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colour) {
+  if (canvas.width <= 0 || canvas.height <= 0) return;
+  if (a.x == b.x && a.y == b.y) return;
+  if (!PullIn(a, b)) return;
+  const int64_t dx = b.x - a.x, dy = b.y - a.y;
+  if (dx == 0 && dy == 0) return;
+
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  const int64_t major0 = xMajor ? a.x : a.y, minor0 = xMajor ? a.y : a.x;
+  const int64_t majorDelta = xMajor ? dx : dy, minorDelta = xMajor ? dy : dx;
+  const int64_t n = std::llabs(majorDelta), m = std::llabs(minorDelta);
+  const int64_t majorSign = majorDelta < 0 ? -1 : 1, minorSign = minorDelta < 0 ? -1 : 1;
+  const int64_t majorSize = xMajor ? canvas.width : canvas.height;
+  const int64_t minorSize = xMajor ? canvas.height : canvas.width;
+
+  int64_t kFirst = 0, kLast = n - 1;
+  if (majorSign > 0) {
+    kFirst = std::max(kFirst, -major0);
+    kLast = std::min(kLast, majorSize - 1 - major0);
+  } else {
+    kFirst = std::max(kFirst, major0 - (majorSize - 1));
+    kLast = std::min(kLast, major0);
+  }
+  if (kFirst > kLast) return;
+
+  int64_t offFirst = minorSign > 0 ? -minor0 : minor0 - (minorSize - 1);
+  int64_t offLast = minorSign > 0 ? minorSize - 1 - minor0 : minor0;
+  offFirst = std::max<int64_t>(offFirst, 0);
+  offLast = std::min(offLast, m);
+  if (offFirst > offLast) return;
+  if (m > 0) {
+    if (offFirst > 0) kFirst = std::max(kFirst, CeilDiv(2 * n * offFirst - n + 1, 2 * m));
+    kLast = std::min(kLast, CeilDiv(2 * n * (offLast + 1) - n + 1, 2 * m) - 1);
+    if (kFirst > kLast) return;
+  }
+
+  const int64_t twoN = 2 * n, twoM = 2 * m;
+  const int64_t numerator = kFirst * twoM + n - 1;
+  const int64_t offset = numerator / twoN;
+  int64_t remainder = numerator - offset * twoN;
+  const int64_t majorAt = major0 + majorSign * kFirst, minorAt = minor0 + minorSign * offset;
+  const int64_t x = xMajor ? majorAt : minorAt, y = xMajor ? minorAt : majorAt;
+
+  const auto stride = static_cast<ptrdiff_t>(canvas.width);
+  const ptrdiff_t majorStep = xMajor ? majorSign : majorSign * stride;
+  const ptrdiff_t minorStep = xMajor ? minorSign * stride : minorSign;
+  COLORREF* p = canvas.pixels + y * stride + x;
+  for (int64_t count = kLast - kFirst + 1;;) {
+    *p = colour;
+    if (--count == 0) break;
+    p += majorStep;
+    remainder += twoM;
+    if (remainder >= twoN) {
+      remainder -= twoN;
+      p += minorStep;
+    }
+  }
+}
+
+// The covered pixels of each row form one interval (the capsule is convex): the union of what
+// the row cuts from the two end discs and from the band along the segment.
+void WideLine(const Canvas& canvas, DevicePoint a, DevicePoint b, int width, COLORREF colour) {
+  if (canvas.width <= 0 || canvas.height <= 0) return;
+  if (a.x == b.x && a.y == b.y) return;
+  const double r = width / 2.0;
+  const double ax = static_cast<double>(a.x) + kNudge, ay = static_cast<double>(a.y) + kNudge;
+  const double bx = static_cast<double>(b.x) + kNudge, by = static_cast<double>(b.y) + kNudge;
+  const double length = std::hypot(bx - ax, by - ay);
+  const double ux = (bx - ax) / length, uy = (by - ay) / length;
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+
+  const double top = std::max(0.0, std::ceil(std::min(ay, by) - r));
+  const double bottom =
+      std::min(static_cast<double>(canvas.height - 1), std::floor(std::max(ay, by) + r));
+  const auto stride = static_cast<ptrdiff_t>(canvas.width);
+  for (auto py = static_cast<int64_t>(top); py <= static_cast<int64_t>(bottom); ++py) {
+    const double y = static_cast<double>(py);
+    double lo = kInf, hi = -kInf;
+    auto disc = [&](double cx, double cy) {
+      const double h = r * r - (y - cy) * (y - cy);
+      if (h < 0.0) return;
+      const double s = std::sqrt(h);
+      lo = std::min(lo, cx - s);
+      hi = std::max(hi, cx + s);
+    };
+    disc(ax, ay);
+    disc(bx, by);
+    // Along the segment 0 <= t <= length and across it |s| <= r, both linear in x.
+    double bandLo = -kInf, bandHi = kInf;
+    bool band = true;
+    auto limit = [&](double coef, double constant, double low, double high) {
+      if (coef == 0.0) {
+        band = band && constant >= low && constant <= high;
+        return;
+      }
+      double x1 = (low - constant) / coef, x2 = (high - constant) / coef;
+      if (x1 > x2) std::swap(x1, x2);
+      bandLo = std::max(bandLo, x1);
+      bandHi = std::min(bandHi, x2);
+    };
+    limit(ux, -ax * ux + (y - ay) * uy, 0.0, length);
+    limit(-uy, ax * uy + (y - ay) * ux, -r, r);
+    if (band && bandLo <= bandHi) {
+      lo = std::min(lo, bandLo);
+      hi = std::max(hi, bandHi);
+    }
+    if (!(lo <= hi)) continue;
+    const double first = std::max(0.0, std::ceil(lo));
+    const double last = std::min(static_cast<double>(canvas.width - 1), std::floor(hi));
+    if (first > last) continue;
+    COLORREF* row = canvas.pixels + py * stride;
+    std::fill(row + static_cast<int64_t>(first), row + static_cast<int64_t>(last) + 1, colour);
+  }
+}
+
+}  // namespace gdi::raster

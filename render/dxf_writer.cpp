@@ -1,0 +1,140 @@
+#include "render/dxf_writer.h"
+
+#include <cstring>
+#include <initializer_list>
+#include <utility>
+
+namespace lanterna {
+
+DxfOutputState& DxfState() {
+  static DxfOutputState state;
+  return state;
+}
+
+namespace {
+
+void Line(const char* text) {
+  std::FILE* f = DxfState().file;
+  if (!f) return;
+  std::fputs(text, f);
+  std::fputs("\r\n", f);
+}
+
+void Number(long long value) {
+  char buffer[24];
+  std::snprintf(buffer, sizeof buffer, "%lld", value);
+  Line(buffer);
+}
+
+void Lines(std::initializer_list<const char*> texts) {
+  for (const char* t : texts) Line(t);
+}
+
+}  // namespace
+
+bool DxfOpen(const char* path) {
+  DxfClose();
+  DxfState().file = path ? std::fopen(path, "wb") : nullptr;
+  return DxfState().file != nullptr;
+}
+
+void DxfClose() {
+  DxfOutputState& s = DxfState();
+  if (s.file) std::fclose(s.file);
+  s.file = nullptr;
+}
+
+void DxfBegin() {
+  // Each conversion stands on its own: no LINE or vertex is remembered from an earlier one.
+  DxfOutputState& s = DxfState();
+  std::memset(s.previousLine, 0, sizeof s.previousLine);
+  s.previousVertex[0] = s.previousVertex[1] = 0;
+  s.vertexLatched = false;
+  Lines({"  0", "SECTION", "  2", "ENTITIES", "  0"});
+}
+
+void DxfEnd() { Lines({"ENDSEC", "  0", "EOF"}); }
+
+void DxfColourGroup(int colour) {
+  DxfOutputState& s = DxfState();
+  if (colour != kDxfCurrentColour) s.currentColour = static_cast<uint16_t>(colour);
+  s.lastWrittenColour = s.currentColour;
+  if (s.currentColour == 7) return;
+  Line(" 62");
+  Number(s.currentColour);
+}
+
+void DxfLine(int x1, int y1, int x2, int y2) {
+  DxfOutputState& s = DxfState();
+  int32_t* p = s.previousLine;
+  if (p[0] == x1 && p[1] == y1 && p[2] == x2 && p[3] == y2) return;
+  p[0] = x1, p[1] = y1, p[2] = x2, p[3] = y2;
+  Lines({"LINE", "  8", "0"});
+  DxfColourGroup(kDxfCurrentColour);
+  Line(" 10"), Number(x1), Line(" 20"), Number(y1), Lines({" 30", "0.0"});
+  Line(" 11"), Number(x2), Line(" 21"), Number(y2), Lines({" 31", "0.0", "  0"});
+}
+
+void DxfPolyline(bool closed, int colour) {
+  DxfOutputState& s = DxfState();
+  if (!s.polylineClosed) return;
+  s.polylineClosed = false;
+  Lines({"POLYLINE", "  8", "0"});
+  DxfColourGroup(colour);
+  Lines({" 66", "    1", " 10", "0.0", " 20", "0.0", " 30", "0.0"});
+  if (closed) Lines({"70", "    1"});
+  Line("  0");
+}
+
+void DxfSeqend() {
+  DxfOutputState& s = DxfState();
+  if (s.polylineClosed) return;
+  s.polylineClosed = true;
+  Lines({"SEQEND", "  8", "0"});
+  DxfColourGroup(kDxfCurrentColour);
+  Line("  0");
+}
+
+void DxfVertex(int x, int y) {
+  DxfOutputState& s = DxfState();
+  if (!s.vertexLatched) {
+    s.vertexLatched = true;
+    s.previousVertex[0] = x, s.previousVertex[1] = y;
+  }
+  if (s.polylineClosed || s.lastWrittenColour != s.currentColour) {
+    // Restart so that the new polyline begins where the old one ended.
+    DxfSeqend();
+    DxfPolyline(true, kDxfCurrentColour);
+    DxfVertex(s.previousVertex[0], s.previousVertex[1]);
+  }
+  Lines({"VERTEX", "  8", "0"});
+  DxfColourGroup(kDxfCurrentColour);
+  Line(" 10"), Number(x), Line(" 20"), Number(y), Lines({" 30", "0.0", "  0"});
+  s.previousVertex[0] = x, s.previousVertex[1] = y;
+}
+
+void DxfSolid(int count, const int corners[][2], int colour) {
+  DxfSeqend();
+  Lines({"SOLID", "  8", "0"});
+  DxfColourGroup(colour);
+  int c[4][2] = {};
+  int n = count < 0 ? 0 : (count > 4 ? 4 : count);
+  for (int i = 0; i < n; ++i) c[i][0] = corners[i][0], c[i][1] = corners[i][1];
+  if (n == 3) {
+    c[3][0] = c[2][0], c[3][1] = c[2][1];
+    n = 4;
+  }
+  if (n == 4) {
+    std::swap(c[2][0], c[3][0]);
+    std::swap(c[2][1], c[3][1]);
+  }
+  static const char* codes[4][3] = {
+      {" 10", " 20", " 30"}, {" 11", " 21", " 31"}, {" 12", " 22", " 32"}, {" 13", " 23", " 33"}};
+  for (int i = 0; i < n; ++i) {
+    Line(codes[i][0]), Number(c[i][0]), Line(codes[i][1]), Number(c[i][1]);
+    Line(codes[i][2]), Line("0.0");
+  }
+  Line("  0");
+}
+
+}  // namespace lanterna

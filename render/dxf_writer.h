@@ -1,0 +1,40 @@
+// DXF text output, written entity by entity while a slide is decoded.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace lanterna {
+
+// Colour argument meaning "the current colour".
+constexpr int kDxfCurrentColour = -1000;
+
+// The writer's process-wide state; the loader opens and closes the file around a conversion.
+struct DxfOutputState {
+  bool on = false;            // DXF output requested for the current load
+  bool polylineMode = false;  // vectors written as polylines
+  bool polylineClosed = true; // no POLYLINE open
+  std::FILE* file = nullptr;
+  uint16_t currentColour = 7;  // the colour number of the drawing in progress
+  uint16_t lastWrittenColour = 7;
+  int32_t previousLine[4] = {0, 0, 0, 0};
+  int32_t previousVertex[2] = {0, 0};
+  bool vertexLatched = false;
+};
+DxfOutputState& DxfState();
+
+// Creates or truncates the output file; false when it cannot be created (nothing is written).
+bool DxfOpen(const char* path);
+void DxfClose();
+
+void DxfBegin();
+void DxfEnd();
+void DxfLine(int x1, int y1, int x2, int y2);
+void DxfPolyline(bool closed, int colour);
+void DxfSeqend();
+void DxfVertex(int x, int y);
+// corners: count (x, y) pairs, room for 5.
+void DxfSolid(int count, const int corners[][2], int colour);
+void DxfColourGroup(int colour);
+
+}  // namespace lanterna

@@ -1,0 +1,116 @@
+#include "slide/library.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/exten.h"
+#include "slide/loader.h"
+#include "slide/slide_kind.h"
+
+namespace lanterna {
+
+const char kLibrarySignature[] = "AutoCAD Slide Library 1.0\r\n\x1a";
+
+void TrimmedName(const uint8_t field[kLibraryNameLength], char out[kLibraryNameLength + 1]) {
+  std::memcpy(out, field, kLibraryNameLength);
+  out[kLibraryNameLength] = 0;
+  size_t n = std::strlen(out);
+  while (n > 0 && out[n - 1] == ' ') out[--n] = 0;
+}
+
+namespace {
+
+struct Entry {
+  char name[kLibraryNameLength + 1] = {};
+  uint32_t offset = 0;
+  size_t offsetBytes = 0;  // how many bytes of the offset the file delivered
+};
+
+Entry ReadEntry(std::FILE* file) {
+  uint8_t raw[kLibraryEntryLength] = {};
+  Entry e;
+  size_t got = std::fread(raw, 1, kLibraryNameLength, file);
+  if (got == kLibraryNameLength) e.offsetBytes = std::fread(raw + kLibraryNameLength, 1, 4, file);
+  TrimmedName(raw, e.name);
+  const uint8_t* o = raw + kLibraryNameLength;
+  e.offset = static_cast<uint32_t>(o[0] | o[1] << 8 | o[2] << 16) | static_cast<uint32_t>(o[3]) << 24;
+  return e;
+}
+
+}  // namespace
+
+MemberLocation FindMember(std::FILE* file, const char* upperName, uint64_t fileSize) {
+  MemberLocation where;
+  uint8_t header[kLibraryHeaderLength];
+  if (std::fread(header, 1, sizeof header, file) != sizeof header) return where;
+
+  Entry e;
+  for (;;) {
+    e = ReadEntry(file);
+    const std::string name = UpperCased(e.name);
+    std::strcpy(e.name, name.c_str());
+    if (e.name[0] == 0 || e.offsetBytes == 0 || std::strcmp(e.name, upperName) == 0) break;
+  }
+  // An entry cut short by the end of the file has no usable offset.
+  if (e.name[0] == 0 || e.offsetBytes < 4 || std::strcmp(e.name, upperName) != 0) return where;
+
+  const uint64_t offset = std::min<uint64_t>(e.offset, fileSize);
+  Entry next = ReadEntry(file);
+  uint64_t end = fileSize;  // the last member runs to the end of the file
+  if (next.name[0] != 0 && next.offsetBytes == 4) end = std::min<uint64_t>(next.offset, fileSize);
+  where.found = true;
+  where.offset = static_cast<uint32_t>(offset);
+  where.length = end > offset ? static_cast<uint32_t>(end - offset) : 0;
+  return where;
+}
+
+namespace {
+
+// The listing under way, shared by every caller.
+struct Listing {
+  bool active = false;
+  std::FILE* stream = nullptr;
+  long position = 0;
+};
+
+Listing& CurrentListing() {
+  static Listing listing;
+  return listing;
+}
+
+}  // namespace
+
+int MemberIterator(const char* path, char* buffer) {
+  Listing& l = CurrentListing();
+  bool starting = !l.active;
+  if (starting) {
+    l.stream = std::fopen(path, "rb");
+  } else if (!l.stream || std::ftell(l.stream) < 0) {
+    if (l.stream) std::fclose(l.stream);
+    l.stream = std::fopen(path, "rb");
+    if (l.stream) std::fseek(l.stream, l.position, SEEK_SET);
+  }
+  if (!l.stream) {
+    l.active = false;
+    platform::ShowErrorBox(Loader().owner, path, "File Not Found", 0);
+    buffer[0] = 0;
+    return 0;
+  }
+  if (starting) {
+    uint8_t header[kLibraryHeaderLength];
+    (void)std::fread(header, 1, sizeof header, l.stream);
+    l.active = true;
+  }
+  Entry e = ReadEntry(l.stream);
+  l.position = std::ftell(l.stream);
+  std::strcpy(buffer, e.name);
+  if (e.name[0] == 0 || std::feof(l.stream) || e.offsetBytes < 4) {
+    std::fclose(l.stream);
+    l.stream = nullptr;
+    l.active = false;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace lanterna

@@ -1,0 +1,343 @@
+#include "slide/loader.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "platform/exten.h"
+#include "render/dxf_writer.h"
+#include "render/rendering.h"
+#include "slide/ciclo.h"
+#include "slide/library.h"
+#include "slide/slide_fit.h"
+#include "slide/slide_header.h"
+#include "slide/slide_kind.h"
+
+namespace lanterna {
+
+LoaderState& Loader() {
+  static LoaderState state;
+  return state;
+}
+
+int LoaderBusy() { return Loader().LoaderBusy; }
+gdi::HBITMAP GetBitmapSlot() { return Loader().bitmapSlot; }
+void SetBitmapSlot(gdi::HBITMAP bitmap) { Loader().bitmapSlot = bitmap; }
+
+namespace {
+
+constexpr char kRenderingSignature[] = "AutoShade Rendering Slide\r\n";
+constexpr size_t kRenderingSignatureLength = 27;
+constexpr uint32_t kModeBits =
+    SI_DXF_POLYLINES | SI_KEEP_BITMAP | SI_DIRECT | SI_SIZE_ONLY | SI_COPY_RAW | SI_HEADER_ONLY;
+
+uint64_t FileSizeOf(const char* path) {
+  struct stat st;
+  if (::stat(path, &st) != 0 || st.st_size < 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+void MsWindowsError(const char* text) {
+  platform::ShowErrorBox(Loader().owner, text, "MsWindows Error", 0x1000);
+}
+
+// What one call holds and must give back whichever way it returns.
+struct CallResources {
+  std::FILE* file = nullptr;
+  std::unique_ptr<uint8_t[]> block;
+  SlidePalette localPalette;
+  SlidePalette* palette = nullptr;
+
+  ~CallResources() {
+    LoaderState& L = Loader();
+    if (file) std::fclose(file);
+    if (localPalette.logPalette) {
+      delete localPalette.logPalette;
+      gdi::DeleteObject(localPalette.palette);
+    }
+    L.data = nullptr;
+    DxfState().on = false;
+    DxfClose();
+    L.LoaderBusy = 0;
+  }
+};
+
+gdi::RECT TakeTarget(platform::HWND owner, gdi::RECT* rect, uint16_t width, uint16_t height) {
+  gdi::RECT target{0, 0, 0, 0};
+  if (rect) {
+    target = *rect;
+    rect->left = height;  // callers read the slide's extent back from here
+    rect->top = width;
+  } else {
+    platform::GetClientRect(owner, &target);
+  }
+  return target;
+}
+
+void FillVectorInfo(SlideInfo* info, const SlideHeader& h) {
+  *info = SlideInfo{};
+  info->kind = kKindSlide;
+  std::memcpy(info->id, h.id, sizeof h.id);
+  info->machine = h.machine;
+  info->version = h.versionCode;
+  info->width = h.width;
+  info->height = h.height;
+  info->aspectRatio = h.aspectRatio;
+  info->hardwareFill = h.hardwareFill;
+  info->testWord = h.testWord;
+}
+
+int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view,
+                      SlidePalette* palette, const RenderingHeader& rendering);
+
+}  // namespace
+
+int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t mode,
+                 const char* dxfName, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
+                 ViewState* view, SlidePalette* palette, SlideInfo* info) {
+  LoaderState& L = Loader();
+  L.LoaderBusy = 1;
+  L.owner = owner;
+  L.ByteReaded = 0;
+  L.IconSize = 0;
+  L.bigEndian = false;
+  DxfOutputState& dxf = DxfState();
+  dxf.on = false;
+  dxf.polylineMode = false;
+  dxf.polylineClosed = true;
+  PaletteInUse() = 0;
+  mode &= kModeBits;
+
+  CallResources res;
+  res.palette = palette ? palette : &res.localPalette;
+  if (!palette) res.localPalette.palette = AppPalette();
+
+  std::string upperMember;
+  if (member) {
+    upperMember = UpperCased(member);
+    std::memcpy(member, upperMember.c_str(), upperMember.size());
+  }
+
+  if (!path || !*path) return kEmptyPath;
+  int kind = SlideKindOf(path);
+  if (kind == kKindNone) return kCannotOpen;  // nothing of a kind we read
+  res.file = std::fopen(path, "rb");
+  if (!res.file) return kCannotOpen;
+
+  if (dxfName) {
+    if (!DxfOpen(dxfName)) {
+      std::string text = std::string("Cannot create ") + dxfName;
+      platform::ShowErrorBox(owner, text.c_str(), "Error", 0);
+      return kCannotOpen;
+    }
+    dxf.on = true;
+    dxf.polylineMode = (mode & SI_DXF_POLYLINES) != 0;
+    DxfBegin();
+  }
+
+  const uint64_t fileSize = FileSizeOf(path);
+  if (kind == kKindLibrary) {
+    MemberLocation where = FindMember(res.file, upperMember.c_str(), fileSize);
+    if (!where.found) return kNotFound;
+    std::fseek(res.file, static_cast<long>(where.offset), SEEK_SET);
+    L.IconSize = where.length;
+  } else {
+    L.IconSize = fileSize > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(fileSize);
+  }
+
+  if (mode & SI_SIZE_ONLY) return static_cast<int32_t>(L.IconSize);
+  if (view) view->size = L.IconSize;
+
+  res.block.reset(new (std::nothrow) uint8_t[L.IconSize ? L.IconSize : 1]());
+  if (!res.block) {
+    platform::ShowErrorBox(owner, "Insufficent memory (GlobalAlloc)", "Error", 0);
+    return kNotFound;
+  }
+  const size_t got = std::fread(res.block.get(), 1, L.IconSize, res.file);
+  (void)got;  // a short read leaves the rest of the block zero
+  std::fclose(res.file);
+  res.file = nullptr;
+  L.data = res.block.get();
+
+  if (mode & SI_COPY_RAW) {
+    if (!rawOut || std::fwrite(L.data, 1, L.IconSize, rawOut) != L.IconSize) return kCannotOpen;
+    return 0;
+  }
+
+  if (kind == kKindLibrary && L.IconSize >= kRenderingSignatureLength &&
+      std::memcmp(L.data, kRenderingSignature, kRenderingSignatureLength) == 0)
+    kind = kKindRendering;
+
+  RenderingHeader rendering;
+  if (kind != kKindRendering) {
+    const SlideHeader h = ParseSlideHeader(L.data, L.IconSize);
+    L.bigEndian = h.bigEndian;
+    L.ByteReaded = h.length;
+    FitSlide(h.width, h.height, TakeTarget(owner, rect, h.width, h.height));
+    if (info) FillVectorInfo(info, h);
+    if (mode & SI_HEADER_ONLY) return static_cast<int32_t>(L.IconSize);
+  } else {
+    if (!ParseRenderingHeader(L.data, L.IconSize, &rendering)) {
+      platform::ShowErrorBox(owner, "Not a rendering file, or old incompatible format.", "Error",
+                             0);
+      return kNotRendering;
+    }
+    L.ByteReaded = rendering.dataStart;
+    uint16_t width = rendering.width, height = rendering.height;
+    const bool measured = view && view->measuredWidth > 0;
+    if (measured) {
+      width = static_cast<uint16_t>(view->measuredWidth);
+      height = static_cast<uint16_t>(view->measuredHeight);
+    }
+    gdi::RECT target = TakeTarget(owner, rect, width, height);
+    target.right -= 2;
+    target.bottom -= 2;
+    FitSlide(width, height, target);
+    if (measured) {
+      SlideFit& f = CurrentFit();
+      f.offsetX = static_cast<int16_t>(f.offsetX - static_cast<int16_t>(view->measuredLeft));
+      f.offsetY = static_cast<int16_t>(f.offsetY + static_cast<int16_t>(view->measuredTop));
+    }
+    if (info) FillRenderingInfo(info, rendering);
+  }
+
+  const SlideFit& fit = CurrentFit();
+  const bool drawable = fit.slideWidth != 0 && fit.slideHeight != 0;
+
+  if (mode & SI_DIRECT) {
+    gdi::HDC ownDC = nullptr;
+    if (dc) {
+      L.drawDC = dc;
+      ApplyMetafileMapping(dc);
+    } else {
+      ownDC = platform::GetDCEx(owner, platform::DCX_CLIPSIBLINGS | platform::DCX_PARENTCLIP);
+      if (!ownDC) platform::MessageBeep(0xFFFFFFFF);
+      L.drawDC = ownDC;
+      ApplyWindowMapping(ownDC, nullptr);
+    }
+    if (kind != kKindRendering) {
+      if (drawable) {
+        SelectAppPalette(L.drawDC, PaletteInUse(), res.palette, nullptr);
+        Ciclo(nullptr, nullptr, nullptr);
+      }
+    } else {
+      DrawRendering(L.drawDC, L.IconSize, rendering, view, res.palette, nullptr, info, owner,
+                    false);
+    }
+    if (ownDC) platform::ReleaseDC(owner, ownDC);
+    L.drawDC = nullptr;
+    if (mode & SI_HEADER_ONLY) return static_cast<int32_t>(L.IconSize);
+    return static_cast<int32_t>(L.ByteReaded);
+  }
+
+  return DrawOffscreen(kind, mode, dc, view, res.palette, rendering);
+}
+
+namespace {
+
+int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view,
+                      SlidePalette* palette, const RenderingHeader& rendering) {
+  LoaderState& L = Loader();
+  const SlideFit& fit = CurrentFit();
+  gdi::HDC windowDC = givenDC;
+  bool ownWindowDC = false;
+  if (!windowDC) {
+    windowDC = platform::GetDC(L.owner);
+    ownWindowDC = windowDC != nullptr;
+    if (!windowDC) MsWindowsError("LocDc==NULL in ShowIcon");
+  }
+  auto releaseWindowDC = [&] {
+    if (ownWindowDC) platform::ReleaseDC(L.owner, windowDC);
+    ownWindowDC = false;
+  };
+
+  if (!L.displayCapsKnown) {
+    gdi::DeviceCaps caps = windowDC ? windowDC->Caps() : gdi::DeviceCaps::TrueColour();
+    L.displayPlanes = caps.planes;
+    L.displayBitsPixel = caps.bitsPixel;
+    L.displayCapsKnown = true;
+  }
+
+  const bool fresh = !view || view->reached == 0;
+  gdi::HBITMAP bitmap = nullptr;
+  if (fresh) {
+    bitmap = gdi::CreateBitmap(fit.right, fit.bottom, L.displayPlanes, L.displayBitsPixel, nullptr);
+  } else {
+    if (L.IconSize < L.ByteReaded) {
+      releaseWindowDC();
+      MsWindowsError("IconSize<ByteReaded in ShowIcon[1]");
+      view->reached = 0;
+      return static_cast<int32_t>(L.ByteReaded);
+    }
+    if (view->reached >= L.IconSize) {
+      // Complete already: later paints only show the kept bitmap.
+      releaseWindowDC();
+      return static_cast<int32_t>(view->reached);
+    }
+    bitmap = GetBitmapSlot();
+    if (view->reached > L.ByteReaded) L.ByteReaded = view->reached;
+  }
+  if (!bitmap) {
+    releaseWindowDC();
+    return kNotFound;
+  }
+
+  ApplyWindowMapping(windowDC, view);
+  gdi::HDC memDC = windowDC ? gdi::CreateCompatibleDC(windowDC)
+                            : gdi::CreateCompatibleDC(nullptr);
+  if (!memDC) {
+    MsWindowsError("MyDc==NULL");
+    releaseWindowDC();
+    if (fresh) gdi::DeleteObject(bitmap);
+    return static_cast<int32_t>(L.ByteReaded);
+  }
+  gdi::HGDIOBJ previousBitmap = gdi::SelectObject(memDC, bitmap);
+  if (fresh) gdi::BitBlt(memDC, fit.left, fit.top, fit.right, fit.bottom, nullptr, 0, 0, gdi::WHITENESS);
+  ApplyWindowMapping(memDC, view);
+  L.drawDC = memDC;
+
+  int result = 0;
+  const bool drawable = fit.slideWidth != 0 && fit.slideHeight != 0;
+  if (kind != kKindRendering) {
+    if (drawable) {
+      SelectAppPalette(memDC, PaletteInUse(), palette, windowDC);
+      result = Ciclo(windowDC, memDC, view);
+    } else {
+      // Nothing to draw on a slide without extent; it is complete as it stands.
+      L.ByteReaded = L.IconSize;
+      if (view) view->reached = L.IconSize;
+    }
+  } else {
+    result = DrawRendering(memDC, L.IconSize, rendering, view, palette, windowDC, nullptr, L.owner,
+                           DxfState().on);
+  }
+  L.drawDC = nullptr;
+
+  const bool overrun = L.IconSize < L.ByteReaded;
+  if (!overrun)
+    gdi::BitBlt(windowDC, fit.left, fit.top, fit.right, fit.bottom, memDC, 0, 0, gdi::SRCCOPY);
+  if (previousBitmap) gdi::SelectObject(memDC, previousBitmap);
+  gdi::DeleteDC(memDC);
+  releaseWindowDC();
+  if (overrun) {
+    MsWindowsError("IconSize<ByteReaded in ShowIcon[2]");
+    // The data ran out inside a record: what was drawn stands, and the drawing is over, so
+    // that later paints do not decode and complain again.
+    if (view) view->reached = L.IconSize;
+  }
+
+  if (result == -1 || (mode & SI_KEEP_BITMAP)) {
+    SetBitmapSlot(bitmap);
+  } else {
+    if (GetBitmapSlot() == bitmap) SetBitmapSlot(nullptr);
+    gdi::DeleteObject(bitmap);
+  }
+  return static_cast<int32_t>(L.ByteReaded);
+}
+
+}  // namespace
+
+}  // namespace lanterna

@@ -1,0 +1,118 @@
+// lanterna-cli as a person runs it: outputs, exit codes and messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "tests/test_support.h"
+
+namespace {
+
+using fixtures::SlideWriter;
+
+struct CliRun {
+  int exit;
+  std::string output;  // stdout and stderr together
+};
+
+CliRun Cli(const std::string& args) {
+  const std::string command = std::string(LANTERNA_CLI_PATH) + " " + args + " 2>&1";
+  CliRun r{-1, ""};
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
+  const int status = ::pclose(pipe);
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+TEST(CliRender, WritesPngPpmAndSvgOfTheRequestedSize) {
+  fixtures::TempDir dir;
+  const std::string slide =
+      dir.Write("a.sld", SlideWriter(300, 200).Colour(1).Vector(0, 0, 299, 199).EndOfFile().Build());
+  CliRun png = Cli("render " + Quote(slide) + " -o " + Quote(dir.File("a.png")) + " --size 150x100");
+  EXPECT_EQ(png.exit, 0) << png.output;
+  const fixtures::Bytes p = fixtures::ReadFile(dir.File("a.png"));
+  ASSERT_GT(p.size(), 24u);
+  EXPECT_EQ(std::string(p.begin() + 1, p.begin() + 4), "PNG");
+  EXPECT_EQ(p[16] << 24 | p[17] << 16 | p[18] << 8 | p[19], 150);  // IHDR width
+  EXPECT_EQ(p[20] << 24 | p[21] << 16 | p[22] << 8 | p[23], 100);
+
+  CliRun ppm = Cli("render " + Quote(slide) + " -o " + Quote(dir.File("a.ppm")));
+  EXPECT_EQ(ppm.exit, 0) << ppm.output;
+  const fixtures::Bytes m = fixtures::ReadFile(dir.File("a.ppm"));
+  const std::string header = "P6\n300 200\n255\n";
+  ASSERT_EQ(m.size(), header.size() + 300 * 200 * 3);
+  EXPECT_EQ(std::string(m.begin(), m.begin() + header.size()), header);
+
+  CliRun svg = Cli("render " + Quote(slide) + " -o " + Quote(dir.File("a.svg")));
+  EXPECT_EQ(svg.exit, 0) << svg.output;
+  const fixtures::Bytes s = fixtures::ReadFile(dir.File("a.svg"));
+  EXPECT_NE(std::string(s.begin(), s.end()).find("<svg"), std::string::npos);
+}
+
+TEST(CliRender, LibraryMembersByCommaAndFilesWithCommas) {
+  fixtures::TempDir dir;
+  const fixtures::Bytes a = SlideWriter(40, 40).Vector(0, 0, 39, 39).Build();
+  const std::string lib = dir.Write("l.slb", fixtures::LibraryBytes({{"ONE", a}, {"two", a}}));
+  EXPECT_EQ(Cli("render " + Quote(lib + ",two") + " -o " + Quote(dir.File("m.png"))).exit, 0);
+  CliRun missing = Cli("render " + Quote(lib + ",three") + " -o " + Quote(dir.File("m.png")));
+  EXPECT_EQ(missing.exit, 1);
+  EXPECT_NE(missing.output.find("three"), std::string::npos);
+  // A file whose own name holds a comma is taken whole.
+  const std::string odd = dir.Write("odd,name.sld", a);
+  EXPECT_EQ(Cli("render " + Quote(odd) + " -o " + Quote(dir.File("o.png"))).exit, 0);
+}
+
+TEST(CliRender, BadInputGivesClearErrorsAndExitCodes) {
+  fixtures::TempDir dir;
+  const std::string absent = dir.File("absent.sld");
+  CliRun r = Cli("render " + Quote(absent) + " -o " + Quote(dir.File("x.png")));
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.output.find(absent), std::string::npos);
+
+  const std::string png = dir.Write("picture.png", {1, 2, 3});
+  r = Cli("render " + Quote(png) + " -o " + Quote(dir.File("x.png")));
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.output.find("expected .SLD, .SLB or .RND"), std::string::npos);
+
+  EXPECT_EQ(Cli("render").exit, 2);
+  EXPECT_EQ(Cli("render a.sld").exit, 2);
+  EXPECT_EQ(Cli("render a.sld -o x.gif").exit, 2);
+  EXPECT_EQ(Cli("render a.sld -o x.png --zoom 0").exit, 2);
+  EXPECT_EQ(Cli("render a.sld -o x.png --size 0x5").exit, 2);
+  EXPECT_EQ(Cli("frobnicate").exit, 2);
+
+  // Engine boxes print as TITLE: TEXT.
+  fixtures::Bytes cut = SlideWriter(40, 40).Vector(0, 0, 39, 39).Build();
+  cut.resize(cut.size() - 2);
+  const std::string cutPath = dir.Write("cut.sld", cut);
+  r = Cli("render " + Quote(cutPath) + " -o " + Quote(dir.File("c.png")));
+  EXPECT_NE(r.output.find("MsWindows Error: IconSize<ByteReaded in Ciclo"), std::string::npos);
+
+  const std::string slide = dir.Write("ok.sld", SlideWriter(40, 40).Build());
+  r = Cli("render " + Quote(slide) + " -o " + Quote(dir.File("no/dir/x.png")));
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.output.find("cannot write"), std::string::npos);
+}
+
+TEST(CliList, MembersInDirectoryOrder) {
+  fixtures::TempDir dir;
+  const fixtures::Bytes a = SlideWriter(40, 40).Build();
+  const std::string lib =
+      dir.Write("l.slb", fixtures::LibraryBytes({{"ZETA", a}, {"alpha  ", a}, {"Mid", a}}));
+  CliRun r = Cli("list " + Quote(lib));
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_EQ(r.output, "ZETA\nalpha\nMid\n");
+  CliRun missing = Cli("list " + Quote(dir.File("none.slb")));
+  EXPECT_EQ(missing.exit, 1);
+  EXPECT_NE(missing.output.find("File Not Found"), std::string::npos);
+  EXPECT_EQ(Cli("list").exit, 2);
+}
+
+}  // namespace
