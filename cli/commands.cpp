@@ -9,8 +9,10 @@
 #include "cli/render_job.h"
 #include "cli/slide_name.h"
 #include "platform/exten.h"
+#include "slide/ciclo.h"
 #include "slide/library.h"
 #include "slide/loader.h"
+#include "slide/report.h"
 #include "slide/slide_kind.h"
 
 namespace lanterna {
@@ -24,7 +26,9 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm [--size WxH] [--zoom N]"
     " [--pan X,Y]\n"
-    "       lanterna-cli list LIBRARY\n";
+    "       lanterna-cli list LIBRARY\n"
+    "       lanterna-cli info FILE[,MEMBER]\n"
+    "       lanterna-cli dxf FILE[,MEMBER] OUT.dxf [--polylines]\n";
 
 int Usage(const char* problem = nullptr) {
   if (problem) std::fprintf(stderr, "lanterna-cli: %s\n", problem);
@@ -159,6 +163,54 @@ int List(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int Info(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  const SlideName name = ParseSlideName(args[0]);
+  // A true-colour window owns the report, as on a desktop without a palette.
+  platform::HeadlessWindow owner(1, 1);
+  std::vector<char> member(name.member.begin(), name.member.end());
+  member.resize(member.size() + 40, 0);
+  std::string text;
+  if (!BuildSlideReport(&owner, name.path.c_str(), member.data(), nullptr, &text)) return kExitFailed;
+  std::fputs(text.c_str(), stdout);
+  if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
+  return kExitOk;
+}
+
+int Dxf(const std::vector<std::string>& args) {
+  std::vector<std::string> plain;
+  bool polylines = false;
+  for (const std::string& a : args) {
+    if (a == "--polylines")
+      polylines = true;
+    else if (!a.empty() && a[0] == '-')
+      return Usage(("unknown option " + a).c_str());
+    else
+      plain.push_back(a);
+  }
+  if (plain.size() != 2) return Usage();
+  const SlideName name = ParseSlideName(plain[0]);
+  const std::string& out = plain[1];
+  const SlideExtent extent = ReadSlideExtent(name.path, name.member);
+  if (extent.result < 0) return LoaderFailure(name, extent.result);
+  int width, height;
+  DefaultPictureSize(extent.width, extent.height, &width, &height);
+  platform::HeadlessWindow owner(width, height);
+  std::vector<char> member(name.member.begin(), name.member.end());
+  member.resize(member.size() + 40, 0);
+  const uint32_t saved = InterruptMask(0);
+  InterruptMask(kInterruptEscape);  // a conversion is never interrupted
+  const int32_t result = ShowIcon(&owner, name.path.c_str(), member.data(),
+                                  polylines ? SI_DXF_POLYLINES : 0, out.c_str(), nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr);
+  InterruptMask(saved);
+  if (result < 0) {
+    std::fprintf(stderr, "lanterna-cli: %s: conversion failed\n", name.path.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int CliMain(int argc, char** argv) {
@@ -167,6 +219,8 @@ int CliMain(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "render") return Render(args);
   if (command == "list") return List(args);
+  if (command == "info") return Info(args);
+  if (command == "dxf") return Dxf(args);
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(kUsage, stdout);
     return kExitOk;

@@ -116,3 +116,30 @@ TEST(CliList, MembersInDirectoryOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliInfoAndDxf, InfoPrintsTheReportAndDxfWritesTheFile) {
+  fixtures::TempDir dir;
+  const std::string slide = dir.Write(
+      "a.sld", SlideWriter(300, 200).Colour(1).Vector(0, 0, 299, 199).EndOfFile().Build());
+  CliRun info = Cli("info " + Quote(slide));
+  EXPECT_EQ(info.exit, 0);
+  EXPECT_EQ(info.output.rfind("Actual colors in palette:\t0\n", 0), 0u);
+  EXPECT_NE(info.output.find("XY Resolution:\t\t300; 200\n"), std::string::npos);
+  EXPECT_EQ(Cli("info " + Quote(dir.File("none.sld"))).output, "");
+  EXPECT_EQ(Cli("info " + Quote(dir.File("none.sld"))).exit, 1);
+
+  const std::string out = dir.File("a.dxf");
+  EXPECT_EQ(Cli("dxf " + Quote(slide) + " " + Quote(out)).exit, 0);
+  const fixtures::Bytes d = fixtures::ReadFile(out);
+  const std::string text(d.begin(), d.end());
+  EXPECT_NE(text.find("LINE\r\n  8\r\n0\r\n 62\r\n1\r\n 10\r\n0\r\n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 18), "ENDSEC\r\n  0\r\nEOF\r\n");
+  EXPECT_EQ(Cli("dxf " + Quote(slide) + " " + Quote(out) + " --polylines").exit, 0);
+  const fixtures::Bytes p = fixtures::ReadFile(out);
+  EXPECT_NE(std::string(p.begin(), p.end()).find("POLYLINE"), std::string::npos);
+  EXPECT_EQ(Cli("dxf " + Quote(slide) + " " + Quote(dir.File("no/dir/a.dxf"))).exit, 1);
+}
+
+}  // namespace

@@ -124,8 +124,13 @@ TEST(GdiLine, ClippedLinesKeepTheirUnclippedPixels) {
   constexpr int kMargin = 130;
   std::mt19937 random(11);
   std::uniform_int_distribution<int> coord(-kMargin, 170);
-  for (int trial = 0; trial < 2000; ++trial) {
-    const int x0 = coord(random), y0 = coord(random), x1 = coord(random), y1 = coord(random);
+  std::uniform_int_distribution<int> small(-3, 3);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const int x0 = coord(random), y0 = coord(random);
+    int x1 = coord(random), y1 = coord(random);
+    // A third of the lines are almost axis-parallel: they cross an edge in a single step.
+    if (trial % 3 == 1) y1 = y0 + small(random);
+    if (trial % 3 == 2) x1 = x0 + small(random);
     Canvas whole(300 + kMargin, 300 + kMargin);
     SetViewportOrgEx(*whole, kMargin, kMargin, nullptr);
     whole.Line(x0, y0, x1, y1);
@@ -140,6 +145,32 @@ TEST(GdiLine, ClippedLinesKeepTheirUnclippedPixels) {
   }
 }
 
+// Slopes like 1/2 put steps exactly between pixels; where such a line enters the canvas
+// decides which pixel comes first.
+TEST(GdiLine, ClippedLinesWithTiesKeepTheirPixels) {
+  constexpr int kMargin = 60;
+  const int ratios[][2] = {{2, 1}, {1, 2}, {4, 1}, {1, 4}, {4, 3}, {3, 4}, {6, 4}, {4, 6}};
+  for (const auto& ratio : ratios) {
+    for (int sign = 0; sign < 4; ++sign) {
+      for (int start = -kMargin; start < 0; start += 3) {
+        const int dx = (sign & 1 ? -1 : 1) * ratio[0] * 20, dy = (sign & 2 ? -1 : 1) * ratio[1] * 20;
+        const int x0 = dx > 0 ? start : 19 - start, y0 = dy > 0 ? start / 2 : 14 - start / 2;
+        Canvas whole(20 + 2 * kMargin + 200, 15 + 2 * kMargin + 200);
+        SetViewportOrgEx(*whole, kMargin + 100, kMargin + 100, nullptr);
+        whole.Line(x0, y0, x0 + dx, y0 + dy);
+        Canvas part(20, 15);
+        part.Line(x0, y0, x0 + dx, y0 + dy);
+        for (int y = 0; y < 15; ++y) {
+          for (int x = 0; x < 20; ++x) {
+            ASSERT_EQ(part.Lit(x, y), whole.Lit(x + kMargin + 100, y + kMargin + 100))
+                << x0 << "," << y0 << " +" << dx << "," << dy << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(GdiLine, FarEndpointsStillGiveTheRightPixels) {
   Canvas c(20, 10);
   c.Line(-2000000000, 5, 2000000000, 5);
@@ -147,6 +178,23 @@ TEST(GdiLine, FarEndpointsStillGiveTheRightPixels) {
   c.Line(-1000000000, -1000000000, 1000000000, 1000000000);
   for (int y = 0; y < 10; ++y) {
     for (int x = 0; x < 20; ++x) EXPECT_EQ(c.Lit(x, y), y == 5 || x == 3 || x == y) << x << y;
+  }
+}
+
+// Lines through (0, 3) whose steps fall exactly between pixels: started a billion pixels
+// out, they still step as a short line from the same side does.
+TEST(GdiLine, FarLinesStepLikeTheirShortCopies) {
+  constexpr int kFar = 250000000;
+  const int slopes[][2] = {{2, 1}, {1, 2}, {3, 2}, {2, 3}, {2, -1}, {-1, 2}};
+  for (const auto& s : slopes) {
+    for (int direction : {1, -1}) {
+      const int p = s[0] * direction, q = s[1] * direction;
+      Canvas far(20, 14), near(20, 14);
+      far.Line(-p * kFar, -q * kFar + 3, p * kFar, q * kFar + 3);
+      near.Line(-p * 40, -q * 40 + 3, p * 40, q * 40 + 3);
+      EXPECT_EQ(far.Art(), near.Art()) << p << "/" << q;
+      EXPECT_GT(near.LitCount(), 5);
+    }
   }
 }
 
@@ -429,10 +477,23 @@ TEST(GdiBlit, UnknownOperationsCopy) {
 }
 
 TEST(GdiBlit, OverlappingCopyWithinOneSurface) {
-  Canvas c(6, 1);
-  for (int x = 0; x < 6; ++x) c.surface.pixels[x] = RGB(x, 0, 0);
-  BitBlt(*c, 1, 0, 4, 1, *c, 0, 0, SRCCOPY);
-  for (int x = 1; x < 5; ++x) EXPECT_EQ(c.surface.At(x, 0), RGB(x - 1, 0, 0));
+  Canvas c(6, 6);
+  for (int i = 0; i < 36; ++i) c.surface.pixels[i] = RGB(i, 0, 0);
+  BitBlt(*c, 1, 1, 4, 4, *c, 0, 0, SRCCOPY);  // down and right by one
+  for (int y = 1; y < 5; ++y) {
+    for (int x = 1; x < 5; ++x) EXPECT_EQ(c.surface.At(x, y), RGB((y - 1) * 6 + x - 1, 0, 0));
+  }
+}
+
+TEST(GdiBlit, AReversedSourceRectangleIsNormalisedToo) {
+  Source src;
+  Canvas c(10, 10);
+  FlipY(*c, 10);
+  // Height -3 from source row 3 spans source rows 0-2.
+  ASSERT_EQ(BitBlt(*c, 2, 8, 4, -3, src.dc, 0, 3, SRCCOPY), 1);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(c.surface.At(2 + x, 2 + y), RGB(x, y, 7));
+  }
 }
 
 TEST(GdiRobustness, ExtremeCoordinatesNeverWriteOutsideTheSurface) {
