@@ -52,7 +52,7 @@ bool PullIn(DevicePoint& a, DevicePoint& b) {
     return DevicePoint{std::clamp<int64_t>(std::llround(x0 + t * dx), -kFar, kFar),
                        std::clamp<int64_t>(std::llround(y0 + t * dy), -kFar, kFar)};
   };
-  if (!Near(a)) a = at(t0 + 0.001);
+  if (!Near(a)) a = at(t0);
   if (!Near(b)) b = at(t1);
   return true;
 }
