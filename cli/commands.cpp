@@ -195,7 +195,7 @@ int Dxf(const std::vector<std::string>& args) {
   if (extent.result < 0) return LoaderFailure(name, extent.result);
   int width, height;
   DefaultPictureSize(extent.width, extent.height, &width, &height);
-  platform::HeadlessWindow owner(width, height);
+  platform::HeadlessWindow owner(width, height, gdi::DeviceCaps::TrueColour(), false);
   std::vector<char> member(name.member.begin(), name.member.end());
   member.resize(member.size() + 40, 0);
   const uint32_t saved = InterruptMask(0);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "render/rendering.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
 
@@ -25,6 +26,13 @@ struct NoInterruptions {
   NoInterruptions() { InterruptMask(kInterruptEscape); }
   ~NoInterruptions() { InterruptMask(saved); }
 };
+
+// A slide window asked to close (Cancel on a question about the data) paints no more.
+bool CloseRequested(const platform::HeadlessWindow& window) {
+  for (const auto& m : window.Messages())
+    if (m.msg == platform::WM_CLOSE) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -63,11 +71,12 @@ RenderResult RenderSlide(const RenderRequest& request) {
     }
     DefaultPictureSize(e.width, e.height, &width, &height);
   }
-  platform::HeadlessWindow window(width, height, request.caps);
+  platform::HeadlessWindow window(width, height, request.caps, false);
   ViewState view;
   view.zoom = static_cast<uint8_t>(std::clamp(request.zoom, 1, 255));
   view.panX = request.panX;
   view.panY = request.panY;
+  view.measuredLeft = view.measuredTop = kUnmeasuredOrigin;  // as a new slide window has them
   SlidePalette palette;
   NoInterruptions quiet;
   std::vector<char> name = MemberBuffer(request.member);
@@ -85,7 +94,11 @@ RenderResult RenderSlide(const RenderRequest& request) {
       bitmap = kept;
     }
     SetBitmapSlot(nullptr);
-    if (out.result < 0 || view.reached >= view.size) break;
+    if (out.result < 0 || view.reached >= view.size || CloseRequested(window)) break;
+  }
+  if (palette.logPalette) {  // a rendering slide's own palette, as its window would free it
+    gdi::DeleteObject(palette.palette);
+    delete palette.logPalette;
   }
   if (out.result < 0) {
     if (bitmap) gdi::DeleteObject(bitmap);

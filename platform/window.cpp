@@ -27,13 +27,19 @@ bool PostMessage(HWND wnd, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   return wnd && wnd->PostMessage(msg, wParam, lParam);
 }
 
-HeadlessWindow::HeadlessWindow(int width, int height, gdi::DeviceCaps caps)
+bool RedrawWindow(HWND wnd, uint32_t flags) {
+  if (!wnd) return false;
+  wnd->Redraw(flags);
+  return true;
+}
+
+HeadlessWindow::HeadlessWindow(int width, int height, gdi::DeviceCaps caps, bool withSurface)
     : width_(std::max(0, width)), height_(std::max(0, height)), caps_(caps) {
-  surface_.width = width_;
-  surface_.height = height_;
+  surface_.width = withSurface ? width_ : 0;
+  surface_.height = withSurface ? height_ : 0;
   surface_.bitsPixel = caps.bitsPixel;
   surface_.planes = caps.planes;
-  surface_.pixels.assign(static_cast<size_t>(width_) * height_, gdi::RGB(255, 255, 255));
+  surface_.pixels.assign(static_cast<size_t>(surface_.width) * surface_.height, gdi::RGB(255, 255, 255));
 }
 
 HDC HeadlessWindow::GetDC() {
@@ -55,6 +61,10 @@ intptr_t HeadlessWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lP
 bool HeadlessWindow::PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   messages_.push_back({msg, wParam, lParam, true});
   return true;
+}
+
+void HeadlessWindow::Redraw(uint32_t flags) {
+  if (flags & RDW_INVALIDATE) ++invalidations_;
 }
 
 }  // namespace platform

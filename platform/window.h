@@ -28,6 +28,8 @@ constexpr uint32_t VK_ESCAPE = 27;
 constexpr uint32_t DCX_CLIPSIBLINGS = 0x10;
 constexpr uint32_t DCX_PARENTCLIP = 0x20;
 
+constexpr uint32_t RDW_INVALIDATE = 0x0001;
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -38,6 +40,8 @@ class Window {
   virtual void ReleaseDC(HDC dc) = 0;
   virtual intptr_t SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
   virtual bool PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+  // RedrawWindow for the whole client area; windows that keep no update region ignore it.
+  virtual void Redraw(uint32_t /*flags*/) {}
 };
 using HWND = Window*;
 
@@ -47,6 +51,8 @@ HDC GetDCEx(HWND wnd, uint32_t flags);
 int ReleaseDC(HWND wnd, HDC dc);
 intptr_t SendMessage(HWND wnd, uint32_t msg, uintptr_t wParam, intptr_t lParam);
 bool PostMessage(HWND wnd, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+// The whole client area only: the engine never passes an update rectangle or region.
+bool RedrawWindow(HWND wnd, uint32_t flags);
 
 // A window without a screen: its client area is a bitmap of the given device kind, and the
 // messages it gets are recorded.
@@ -59,17 +65,23 @@ class HeadlessWindow : public Window {
     bool posted;
   };
 
-  HeadlessWindow(int width, int height, gdi::DeviceCaps caps = gdi::DeviceCaps::TrueColour());
+  // Without a surface the client area still has its size, but what is copied to it is dropped
+  // (batch work keeps only the off-screen bitmap).
+  HeadlessWindow(int width, int height, gdi::DeviceCaps caps = gdi::DeviceCaps::TrueColour(),
+                 bool withSurface = true);
   RECT ClientRect() const override { return {0, 0, width_, height_}; }
   HDC GetDC() override;
   void ReleaseDC(HDC dc) override;
   intptr_t SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   bool PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void Redraw(uint32_t flags) override;
 
   gdi::Bitmap& Surface() { return surface_; }
   const std::vector<Message>& Messages() const { return messages_; }
   int OpenDCs() const { return static_cast<int>(dcs_.size()); }
   void FailGetDC(bool fail) { failGetDC_ = fail; }
+  // How often the client area was invalidated (RedrawWindow with RDW_INVALIDATE).
+  int Invalidations() const { return invalidations_; }
 
  private:
   int width_, height_;
@@ -78,6 +90,7 @@ class HeadlessWindow : public Window {
   std::vector<std::unique_ptr<gdi::DeviceContext>> dcs_;
   std::vector<Message> messages_;
   bool failGetDC_ = false;
+  int invalidations_ = 0;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "render/rendering.h"
+#include "render/rendering_state.h"
 
 namespace lanterna {
 
@@ -50,6 +51,16 @@ void FillRenderingInfo(SlideInfo* info, const RenderingHeader& h) {
   for (int i = 0; i < 6; ++i)
     info->renderWords[i] = static_cast<int16_t>(Word(h.block + 6 + 2 * i));
   std::memcpy(info->description, h.description, sizeof info->description);
+}
+
+int16_t RenderingColours(const RenderingHeader& h) {
+  return static_cast<int16_t>(Word(h.block + 6));
+}
+uint16_t RenderingMaxIntensity(const RenderingHeader& h) {
+  return Word(h.block + 8);
+}
+int8_t RenderingFileVersion(const RenderingHeader& h) {
+  return static_cast<int8_t>(h.block[1]);
 }
 
 }  // namespace lanterna

@@ -30,31 +30,6 @@ constexpr uint8_t kCommonEndpoint = 0xFE;
 constexpr uint8_t kNewColour = 0xFF;
 constexpr uint32_t kFillRecordLength = 6;
 
-// Looks for input the mask allows; records the cause. Returns whether any was found.
-bool InputPending(int* result) {
-  InterruptState& s = Interrupts();
-  bool found = false;
-  platform::PendingMessage m{};
-  if ((s.mask & kInterruptKey) &&
-      platform::PeekPendingInput(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m)) {
-    found = true;
-    s.cause = kInterruptKey;
-    *result = -1;
-    if ((s.mask & kInterruptEscape) && m.wParam == platform::VK_ESCAPE) {
-      s.cause = kInterruptEscape;
-      *result = 0;
-    }
-  }
-  if ((s.mask & kInterruptMouse) &&
-      (platform::PeekPendingInput(platform::WM_LBUTTONDOWN, platform::WM_MBUTTONDBLCLK, &m) ||
-       platform::PeekPendingInput(platform::WM_NCLBUTTONDOWN, platform::WM_NCMBUTTONDBLCLK, &m))) {
-    found = true;
-    s.cause = kInterruptMouse;
-    *result = 0;
-  }
-  return found;
-}
-
 // The pen and brush of the current colour, and what they replaced on the drawing context.
 struct ColourObjects {
   gdi::HPEN pen = nullptr;
@@ -91,6 +66,31 @@ void CopyProgress(gdi::HDC windowDC, gdi::HDC offscreenDC) {
 }
 
 }  // namespace
+
+bool PendingInputTest(platform::HWND owner, int* result) {
+  InterruptState& s = Interrupts();
+  bool found = false;
+  platform::PendingMessage m{};
+  if ((s.mask & kInterruptKey) &&
+      platform::PeekPendingInput(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m)) {
+    found = true;
+    s.cause = kInterruptKey;
+    *result = -1;
+    if ((s.mask & kInterruptEscape) && m.wParam == platform::VK_ESCAPE) {
+      s.cause = kInterruptEscape;
+      *result = 0;
+    }
+  }
+  if ((s.mask & kInterruptMouse) &&
+      (platform::PeekPendingInput(platform::WM_LBUTTONDOWN, platform::WM_MBUTTONDBLCLK, &m) ||
+       platform::PeekPendingInput(platform::WM_NCLBUTTONDOWN, platform::WM_NCMBUTTONDBLCLK, &m))) {
+    found = true;
+    s.cause = kInterruptMouse;
+    *result = 0;
+  }
+  platform::SendMessage(owner, platform::WM_NCHITTEST, 0, 0);
+  return found;
+}
 
 uint32_t InterruptMask(uint32_t value) {
   if (value != 0) Interrupts().mask = value;
@@ -142,9 +142,7 @@ int Ciclo(gdi::HDC windowDC, gdi::HDC offscreenDC, ViewState* view) {
     if (++checkCounter >= kRecordsPerInputCheck) {
       checkCounter = 0;
       int found = 0;
-      const bool interrupted = InputPending(&found);
-      platform::SendMessage(L.owner, platform::WM_NCHITTEST, 0, 0);
-      if (interrupted) {
+      if (PendingInputTest(L.owner, &found)) {
         CopyProgress(windowDC, offscreenDC);
         if (view) {
           view->reached = L.ByteReaded;

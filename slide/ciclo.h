@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/gdi/gdi.h"
+#include "platform/window.h"
 #include "slide/slide_types.h"
 
 namespace lanterna {
@@ -22,6 +23,10 @@ constexpr int kMaxFillVertices = 30;
 uint32_t InterruptMask(uint32_t value);
 // Why the last drawing stopped (kInterruptEscape, kInterruptKey or kInterruptMouse).
 uint32_t& InterruptCause();
+// The renderers' pending-input test: looks for input the mask allows and records the cause,
+// then lets the owner window see the mouse (WM_NCHITTEST) whatever was found. True when the
+// drawing must stop; *result is then -1 for a key, 0 for Escape or a mouse button.
+bool PendingInputTest(platform::HWND owner, int* result);
 
 // windowDC and offscreenDC serve only to copy the picture so far; 0 or -1 (a key interrupted).
 int Ciclo(gdi::HDC windowDC, gdi::HDC offscreenDC, ViewState* view);

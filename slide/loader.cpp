@@ -224,8 +224,8 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
         Ciclo(nullptr, nullptr, nullptr);
       }
     } else {
-      DrawRendering(L.drawDC, L.IconSize, rendering, view, res.palette, nullptr, info, owner,
-                    false);
+      DrawRendering(L.drawDC, L.IconSize, rendering, view, res.palette, nullptr, info, owner, false,
+                    rendering.pixelAspect);
     }
     if (ownDC) platform::ReleaseDC(owner, ownDC);
     L.drawDC = nullptr;
@@ -312,7 +312,7 @@ int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view
     }
   } else {
     result = DrawRendering(memDC, L.IconSize, rendering, view, palette, windowDC, nullptr, L.owner,
-                           DxfState().on);
+                           DxfState().on, rendering.pixelAspect);
   }
   L.drawDC = nullptr;
 

@@ -22,14 +22,18 @@ Registry& Contexts() {
   return registry;
 }
 
-COLORREF EntryRgb(const PALETTEENTRY& e) { return RGB(e.peRed, e.peGreen, e.peBlue); }
+COLORREF EntryRgb(const PALETTEENTRY& e) {
+  return RGB(e.peRed, e.peGreen, e.peBlue);
+}
 
 COLORREF NearestRgb(HPALETTE pal, COLORREF color) {
   const UINT index = GetNearestPaletteIndex(pal, color);
   return index == CLR_INVALID ? RGB(0, 0, 0) : EntryRgb(pal->entries[index]);
 }
 
-HPALETTE StockPalette() { return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)); }
+HPALETTE StockPalette() {
+  return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+}
 
 }  // namespace
 
@@ -87,18 +91,23 @@ COLORREF DeviceContext::Resolve(COLORREF ref) const {
 HGDIOBJ DeviceContext::Select(HGDIOBJ obj) {
   if (!obj) return nullptr;
   switch (obj->kind) {
-    case ObjectKind::Pen: return std::exchange(pen_, static_cast<HPEN>(obj));
-    case ObjectKind::Brush: return std::exchange(brush_, static_cast<HBRUSH>(obj));
+    case ObjectKind::Pen:
+      return std::exchange(pen_, static_cast<HPEN>(obj));
+    case ObjectKind::Brush:
+      return std::exchange(brush_, static_cast<HBRUSH>(obj));
     case ObjectKind::Bitmap: {
       HBITMAP previous = nullptr;
       return SelectBitmap(static_cast<HBITMAP>(obj), &previous) ? previous : nullptr;
     }
-    case ObjectKind::Palette: return nullptr;  // palettes go through SelectPalette
+    case ObjectKind::Palette:
+      return nullptr;  // palettes go through SelectPalette
   }
   return nullptr;
 }
 
-bool DeviceContext::SelectBitmap(HBITMAP, HBITMAP*) { return false; }
+bool DeviceContext::SelectBitmap(HBITMAP, HBITMAP*) {
+  return false;
+}
 
 HPALETTE DeviceContext::SelectPalette(HPALETTE pal) {
   if (!pal) return nullptr;
@@ -115,13 +124,17 @@ UINT DeviceContext::RealizePalette() {
   return static_cast<UINT>(palette_->entries.size());
 }
 
-HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj) { return dc ? dc->Select(obj) : nullptr; }
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj) {
+  return dc ? dc->Select(obj) : nullptr;
+}
 
 HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL /*forceBackground*/) {
   return dc ? dc->SelectPalette(pal) : nullptr;
 }
 
-UINT RealizePalette(HDC dc) { return dc ? dc->RealizePalette() : 0; }
+UINT RealizePalette(HDC dc) {
+  return dc ? dc->RealizePalette() : 0;
+}
 
 BOOL DeleteDC(HDC dc) {
   if (!dc) return 0;
@@ -132,10 +145,14 @@ BOOL DeleteDC(HDC dc) {
 int GetDeviceCaps(HDC dc, int index) {
   if (!dc) return 0;
   switch (index) {
-    case SIZEPALETTE: return dc->Caps().sizePalette;
-    case BITSPIXEL: return dc->Caps().bitsPixel;
-    case PLANES: return dc->Caps().planes;
-    default: return 0;
+    case SIZEPALETTE:
+      return dc->Caps().sizePalette;
+    case BITSPIXEL:
+      return dc->Caps().bitsPixel;
+    case PLANES:
+      return dc->Caps().planes;
+    default:
+      return 0;
   }
 }
 

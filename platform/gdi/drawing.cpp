@@ -54,8 +54,8 @@ COLORREF GetPixel(HDC dc, int x, int y) {
   if (!surface) return CLR_INVALID;
   const DevicePoint p = dc->ToDeviceWide(x, y);
   if (p.x < 0 || p.y < 0 || p.x >= surface->width || p.y >= surface->height) return CLR_INVALID;
-  const auto index = static_cast<size_t>(p.y) * static_cast<size_t>(surface->width) +
-                     static_cast<size_t>(p.x);
+  const auto index =
+      static_cast<size_t>(p.y) * static_cast<size_t>(surface->width) + static_cast<size_t>(p.x);
   return index < surface->pixels.size() ? surface->pixels[index] : CLR_INVALID;
 }
 

@@ -179,9 +179,8 @@ class DeviceContext {
   // Device-pixel access; metafiles have none.
   virtual Bitmap* Surface() { return nullptr; }
   virtual bool SelectBitmap(HBITMAP, HBITMAP* previous);
-  // The window as the caller set it, whatever the mapping mode: metafiles keep it.
+  // A window extent is being set, whatever the mapping mode: metafiles keep it in Map().
   virtual void NoteWindowExt(SIZE) {}
-  virtual void NoteWindowOrg(POINT) {}
 
   // An object is being deleted: every context that has it selected gets the stock one back,
   // so nothing is left pointing at freed memory.

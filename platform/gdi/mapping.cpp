@@ -16,7 +16,9 @@ namespace {
 constexpr int64_t kWideLimit = int64_t{1} << 40;
 constexpr int kMaxPenWidth = 1 << 30;
 
-int64_t ClampWide(int64_t v) { return std::clamp(v, -kWideLimit, kWideLimit); }
+int64_t ClampWide(int64_t v) {
+  return std::clamp(v, -kWideLimit, kWideLimit);
+}
 
 int64_t RoundWide(double v) {
   if (std::isnan(v)) return 0;
@@ -29,7 +31,9 @@ int32_t Narrow(int64_t v) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
-bool Scaled(const Mapping& m) { return m.mode == MM_ISOTROPIC || m.mode == MM_ANISOTROPIC; }
+bool Scaled(const Mapping& m) {
+  return m.mode == MM_ISOTROPIC || m.mode == MM_ANISOTROPIC;
+}
 
 // One axis of the mapping; a zero extent (only reachable by editing Map() directly) is 1:1.
 int64_t MapAxis(int64_t v, int32_t fromOrg, int32_t fromExt, int32_t toOrg, int32_t toExt,
@@ -63,10 +67,10 @@ void AdjustIsotropic(Mapping& m) {
 
 DevicePoint DeviceContext::ToDeviceWide(int64_t x, int64_t y) const {
   const bool scaled = Scaled(map_);
-  return {MapAxis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x,
-                  map_.viewportExt.cx, scaled),
-          MapAxis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y,
-                  map_.viewportExt.cy, scaled)};
+  return {MapAxis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x, map_.viewportExt.cx,
+                  scaled),
+          MapAxis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y, map_.viewportExt.cy,
+                  scaled)};
 }
 
 POINT DeviceContext::ToDevice(int32_t x, int32_t y) const {
@@ -127,7 +131,6 @@ BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old) {
   Mapping& m = dc->Map();
   if (old) *old = m.windowOrg;
   m.windowOrg = {x, y};
-  dc->NoteWindowOrg(m.windowOrg);
   return 1;
 }
 

@@ -21,10 +21,10 @@ class MetafileDC final : public DeviceContext {
     Kind kind;
     bool penNull;
     bool hollow;
-    COLORREF pen;   // lines, polygon outlines and pixels
-    COLORREF fill;  // polygons
-    int width;      // logical pen width
-    POINT from, to;                 // lines; pixels use from
+    COLORREF pen;                 // lines, polygon outlines and pixels
+    COLORREF fill;                // polygons
+    int width;                    // logical pen width
+    POINT from, to;               // lines; pixels use from
     uint32_t firstPoint, points;  // polygons, in points_
   };
 
@@ -40,9 +40,16 @@ class MetafileDC final : public DeviceContext {
     if (count < 2) return;
     const auto first = static_cast<uint32_t>(points_.size());
     points_.insert(points_.end(), pts, pts + count);
-    records_.push_back({Kind::Polygon, pen_->style == PS_NULL, brush_->hollow,
-                        Resolve(pen_->color), Resolve(brush_->color), pen_->width, {}, {},
-                        first, static_cast<uint32_t>(count)});
+    records_.push_back({Kind::Polygon,
+                        pen_->style == PS_NULL,
+                        brush_->hollow,
+                        Resolve(pen_->color),
+                        Resolve(brush_->color),
+                        pen_->width,
+                        {},
+                        {},
+                        first,
+                        static_cast<uint32_t>(count)});
   }
 
   COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) override {
@@ -53,11 +60,11 @@ class MetafileDC final : public DeviceContext {
 
   void Blit(RECT, DeviceContext*, POINT, DWORD) override {}
 
+  // Recorded as given, in MM_TEXT too: the reader decides how the window is used.
   void NoteWindowExt(SIZE ext) override {
-    ext_ = ext;
-    extSet_ = true;
+    map_.windowExt = ext;
+    windowSet_ = true;
   }
-  void NoteWindowOrg(POINT org) override { org_ = org; }
 
   size_t RecordCount() const { return records_.size(); }
   void WriteSvg(std::ostream& out, int width, int height) const;
@@ -65,9 +72,7 @@ class MetafileDC final : public DeviceContext {
  private:
   std::vector<Record> records_;
   std::vector<POINT> points_;
-  SIZE ext_{1, 1};
-  POINT org_{0, 0};
-  bool extSet_ = false;
+  bool windowSet_ = false;
 };
 
 // Builds the document in memory and hands it to the stream in large pieces.
@@ -135,8 +140,8 @@ void MetafileDC::WriteSvg(std::ostream& out, int width, int height) const {
   width = std::max(width, 1);
   height = std::max(height, 1);
   // Without a window the logical units are the picture's pixels.
-  const SIZE ext = extSet_ ? ext_ : SIZE{width, height};
-  const POINT org = extSet_ ? org_ : POINT{0, 0};
+  const SIZE ext = windowSet_ ? map_.windowExt : SIZE{width, height};
+  const POINT org = map_.windowOrg;
   const double scaleX = static_cast<double>(width) / ext.cx;
   const double scaleY = static_cast<double>(height) / ext.cy;
   auto px = [&](double x) { return (x - org.x) * scaleX; };
@@ -209,7 +214,9 @@ void MetafileDC::WriteSvg(std::ostream& out, int width, int height) const {
 
 }  // namespace
 
-std::unique_ptr<DeviceContext> CreateMetafileDC() { return std::make_unique<MetafileDC>(); }
+std::unique_ptr<DeviceContext> CreateMetafileDC() {
+  return std::make_unique<MetafileDC>();
+}
 
 void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height) {
   if (auto* m = dynamic_cast<MetafileDC*>(metafile)) m->WriteSvg(out, width, height);

@@ -81,6 +81,7 @@ HBRUSH CreateSolidBrush(COLORREF color) {
   return brush;
 }
 
+// Initial bits are not taken: callers pass none and draw into the black bitmap.
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPixel, const void* /*bits*/) {
   if (width <= 0 || height <= 0) return nullptr;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -118,12 +119,18 @@ BOOL DeleteObject(HGDIOBJ obj) {
 
 HGDIOBJ GetStockObject(int which) {
   switch (which) {
-    case WHITE_BRUSH: return &StockBrush(false);
-    case NULL_BRUSH: return &StockBrush(true);
-    case BLACK_PEN: return &StockPen(PS_SOLID);
-    case NULL_PEN: return &StockPen(PS_NULL);
-    case DEFAULT_PALETTE: return &StockPalette();
-    default: return nullptr;
+    case WHITE_BRUSH:
+      return &StockBrush(false);
+    case NULL_BRUSH:
+      return &StockBrush(true);
+    case BLACK_PEN:
+      return &StockPen(PS_SOLID);
+    case NULL_PEN:
+      return &StockPen(PS_NULL);
+    case DEFAULT_PALETTE:
+      return &StockPalette();
+    default:
+      return nullptr;
   }
 }
 

@@ -39,8 +39,8 @@ class RasterDC final : public DeviceContext {
     device_.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) device_[i] = ToDeviceWide(pts[i].x, pts[i].y);
     if (!brush_->hollow) {
-      raster::FillEvenOdd(raster::CanvasOf(surface_), device_.data(), count,
-                          Resolve(brush_->color), fill_);
+      raster::FillEvenOdd(raster::CanvasOf(surface_), device_.data(), count, Resolve(brush_->color),
+                          fill_);
     }
     // The outline is the closed run of LineTo calls, so every vertex pixel gets drawn.
     for (int i = 0; i < count; ++i) DeviceLine(device_[i], device_[i + 1 < count ? i + 1 : 0]);

@@ -23,8 +23,8 @@ int64_t CeilCrossing(const FillScratch::Edge& e, int64_t y, int64_t width) {
   if (std::llabs(dx) < kExact && dy < kExact) {
     x = e.x0 + CeilDiv((y - e.y0) * dx, dy);
   } else {
-    const double exact = static_cast<double>(e.x0) +
-                         static_cast<double>(y - e.y0) * static_cast<double>(dx) / dy;
+    const double exact =
+        static_cast<double>(e.x0) + static_cast<double>(y - e.y0) * static_cast<double>(dx) / dy;
     x = static_cast<int64_t>(std::clamp(std::ceil(exact), -1.0, static_cast<double>(width)));
   }
   return std::clamp<int64_t>(x, -1, width);
@@ -42,8 +42,8 @@ void FillEvenOdd(const Canvas& canvas, const DevicePoint* pts, int count, COLORR
     const DevicePoint& p = pts[i];
     const DevicePoint& q = pts[i + 1 < count ? i + 1 : 0];
     if (p.y == q.y) continue;  // horizontal edges never cross a row
-    const FillScratch::Edge e = p.y < q.y ? FillScratch::Edge{p.x, p.y, q.x, q.y}
-                                          : FillScratch::Edge{q.x, q.y, p.x, p.y};
+    const FillScratch::Edge e =
+        p.y < q.y ? FillScratch::Edge{p.x, p.y, q.x, q.y} : FillScratch::Edge{q.x, q.y, p.x, p.y};
     edges.push_back(e);
     top = std::min(top, e.y0);
     bottom = std::max(bottom, e.y1);

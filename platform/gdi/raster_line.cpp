@@ -11,62 +11,53 @@ namespace gdi::raster {
 
 namespace {
 
-// Thin lines are first cut to this box; inside it every Bresenham product fits in 64 bits.
-// Canvases are smaller (see CanvasOf), so the cut ends always lie off the canvas.
-constexpr int64_t kFar = int64_t{1} << 28;
-
 // Wide lines are nudged this far down and right so that a boundary passing exactly through
 // a row or column of pixel centres takes one side only: a pen w wide covers w pixels.
 constexpr double kNudge = 1.0 / 256;
 
-int64_t CeilDiv(int64_t a, int64_t b) {  // b > 0
-  return a >= 0 ? (a + b - 1) / b : -((-a) / b);
-}
+// floor((a * b + c) / d) and its remainder, for operands below 2^62 whose quotient fits in
+// 64 bits. Far-off lines need the full product; short ones never leave the native path.
+struct Division {
+  uint64_t quotient, remainder;
+};
 
-bool Near(const DevicePoint& p) {
-  return p.x >= -kFar && p.x <= kFar && p.y >= -kFar && p.y <= kFar;
-}
-
-// Liang-Barsky against the kFar box; only ends outside the box move.
-bool PullIn(DevicePoint& a, DevicePoint& b) {
-  if (Near(a) && Near(b)) return true;
-  const double x0 = static_cast<double>(a.x), y0 = static_cast<double>(a.y);
-  const double dx = static_cast<double>(b.x) - x0, dy = static_cast<double>(b.y) - y0;
-  const double far = static_cast<double>(kFar);
-  double t0 = 0.0, t1 = 1.0;
-  auto edge = [&](double p, double q) {  // keeps the part where p * t <= q
-    if (p == 0.0) return q >= 0.0;
-    const double t = q / p;
-    if (p < 0.0) {
-      if (t > t1) return false;
-      t0 = std::max(t0, t);
-    } else {
-      if (t < t0) return false;
-      t1 = std::min(t1, t);
+Division MulAddDiv(uint64_t a, uint64_t b, uint64_t c, uint64_t d) {
+  if (b == 0 || a <= (UINT64_MAX - c) / b) return {(a * b + c) / d, (a * b + c) % d};
+  // 128-bit product from 32-bit halves, then plain long division.
+  const uint64_t aLo = a & 0xFFFFFFFF, aHi = a >> 32, bLo = b & 0xFFFFFFFF, bHi = b >> 32;
+  const uint64_t lolo = aLo * bLo, lohi = aLo * bHi, hilo = aHi * bLo, hihi = aHi * bHi;
+  const uint64_t middle = (lolo >> 32) + (lohi & 0xFFFFFFFF) + (hilo & 0xFFFFFFFF);
+  uint64_t lo = (middle << 32) | (lolo & 0xFFFFFFFF);
+  uint64_t hi = hihi + (lohi >> 32) + (hilo >> 32) + (middle >> 32);
+  lo += c;
+  hi += lo < c;
+  uint64_t quotient = 0, remainder = 0;
+  for (int bit = 127; bit >= 0; --bit) {
+    const uint64_t next = bit >= 64 ? (hi >> (bit - 64)) & 1 : (lo >> bit) & 1;
+    remainder = (remainder << 1) | next;  // remainder < d < 2^62: no overflow
+    quotient <<= 1;
+    if (remainder >= d) {
+      remainder -= d;
+      quotient |= 1;
     }
-    return true;
-  };
-  if (!edge(-dx, x0 + far) || !edge(dx, far - x0) || !edge(-dy, y0 + far) || !edge(dy, far - y0))
-    return false;
-  auto at = [&](double t) {
-    return DevicePoint{std::clamp<int64_t>(std::llround(x0 + t * dx), -kFar, kFar),
-                       std::clamp<int64_t>(std::llround(y0 + t * dy), -kFar, kFar)};
-  };
-  if (!Near(a)) a = at(t0);
-  if (!Near(b)) b = at(t1);
-  return true;
+  }
+  return {quotient, remainder};
+}
+
+// ceil((a * b + c) / d), same limits.
+int64_t MulAddCeil(int64_t a, int64_t b, int64_t c, int64_t d) {
+  const Division r = MulAddDiv(static_cast<uint64_t>(a), static_cast<uint64_t>(b),
+                               static_cast<uint64_t>(c), static_cast<uint64_t>(d));
+  return static_cast<int64_t>(r.quotient + (r.remainder != 0));
 }
 
 }  // namespace
 
 Canvas CanvasOf(Bitmap* bitmap) {
-  // Nothing this wide can be allocated sensibly; the limit keeps kFar off the canvas.
-  constexpr int64_t kMaxSide = int64_t{1} << 27;
   if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return {};
-  if (bitmap->width > kMaxSide) return {};
   const int64_t width = bitmap->width;
   const auto rows = static_cast<int64_t>(bitmap->pixels.size() / static_cast<size_t>(width));
-  const int64_t height = std::min<int64_t>({bitmap->height, rows, kMaxSide});
+  const int64_t height = std::min<int64_t>(bitmap->height, rows);
   if (height <= 0) return {};
   return {bitmap->pixels.data(), width, height};
 }
@@ -74,11 +65,10 @@ Canvas CanvasOf(Bitmap* bitmap) {
 // Step k (0 <= k < n along the major axis) lands at minor offset
 // floor((2 k m + n - 1) / (2 n)): the nearest pixel, a tie staying on the start's side.
 // Clipping solves that for the first and last visible k, so the visible pixels are exactly
-// those of the whole line and the loop needs no bounds checks.
+// those of the whole line, however far off its ends are, and the loop needs no bounds checks.
+// Device coordinates stay within 2^40, so every operand below is under 2^62.
 void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colour) {
   if (canvas.width <= 0 || canvas.height <= 0) return;
-  if (a.x == b.x && a.y == b.y) return;
-  if (!PullIn(a, b)) return;
   const int64_t dx = b.x - a.x, dy = b.y - a.y;
   if (dx == 0 && dy == 0) return;
 
@@ -106,15 +96,18 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   offLast = std::min(offLast, m);
   if (offFirst > offLast) return;
   if (m > 0) {
-    if (offFirst > 0) kFirst = std::max(kFirst, CeilDiv(2 * n * offFirst - n + 1, 2 * m));
-    kLast = std::min(kLast, CeilDiv(2 * n * (offLast + 1) - n + 1, 2 * m) - 1);
+    // off_k >= offFirst  <=>  k >= (2 n offFirst - n + 1) / 2m
+    if (offFirst > 0) kFirst = std::max(kFirst, MulAddCeil(n, 2 * offFirst - 1, 1, 2 * m));
+    // off_k <= offLast  <=>  k < (2 n (offLast + 1) - n + 1) / 2m
+    kLast = std::min(kLast, MulAddCeil(2 * n, offLast, n + 1, 2 * m) - 1);
     if (kFirst > kLast) return;
   }
 
   const int64_t twoN = 2 * n, twoM = 2 * m;
-  const int64_t numerator = kFirst * twoM + n - 1;
-  const int64_t offset = numerator / twoN;
-  int64_t remainder = numerator - offset * twoN;
+  const Division at = MulAddDiv(static_cast<uint64_t>(kFirst), static_cast<uint64_t>(twoM),
+                                static_cast<uint64_t>(n - 1), static_cast<uint64_t>(twoN));
+  const auto offset = static_cast<int64_t>(at.quotient);
+  auto remainder = static_cast<int64_t>(at.remainder);
   const int64_t majorAt = major0 + majorSign * kFirst, minorAt = minor0 + minorSign * offset;
   const int64_t x = xMajor ? majorAt : minorAt, y = xMajor ? minorAt : majorAt;
 
