@@ -80,6 +80,29 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   const int64_t majorSize = xMajor ? canvas.width : canvas.height;
   const int64_t minorSize = xMajor ? canvas.height : canvas.width;
 
+  const auto stride = static_cast<ptrdiff_t>(canvas.width);
+  const ptrdiff_t majorStep = xMajor ? majorSign : majorSign * stride;
+  const ptrdiff_t minorStep = xMajor ? minorSign * stride : minorSign;
+  const int64_t twoN = 2 * n, twoM = 2 * m;
+
+  // Most lines lie wholly on the surface: no clipping, the error term starts at n - 1.
+  if (a.x >= 0 && a.y >= 0 && a.x < canvas.width && a.y < canvas.height && b.x >= 0 &&
+      b.y >= 0 && b.x < canvas.width && b.y < canvas.height) {
+    COLORREF* p = canvas.pixels + a.y * stride + a.x;
+    int64_t remainder = n - 1;
+    for (int64_t count = n;;) {
+      *p = colour;
+      if (--count == 0) break;
+      p += majorStep;
+      remainder += twoM;
+      if (remainder >= twoN) {
+        remainder -= twoN;
+        p += minorStep;
+      }
+    }
+    return;
+  }
+
   int64_t kFirst = 0, kLast = n - 1;
   if (majorSign > 0) {
     kFirst = std::max(kFirst, -major0);
@@ -103,7 +126,6 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
     if (kFirst > kLast) return;
   }
 
-  const int64_t twoN = 2 * n, twoM = 2 * m;
   const Division at = MulAddDiv(static_cast<uint64_t>(kFirst), static_cast<uint64_t>(twoM),
                                 static_cast<uint64_t>(n - 1), static_cast<uint64_t>(twoN));
   const auto offset = static_cast<int64_t>(at.quotient);
@@ -111,9 +133,6 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   const int64_t majorAt = major0 + majorSign * kFirst, minorAt = minor0 + minorSign * offset;
   const int64_t x = xMajor ? majorAt : minorAt, y = xMajor ? minorAt : majorAt;
 
-  const auto stride = static_cast<ptrdiff_t>(canvas.width);
-  const ptrdiff_t majorStep = xMajor ? majorSign : majorSign * stride;
-  const ptrdiff_t minorStep = xMajor ? minorSign * stride : minorSign;
   COLORREF* p = canvas.pixels + y * stride + x;
   for (int64_t count = kLast - kFirst + 1;;) {
     *p = colour;
