@@ -72,9 +72,9 @@ class SlideWriter {
   size_t HeaderLength() const { return level_ == 1 ? 34 : 31; }
 
   Bytes Build() const {
-    Bytes out;
     const char id[] = "AutoCAD Slide\r\n\x1a";
-    out.insert(out.end(), id, id + 17);
+    Bytes out(id, id + 17);
+    out.reserve(34 + body_.size());
     out.push_back(0x56);
     out.push_back(static_cast<uint8_t>(level_));
     if (level_ == 1) {

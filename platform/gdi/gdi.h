@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace gdi {
@@ -78,6 +79,33 @@ struct Brush : GdiObject {
   bool hollow = false;
 };
 
+// Pixel memory comes zeroed, for large bitmaps in huge pages where the system offers them:
+// a drawing writes all over its bitmap, and small pages cost a TLB miss on most vectors.
+void* AllocatePixels(size_t bytes);
+void FreePixels(void* p, size_t bytes);
+
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(AllocatePixels(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) { FreePixels(p, n * sizeof(T)); }
+  // The memory comes zeroed: value-initialising it again would be a wasted pass.
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  template <typename U>
+  bool operator==(const PixelAllocator<U>&) const { return true; }
+};
+using PixelVector = std::vector<uint32_t, PixelAllocator<uint32_t>>;
+
 // A bitmap's pixels are stored as resolved RGB colour references (0x00BBGGRR), top row first,
 // whatever its bits per pixel: on a palette device every pixel is one of the palette's colours.
 struct Bitmap : GdiObject {
@@ -86,7 +114,7 @@ struct Bitmap : GdiObject {
   int height = 0;
   int planes = 1;
   int bitsPixel = 32;
-  std::vector<COLORREF> pixels;
+  PixelVector pixels;
   COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 

@@ -20,12 +20,6 @@ int64_t ClampWide(int64_t v) {
   return std::clamp(v, -kWideLimit, kWideLimit);
 }
 
-int64_t RoundWide(double v) {
-  if (std::isnan(v)) return 0;
-  v = std::clamp(v, -static_cast<double>(kWideLimit), static_cast<double>(kWideLimit));
-  return static_cast<int64_t>(std::floor(v + 0.5));
-}
-
 int32_t Narrow(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                   std::numeric_limits<int32_t>::max()));
@@ -36,12 +30,17 @@ bool Scaled(const Mapping& m) {
 }
 
 // One axis of the mapping; a zero extent (only reachable by editing Map() directly) is 1:1.
-int64_t MapAxis(int64_t v, int32_t fromOrg, int32_t fromExt, int32_t toOrg, int32_t toExt,
-                bool scaled) {
+// Rounds half up; far-off and NaN results are kept within the wide limit without calling floor.
+inline int64_t MapAxis(int64_t v, int32_t fromOrg, int32_t fromExt, int32_t toOrg, int32_t toExt,
+                       bool scaled) {
   v = ClampWide(v);
   if (!scaled || fromExt == 0 || toExt == 0) return ClampWide(v - fromOrg + toOrg);
-  const double d = static_cast<double>(v - fromOrg) * toExt / fromExt + toOrg;
-  return RoundWide(d);
+  const double d = static_cast<double>(v - fromOrg) * toExt / fromExt + toOrg + 0.5;
+  constexpr double limit = static_cast<double>(kWideLimit);
+  if (!(d > -limit && d < limit)) return d > 0 ? kWideLimit : (d < 0 ? -kWideLimit : 0);
+  auto t = static_cast<int64_t>(d);
+  if (static_cast<double>(t) > d) --t;  // truncation went up for negatives
+  return t;
 }
 
 int32_t ShrinkExtent(int32_t extent, double ratio) {

@@ -93,7 +93,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPixel, const v
   bitmap->planes = static_cast<int>(planes);
   bitmap->bitsPixel = static_cast<int>(bitsPixel);
   try {
-    bitmap->pixels.assign(count, RGB(0, 0, 0));
+    bitmap->pixels.resize(count);  // black: pixel memory comes zeroed
   } catch (const std::bad_alloc&) {
     delete bitmap;
     return nullptr;

@@ -76,7 +76,17 @@ class RasterDC final : public DeviceContext {
     if (pen_->style == PS_NULL) return;
     const raster::Canvas canvas = raster::CanvasOf(surface_);
     const COLORREF colour = Resolve(pen_->color);
-    const int width = DevicePenWidth(pen_->width);
+    // The device width only changes with the pen or the mapping; most lines share both.
+    if (widthPen_ != pen_ || widthLogical_ != pen_->width || widthWindow_.cx != map_.windowExt.cx ||
+        widthViewport_.cx != map_.viewportExt.cx || widthMode_ != map_.mode) {
+      widthPen_ = pen_;
+      widthLogical_ = pen_->width;
+      widthWindow_ = map_.windowExt;
+      widthViewport_ = map_.viewportExt;
+      widthMode_ = map_.mode;
+      width_ = DevicePenWidth(pen_->width);
+    }
+    const int width = width_;
     if (width <= 1) {
       raster::ThinLine(canvas, a, b, colour);
     } else {
@@ -86,6 +96,12 @@ class RasterDC final : public DeviceContext {
 
   Bitmap* surface_;
   bool memory_;
+  HPEN widthPen_ = nullptr;
+  int widthLogical_ = 0;
+  SIZE widthWindow_{0, 0};
+  SIZE widthViewport_{0, 0};
+  int widthMode_ = 0;
+  int width_ = 1;
   std::vector<DevicePoint> device_;
   raster::FillScratch fill_;
 };
