@@ -49,8 +49,8 @@ void BM_LoadAndDraw(benchmark::State& state) {
     RenderResult out = RenderSlide(r);
     benchmark::DoNotOptimize(out.bitmap->pixels.data());
   }
-  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords * state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+  state.counters["records/s"] = benchmark::Counter(
+      static_cast<double>(kRecords * state.iterations()), benchmark::Counter::kIsRate);
   state.counters["peak_MiB"] = PeakRssMiB();
   state.counters["file_MiB"] = static_cast<double>(Drawing().size()) / (1024.0 * 1024.0);
 }
@@ -77,8 +77,8 @@ void BM_CicloOnly(benchmark::State& state) {
   }
   L.data = nullptr;
   L.drawDC = nullptr;
-  state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords * state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+  state.counters["records/s"] = benchmark::Counter(
+      static_cast<double>(kRecords * state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CicloOnly)->Unit(benchmark::kMillisecond);
 

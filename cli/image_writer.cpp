@@ -25,10 +25,9 @@ void RowToRgb(const gdi::Bitmap& bitmap, int y, uint8_t* out) {
     const uint32_t a = row[x] & 0xFFFFFF, b = row[x + 1] & 0xFFFFFF;
     const uint32_t c = row[x + 2] & 0xFFFFFF, d = row[x + 3] & 0xFFFFFF;
     const uint32_t w0 = a | b << 24, w1 = b >> 8 | c << 16, w2 = c >> 16 | d << 8;
-    const uint8_t bytes[12] = {
-        uint8_t(w0), uint8_t(w0 >> 8), uint8_t(w0 >> 16), uint8_t(w0 >> 24),
-        uint8_t(w1), uint8_t(w1 >> 8), uint8_t(w1 >> 16), uint8_t(w1 >> 24),
-        uint8_t(w2), uint8_t(w2 >> 8), uint8_t(w2 >> 16), uint8_t(w2 >> 24)};
+    const uint8_t bytes[12] = {uint8_t(w0), uint8_t(w0 >> 8), uint8_t(w0 >> 16), uint8_t(w0 >> 24),
+                               uint8_t(w1), uint8_t(w1 >> 8), uint8_t(w1 >> 16), uint8_t(w1 >> 24),
+                               uint8_t(w2), uint8_t(w2 >> 8), uint8_t(w2 >> 16), uint8_t(w2 >> 24)};
     std::memcpy(out, bytes, 12);
   }
   for (; x < bitmap.width; ++x, out += 3) {
@@ -75,7 +74,8 @@ bool WritePpm(const std::string& path, const gdi::Bitmap& bitmap) {
   std::fprintf(file.get(), "P6\n%d %d\n255\n", bitmap.width, bitmap.height);
   // Rows go out in chunks of about a megabyte: one write call per row is most of the cost.
   const size_t rowBytes = static_cast<size_t>(bitmap.width) * 3;
-  const int rowsPerChunk = std::max<int>(1, static_cast<int>((size_t{1} << 20) / std::max<size_t>(rowBytes, 1)));
+  const int rowsPerChunk =
+      std::max<int>(1, static_cast<int>((size_t{1} << 20) / std::max<size_t>(rowBytes, 1)));
   std::vector<uint8_t> chunk(rowBytes * static_cast<size_t>(rowsPerChunk));
   for (int y = 0; y < bitmap.height; y += rowsPerChunk) {
     const int rows = std::min(rowsPerChunk, bitmap.height - y);

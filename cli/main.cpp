@@ -1,3 +1,5 @@
 #include "cli/commands.h"
 
-int main(int argc, char** argv) { return lanterna::CliMain(argc, argv); }
+int main(int argc, char** argv) {
+  return lanterna::CliMain(argc, argv);
+}

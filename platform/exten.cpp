@@ -53,7 +53,9 @@ void RecordingMessageWindow::ShowMex(HWND, const char* text, const char* title, 
   shown = true;
 }
 
-void SetMessageBoxService(MessageBoxService* service) { Services().boxes = service; }
+void SetMessageBoxService(MessageBoxService* service) {
+  Services().boxes = service;
+}
 void SetMessageWindowService(MessageWindowService* service) {
   Services().messageWindow = service;
 }
@@ -65,10 +67,15 @@ int ShowErrorBox(HWND owner, const char* text, const char* title, unsigned style
 }
 
 void ShowMex(HWND owner, const char* text, const char* title, int kind, int delay) {
-  if (MessageWindowService* w = Services().messageWindow) w->ShowMex(owner, text, title, kind, delay);
+  if (MessageWindowService* w = Services().messageWindow)
+    w->ShowMex(owner, text, title, kind, delay);
 }
 
-void MessageBeep(unsigned) { ++Services().beeps; }
-int BeepCount() { return Services().beeps; }
+void MessageBeep(unsigned) {
+  ++Services().beeps;
+}
+int BeepCount() {
+  return Services().beeps;
+}
 
 }  // namespace platform

@@ -21,8 +21,12 @@ bool ScriptedInputQueue::Peek(uint32_t first, uint32_t last, PendingMessage* out
   return false;
 }
 
-void SetInputQueue(InputQueue* queue) { gInputQueue = queue; }
-InputQueue* CurrentInputQueue() { return gInputQueue; }
+void SetInputQueue(InputQueue* queue) {
+  gInputQueue = queue;
+}
+InputQueue* CurrentInputQueue() {
+  return gInputQueue;
+}
 
 bool PeekPendingInput(uint32_t first, uint32_t last, PendingMessage* out) {
   return gInputQueue && gInputQueue->Peek(first, last, out);

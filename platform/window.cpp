@@ -10,8 +10,12 @@ bool GetClientRect(HWND wnd, RECT* rect) {
   return true;
 }
 
-HDC GetDC(HWND wnd) { return wnd ? wnd->GetDC() : nullptr; }
-HDC GetDCEx(HWND wnd, uint32_t flags) { return wnd ? wnd->GetDCEx(flags) : nullptr; }
+HDC GetDC(HWND wnd) {
+  return wnd ? wnd->GetDC() : nullptr;
+}
+HDC GetDCEx(HWND wnd, uint32_t flags) {
+  return wnd ? wnd->GetDCEx(flags) : nullptr;
+}
 
 int ReleaseDC(HWND wnd, HDC dc) {
   if (!wnd || !dc) return 0;
@@ -39,7 +43,8 @@ HeadlessWindow::HeadlessWindow(int width, int height, gdi::DeviceCaps caps, bool
   surface_.height = withSurface ? height_ : 0;
   surface_.bitsPixel = caps.bitsPixel;
   surface_.planes = caps.planes;
-  surface_.pixels.assign(static_cast<size_t>(surface_.width) * surface_.height, gdi::RGB(255, 255, 255));
+  surface_.pixels.assign(static_cast<size_t>(surface_.width) * surface_.height,
+                         gdi::RGB(255, 255, 255));
 }
 
 HDC HeadlessWindow::GetDC() {

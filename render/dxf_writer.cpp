@@ -53,7 +53,9 @@ void DxfBegin() {
   Lines({"  0", "SECTION", "  2", "ENTITIES", "  0"});
 }
 
-void DxfEnd() { Lines({"ENDSEC", "  0", "EOF"}); }
+void DxfEnd() {
+  Lines({"ENDSEC", "  0", "EOF"});
+}
 
 void DxfColourGroup(int colour) {
   DxfOutputState& s = DxfState();

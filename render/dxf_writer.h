@@ -11,9 +11,9 @@ constexpr int kDxfCurrentColour = -1000;
 
 // The writer's process-wide state; the loader opens and closes the file around a conversion.
 struct DxfOutputState {
-  bool on = false;            // DXF output requested for the current load
-  bool polylineMode = false;  // vectors written as polylines
-  bool polylineClosed = true; // no POLYLINE open
+  bool on = false;             // DXF output requested for the current load
+  bool polylineMode = false;   // vectors written as polylines
+  bool polylineClosed = true;  // no POLYLINE open
   std::FILE* file = nullptr;
   uint16_t currentColour = 7;  // the colour number of the drawing in progress
   uint16_t lastWrittenColour = 7;

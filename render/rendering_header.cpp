@@ -12,7 +12,9 @@ constexpr size_t kSignatureLength = 27;
 constexpr uint32_t kDescriptionAt = 40;
 constexpr uint32_t kDescriptionLength = 70;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 }  // namespace
 
 bool ParseRenderingHeader(const uint8_t* data, uint32_t size, RenderingHeader* out) {
@@ -35,8 +37,8 @@ bool ParseRenderingHeader(const uint8_t* data, uint32_t size, RenderingHeader* o
   out->width = Word(out->block + 2);
   out->height = Word(out->block + 4);
   const uint16_t pixelWidth = Word(out->block + 12), pixelHeight = Word(out->block + 14);
-  out->pixelAspect = pixelWidth ? static_cast<float>(pixelHeight) / static_cast<float>(pixelWidth)
-                                : 1.0f;
+  out->pixelAspect =
+      pixelWidth ? static_cast<float>(pixelHeight) / static_cast<float>(pixelWidth) : 1.0f;
   return true;
 }
 

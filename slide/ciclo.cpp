@@ -97,7 +97,9 @@ uint32_t InterruptMask(uint32_t value) {
   return Interrupts().mask;
 }
 
-uint32_t& InterruptCause() { return Interrupts().cause; }
+uint32_t& InterruptCause() {
+  return Interrupts().cause;
+}
 
 int Ciclo(gdi::HDC windowDC, gdi::HDC offscreenDC, ViewState* view) {
   LoaderState& L = Loader();
@@ -263,7 +265,8 @@ int Ciclo(gdi::HDC windowDC, gdi::HDC offscreenDC, ViewState* view) {
       if (dxf.on) {
         if (n <= 4) {
           int corners[5][2] = {};
-          for (uint32_t i = 0; i < n; ++i) corners[i][0] = vertices[i].x, corners[i][1] = vertices[i].y;
+          for (uint32_t i = 0; i < n; ++i)
+            corners[i][0] = vertices[i].x, corners[i][1] = vertices[i].y;
           DxfSolid(static_cast<int>(n), corners, kDxfCurrentColour);
         } else {
           if (!firstVector) DxfSeqend();

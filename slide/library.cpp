@@ -33,7 +33,8 @@ Entry ReadEntry(std::FILE* file) {
   if (got == kLibraryNameLength) e.offsetBytes = std::fread(raw + kLibraryNameLength, 1, 4, file);
   TrimmedName(raw, e.name);
   const uint8_t* o = raw + kLibraryNameLength;
-  e.offset = static_cast<uint32_t>(o[0] | o[1] << 8 | o[2] << 16) | static_cast<uint32_t>(o[3]) << 24;
+  e.offset = static_cast<uint32_t>(o[0] | o[1] << 8 | o[2] << 16) | static_cast<uint32_t>(o[3])
+                                                                        << 24;
   return e;
 }
 

@@ -23,9 +23,15 @@ LoaderState& Loader() {
   return state;
 }
 
-int LoaderBusy() { return Loader().LoaderBusy; }
-gdi::HBITMAP GetBitmapSlot() { return Loader().bitmapSlot; }
-void SetBitmapSlot(gdi::HBITMAP bitmap) { Loader().bitmapSlot = bitmap; }
+int LoaderBusy() {
+  return Loader().LoaderBusy;
+}
+gdi::HBITMAP GetBitmapSlot() {
+  return Loader().bitmapSlot;
+}
+void SetBitmapSlot(gdi::HBITMAP bitmap) {
+  Loader().bitmapSlot = bitmap;
+}
 
 namespace {
 
@@ -286,8 +292,7 @@ int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view
   }
 
   ApplyWindowMapping(windowDC, view);
-  gdi::HDC memDC = windowDC ? gdi::CreateCompatibleDC(windowDC)
-                            : gdi::CreateCompatibleDC(nullptr);
+  gdi::HDC memDC = windowDC ? gdi::CreateCompatibleDC(windowDC) : gdi::CreateCompatibleDC(nullptr);
   if (!memDC) {
     MsWindowsError("MyDc==NULL");
     releaseWindowDC();
@@ -295,7 +300,8 @@ int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view
     return static_cast<int32_t>(L.ByteReaded);
   }
   gdi::HGDIOBJ previousBitmap = gdi::SelectObject(memDC, bitmap);
-  if (fresh) gdi::BitBlt(memDC, fit.left, fit.top, fit.right, fit.bottom, nullptr, 0, 0, gdi::WHITENESS);
+  if (fresh)
+    gdi::BitBlt(memDC, fit.left, fit.top, fit.right, fit.bottom, nullptr, 0, 0, gdi::WHITENESS);
   ApplyWindowMapping(memDC, view);
   L.drawDC = memDC;
 

@@ -74,7 +74,8 @@ bool BuildSlideReport(platform::HWND owner, const char* path, char* member, Slid
   r += "File ID:\t\t" + Text(info.id, rendering ? 25 : 13) + "\n";
   r += "Machine:\t\t\t" + std::to_string(static_cast<int8_t>(info.machine)) + "\n";
   r += "File version:\t\t" + std::to_string(static_cast<int8_t>(info.version)) + "\n";
-  r += "XY Resolution:\t\t" + std::to_string(info.width) + "; " + std::to_string(info.height) + "\n";
+  r +=
+      "XY Resolution:\t\t" + std::to_string(info.width) + "; " + std::to_string(info.height) + "\n";
   if (slide) {
     r += "Prosp. rapp:\t\t" + Gcvt(info.aspectRatio, 5) + "\n";
     r += "Hardware fill:\t\t" + std::to_string(info.hardwareFill) + "\n";
@@ -95,8 +96,8 @@ bool BuildSlideReport(platform::HWND owner, const char* path, char* member, Slid
          "\n";
     r += "Contrast stretch:\t\t" + std::to_string(info.contrastStretch) + "\n";
     r += "Ambient contribution:\t" + Gcvt(info.ambient, 4) + "\n";
-    r += "Background RGB:\t\t" + Gcvt(info.backgroundRed, 4) + "; " + Gcvt(info.backgroundGreen, 4) +
-         "; " + Gcvt(info.backgroundBlue, 4);
+    r += "Background RGB:\t\t" + Gcvt(info.backgroundRed, 4) + "; " +
+         Gcvt(info.backgroundGreen, 4) + "; " + Gcvt(info.backgroundBlue, 4);
   }
   if (r.size() >= kReportCapacity) r.resize(kReportCapacity - 1);
   if (out) *out = info;

@@ -27,7 +27,8 @@ SlideHeader ParseSlideHeader(const uint8_t* data, uint32_t size);
 
 // 16-bit words in the slide's byte order.
 inline uint16_t ReadWord(const uint8_t* p, bool bigEndian) {
-  return bigEndian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[0] | p[1] << 8);
+  return bigEndian ? static_cast<uint16_t>(p[0] << 8 | p[1])
+                   : static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 }  // namespace lanterna

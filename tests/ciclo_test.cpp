@@ -73,8 +73,8 @@ TEST(CicloPixels, OffsetAndCommonEndpointVectorsDrawFromTheLastPoint) {
   fixtures::TempDir dir;
   SlideWriter s(200, 200);
   s.Colour(1).Vector(100, 100, 100, 100);  // last point (100, 100)
-  s.Offset(5, -5, 10, 0);                    // (105, 95) to (110, 100); last point (105, 95)
-  s.Common(0, -20);                          // (105, 95) to (105, 75)
+  s.Offset(5, -5, 10, 0);                  // (105, 95) to (110, 100); last point (105, 95)
+  s.Common(0, -20);                        // (105, 95) to (105, 75)
   const std::string path = dir.Write("a.sld", s.Build());
   Picture p = Render(path, 200, 200);
   const gdi::Bitmap& b = *p.bitmap;

@@ -29,13 +29,16 @@ CliRun Cli(const std::string& args) {
   return r;
 }
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
 
 TEST(CliRender, WritesPngPpmAndSvgOfTheRequestedSize) {
   fixtures::TempDir dir;
-  const std::string slide =
-      dir.Write("a.sld", SlideWriter(300, 200).Colour(1).Vector(0, 0, 299, 199).EndOfFile().Build());
-  CliRun png = Cli("render " + Quote(slide) + " -o " + Quote(dir.File("a.png")) + " --size 150x100");
+  const std::string slide = dir.Write(
+      "a.sld", SlideWriter(300, 200).Colour(1).Vector(0, 0, 299, 199).EndOfFile().Build());
+  CliRun png =
+      Cli("render " + Quote(slide) + " -o " + Quote(dir.File("a.png")) + " --size 150x100");
   EXPECT_EQ(png.exit, 0) << png.output;
   const fixtures::Bytes p = fixtures::ReadFile(dir.File("a.png"));
   ASSERT_GT(p.size(), 24u);

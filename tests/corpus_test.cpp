@@ -18,7 +18,8 @@ std::vector<std::string> CorpusFiles(int kind) {
   std::error_code ec;
   if (!fs::is_directory(LANTERNA_CORPUS_DIR, ec)) return files;
   for (auto& entry : fs::directory_iterator(LANTERNA_CORPUS_DIR))
-    if (SlideKindOf(entry.path().filename().string()) == kind) files.push_back(entry.path().string());
+    if (SlideKindOf(entry.path().filename().string()) == kind)
+      files.push_back(entry.path().string());
   std::sort(files.begin(), files.end());
   return files;
 }

@@ -1,7 +1,8 @@
 // Listing the members of a library.
+#include "slide/library.h"
+
 #include <gtest/gtest.h>
 
-#include "slide/library.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -20,8 +21,8 @@ TEST(LibraryListing, NamesInDirectoryOrderCaseKeptBlanksRemoved) {
   fixtures::TempDir dir;
   const fixtures::Bytes m = fixtures::SlideWriter(10, 10).Build();
   const std::string full32 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
-  const std::string path = dir.Write(
-      "l.slb", fixtures::LibraryBytes({{"plan   ", m}, {"Second", m}, {full32, m}}));
+  const std::string path =
+      dir.Write("l.slb", fixtures::LibraryBytes({{"plan   ", m}, {"Second", m}, {full32, m}}));
   EXPECT_EQ(List(path), (std::vector<std::string>{"plan", "Second", full32}));
   // A second listing starts from the beginning again.
   EXPECT_EQ(List(path).size(), 3u);

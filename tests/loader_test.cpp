@@ -246,7 +246,8 @@ TEST(LoaderOffscreen, FilesShorterThanTheirHeaderDoNotCrash) {
   fixtures::RecordedServices services;
   const fixtures::Bytes full = SlideWriter(100, 100).Build();
   for (size_t n : {0u, 1u, 18u, 22u, 30u}) {
-    const std::string path = dir.Write("short.sld", fixtures::Bytes(full.begin(), full.begin() + n));
+    const std::string path =
+        dir.Write("short.sld", fixtures::Bytes(full.begin(), full.begin() + n));
     platform::HeadlessWindow window(20, 20);
     ViewState view;
     SetBitmapSlot(nullptr);

@@ -1,7 +1,8 @@
 // The text of the slide information report.
+#include "slide/report.h"
+
 #include <gtest/gtest.h>
 
-#include "slide/report.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -31,17 +32,19 @@ TEST(SlideReportText, VectorSlideFileLineByLine) {
   EXPECT_EQ(text,
             "Actual colors in palette:\t0\n"
             "_______________________________________________\n"
-            "File name:\t" + path + "\n"
-            "- Slide size:\t\t12345\n"
-            "File format:\t\tSlide\n"
-            "\n"
-            "File ID:\t\tAutoCAD Slide\n"
-            "Machine:\t\t\t86\n"
-            "File version:\t\t10\n"
-            "XY Resolution:\t\t640; 480\n"
-            "Prosp. rapp:\t\t0.75\n"
-            "Hardware fill:\t\t0\n"
-            "Endian byte alignement:\t1234\n");
+            "File name:\t" +
+                path +
+                "\n"
+                "- Slide size:\t\t12345\n"
+                "File format:\t\tSlide\n"
+                "\n"
+                "File ID:\t\tAutoCAD Slide\n"
+                "Machine:\t\t\t86\n"
+                "File version:\t\t10\n"
+                "XY Resolution:\t\t640; 480\n"
+                "Prosp. rapp:\t\t0.75\n"
+                "Hardware fill:\t\t0\n"
+                "Endian byte alignement:\t1234\n");
 }
 
 TEST(SlideReportText, LibraryMemberOldFormAndPaletteDevice) {

@@ -1,9 +1,9 @@
 // Builds slide, library and other fixture bytes in code, record by record.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -19,8 +19,14 @@ class SlideWriter {
   SlideWriter(uint16_t width, uint16_t height, int level = 2, bool bigEndian = false)
       : width_(width), height_(height), level_(level), big_(bigEndian) {}
 
-  SlideWriter& Aspect(double aspect) { aspect_ = aspect; return *this; }
-  SlideWriter& HardwareFill(int16_t fill) { fill_ = fill; return *this; }
+  SlideWriter& Aspect(double aspect) {
+    aspect_ = aspect;
+    return *this;
+  }
+  SlideWriter& HardwareFill(int16_t fill) {
+    fill_ = fill;
+    return *this;
+  }
 
   SlideWriter& Vector(int fx, int fy, int tx, int ty) {
     Word(static_cast<uint16_t>(fx)), Word(fy), Word(tx), Word(ty);
@@ -106,7 +112,9 @@ class SlideWriter {
     }
   }
   void Word(int v) { Put16(body_, static_cast<uint16_t>(v), big_); }
-  void Code(uint8_t code, uint8_t low) { Put16(body_, static_cast<uint16_t>(code << 8 | low), big_); }
+  void Code(uint8_t code, uint8_t low) {
+    Put16(body_, static_cast<uint16_t>(code << 8 | low), big_);
+  }
   void Byte(int v) { body_.push_back(static_cast<uint8_t>(v)); }
 
   uint16_t width_, height_;

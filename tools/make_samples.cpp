@@ -16,8 +16,9 @@ namespace {
 fixtures::Bytes FloorPlan() {
   SlideWriter s(4000, 3000);
   s.Colour(7);
-  const int walls[][4] = {{200, 200, 3800, 200},   {3800, 200, 3800, 2800}, {3800, 2800, 200, 2800},
-                          {200, 2800, 200, 200},   {1800, 200, 1800, 1200}, {1800, 1600, 1800, 2800},
+  const int walls[][4] = {{200, 200, 3800, 200},   {3800, 200, 3800, 2800},
+                          {3800, 2800, 200, 2800}, {200, 2800, 200, 200},
+                          {1800, 200, 1800, 1200}, {1800, 1600, 1800, 2800},
                           {1800, 1400, 3800, 1400}};
   for (auto& w : walls) s.Vector(w[0], w[1], w[2], w[3]);
   s.Colour(1);  // a table: one vector, then the rest drawn from the last point
@@ -41,12 +42,14 @@ fixtures::Bytes FloorPlan() {
   }
   s.Colour(8);  // columns
   for (int x : {200, 1800, 3800})
-    for (int y : {200, 1400, 2800}) s.Fill({{x - 60, y - 60}, {x + 60, y - 60}, {x + 60, y + 60}, {x - 60, y + 60}});
+    for (int y : {200, 1400, 2800})
+      s.Fill({{x - 60, y - 60}, {x + 60, y - 60}, {x + 60, y + 60}, {x - 60, y + 60}});
   s.Colour(2);  // a star: a five-point polygon that overlaps itself (alternate filling)
   std::vector<std::pair<int, int>> star;
   for (int i = 0; i < 5; ++i) {
     const double a = M_PI / 2 + i * 4 * M_PI / 5;
-    star.push_back({1000 + static_cast<int>(300 * std::cos(a)), 2100 + static_cast<int>(300 * std::sin(a))});
+    star.push_back(
+        {1000 + static_cast<int>(300 * std::cos(a)), 2100 + static_cast<int>(300 * std::sin(a))});
   }
   s.Fill(star);
   s.Colour(6);
@@ -91,7 +94,8 @@ fixtures::Bytes Shape(int sides, int colour) {
   std::vector<std::pair<int, int>> v;
   for (int i = 0; i < sides; ++i) {
     const double a = 2 * M_PI * i / sides;
-    v.push_back({400 + static_cast<int>(250 * std::cos(a)), 300 + static_cast<int>(250 * std::sin(a))});
+    v.push_back(
+        {400 + static_cast<int>(250 * std::cos(a)), 300 + static_cast<int>(250 * std::sin(a))});
   }
   if (sides <= 4) {
     s.Fill(v);
@@ -118,14 +122,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  bool ok = fixtures::WriteFile(dir + "/floorplan.sld", FloorPlan()) &&
-            fixtures::WriteFile(dir + "/colours.sld", ColourChart()) &&
-            fixtures::WriteFile(dir + "/spiral.sld", OldFormSpiral()) &&
-            fixtures::WriteFile(dir + "/shapes.slb",
-                                fixtures::LibraryBytes({{"TRIANGLE", Shape(3, 1)},
-                                                        {"SQUARE", Shape(4, 3)},
-                                                        {"HEXAGON", Shape(6, 5)},
-                                                        {"PLAN", FloorPlan()}}));
+  bool ok =
+      fixtures::WriteFile(dir + "/floorplan.sld", FloorPlan()) &&
+      fixtures::WriteFile(dir + "/colours.sld", ColourChart()) &&
+      fixtures::WriteFile(dir + "/spiral.sld", OldFormSpiral()) &&
+      fixtures::WriteFile(dir + "/shapes.slb", fixtures::LibraryBytes({{"TRIANGLE", Shape(3, 1)},
+                                                                       {"SQUARE", Shape(4, 3)},
+                                                                       {"HEXAGON", Shape(6, 5)},
+                                                                       {"PLAN", FloorPlan()}}));
   if (!ok) std::fprintf(stderr, "make-samples: cannot write into %s\n", dir.c_str());
   return ok ? 0 : 1;
 }

@@ -1,0 +1,24 @@
+// lanterna-cli list: the member names of a library.
+#include <cstdio>
+
+#include "cli/cli_common.h"
+#include "slide/library.h"
+
+namespace lanterna {
+
+int ListCommand(const Args& args) {
+  if (args.size() != 1) return Usage();
+  const std::string& path = args[0];
+  char name[kLibraryNameLength + 8];
+  // The listing reports a library it cannot open itself ("File Not Found").
+  if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+    std::fclose(probe);
+  } else {
+    MemberIterator(path.c_str(), name);
+    return kExitFailed;
+  }
+  while (MemberIterator(path.c_str(), name)) std::printf("%s\n", name);
+  return kExitOk;
+}
+
+}  // namespace lanterna
