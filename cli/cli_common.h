@@ -30,5 +30,7 @@ int RenderCommand(const Args& args);
 int ListCommand(const Args& args);
 int InfoCommand(const Args& args);
 int DxfCommand(const Args& args);
+int CreateCommand(const Args& args);
+int ExtractCommand(const Args& args);
 
 }  // namespace lanterna

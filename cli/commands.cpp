@@ -15,6 +15,8 @@ int CliMain(int argc, char** argv) {
   if (command == "list") return ListCommand(args);
   if (command == "info") return InfoCommand(args);
   if (command == "dxf") return DxfCommand(args);
+  if (command == "create") return CreateCommand(args);
+  if (command == "extract") return ExtractCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(kUsage, stdout);
     return kExitOk;
