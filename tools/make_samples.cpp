@@ -1,10 +1,12 @@
 // Writes the demo slides and library that `make run` shows: make-samples OUTDIR
 // With --bench FILE, writes the large drawing the benchmarks use.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "tests/big_slide.h"
+#include "tests/rendering_writer.h"
 #include "tests/slide_writer.h"
 
 using fixtures::SlideWriter;
@@ -112,6 +114,39 @@ fixtures::Bytes Shape(int sides, int colour) {
   return s.Build();
 }
 
+// A shaded sphere on a floor as a rendering slide: a 256-entry colour map, then polygons.
+fixtures::Bytes ShadedSphere() {
+  fixtures::RenderingWriter r(640, 480);
+  r.Version(4);
+  for (int i = 0; i < 256; ++i) r.ColourEntry(i, i * 3 / 4, i * 3 / 4, i);
+  r.ColourMapEnd();
+  r.Parameters(0.1, 1.0, 0, 0.2, 0.2, 0.3, 0.3);
+  for (int y = 0; y < 480; y += 40) {
+    for (int x = 0; x < 640; x += 40) {
+      const int shade = ((x / 40 + y / 40) % 2) ? 90 : 40;
+      r.Polygon(shade, shade, {{x, y}, {x + 40, y}, {x + 40, y + 40}, {x, y + 40}});
+    }
+  }
+  const double cx = 320, cy = 250, radius = 170;
+  for (int ring = 0; ring < 16; ++ring) {
+    for (int step = 0; step < 32; ++step) {
+      const double r0 = radius * ring / 16, r1 = radius * (ring + 1) / 16;
+      const double a0 = 2 * M_PI * step / 32, a1 = 2 * M_PI * (step + 1) / 32;
+      // Lambert shading with the light up and to the left.
+      const double rm = (r0 + r1) / 2 / radius, am = (a0 + a1) / 2;
+      const double nx = rm * std::cos(am), ny = rm * std::sin(am), nz = std::sqrt(1 - rm * rm);
+      const double light = std::max(0.0, -0.5 * nx + 0.5 * ny + 0.7 * nz);
+      const int shade = std::clamp(static_cast<int>(60 + 195 * light), 0, 255);
+      auto at = [&](double rr, double a) {
+        return std::pair<int, int>{static_cast<int>(cx + rr * std::cos(a)),
+                                   static_cast<int>(cy + rr * std::sin(a))};
+      };
+      r.Polygon(shade, shade, {at(r0, a0), at(r1, a0), at(r1, a1), at(r0, a1)});
+    }
+  }
+  return r.Build();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,6 +161,7 @@ int main(int argc, char** argv) {
       fixtures::WriteFile(dir + "/floorplan.sld", FloorPlan()) &&
       fixtures::WriteFile(dir + "/colours.sld", ColourChart()) &&
       fixtures::WriteFile(dir + "/spiral.sld", OldFormSpiral()) &&
+      fixtures::WriteFile(dir + "/sphere.rnd", ShadedSphere()) &&
       fixtures::WriteFile(dir + "/shapes.slb", fixtures::LibraryBytes({{"TRIANGLE", Shape(3, 1)},
                                                                        {"SQUARE", Shape(4, 3)},
                                                                        {"HEXAGON", Shape(6, 5)},
