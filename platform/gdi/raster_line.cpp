@@ -67,6 +67,25 @@ Canvas CanvasOf(Bitmap* bitmap) {
 // Clipping solves that for the first and last visible k, so the visible pixels are exactly
 // those of the whole line, however far off its ends are, and the loop needs no bounds checks.
 // Device coordinates stay within 2^40, so every operand below is under 2^62.
+namespace {
+
+// Bresenham's walk along the major axis: count pixels, the error term starting at remainder.
+inline void Walk(COLORREF* p, int64_t count, int64_t remainder, int64_t twoM, int64_t twoN,
+                 ptrdiff_t majorStep, ptrdiff_t minorStep, COLORREF colour) {
+  for (;;) {
+    *p = colour;
+    if (--count == 0) break;
+    p += majorStep;
+    remainder += twoM;
+    if (remainder >= twoN) {
+      remainder -= twoN;
+      p += minorStep;
+    }
+  }
+}
+
+}  // namespace
+
 void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colour) {
   if (canvas.width <= 0 || canvas.height <= 0) return;
   const int64_t dx = b.x - a.x, dy = b.y - a.y;
@@ -88,18 +107,7 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   // Most lines lie wholly on the surface: no clipping, the error term starts at n - 1.
   if (a.x >= 0 && a.y >= 0 && a.x < canvas.width && a.y < canvas.height && b.x >= 0 &&
       b.y >= 0 && b.x < canvas.width && b.y < canvas.height) {
-    COLORREF* p = canvas.pixels + a.y * stride + a.x;
-    int64_t remainder = n - 1;
-    for (int64_t count = n;;) {
-      *p = colour;
-      if (--count == 0) break;
-      p += majorStep;
-      remainder += twoM;
-      if (remainder >= twoN) {
-        remainder -= twoN;
-        p += minorStep;
-      }
-    }
+    Walk(canvas.pixels + a.y * stride + a.x, n, n - 1, twoM, twoN, majorStep, minorStep, colour);
     return;
   }
 
@@ -133,17 +141,8 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   const int64_t majorAt = major0 + majorSign * kFirst, minorAt = minor0 + minorSign * offset;
   const int64_t x = xMajor ? majorAt : minorAt, y = xMajor ? minorAt : majorAt;
 
-  COLORREF* p = canvas.pixels + y * stride + x;
-  for (int64_t count = kLast - kFirst + 1;;) {
-    *p = colour;
-    if (--count == 0) break;
-    p += majorStep;
-    remainder += twoM;
-    if (remainder >= twoN) {
-      remainder -= twoN;
-      p += minorStep;
-    }
-  }
+  Walk(canvas.pixels + y * stride + x, kLast - kFirst + 1, remainder, twoM, twoN, majorStep,
+       minorStep, colour);
 }
 
 // The covered pixels of each row form one interval (the capsule is convex): the union of what
