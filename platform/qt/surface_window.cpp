@@ -1,0 +1,131 @@
+#include "platform/qt/surface_window.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace platform::qt {
+
+namespace {
+
+constexpr int kProgressIntervalMs = 30;
+
+QEvent::Type PostedType() {
+  static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+class PostedMessage : public QEvent {
+ public:
+  PostedMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam)
+      : QEvent(PostedType()), msg(msg), wParam(wParam), lParam(lParam) {}
+  QEvent* clone() const override { return new PostedMessage(*this); }
+  uint32_t msg;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+}  // namespace
+
+SurfaceWindow::SurfaceWindow(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  surface_.bitsPixel = 32;
+  sinceShown_.start();
+  FitSurface();
+}
+
+SurfaceWindow::~SurfaceWindow() = default;
+
+RECT SurfaceWindow::ClientRect() const {
+  return {0, 0, width(), height()};
+}
+
+void SurfaceWindow::FitSurface() {
+  // Contexts handed out draw on the pixels: they keep their size until the last is released.
+  if (!dcs_.empty()) return;
+  const int w = std::max(0, width()), h = std::max(0, height());
+  if (w == surface_.width && h == surface_.height) return;
+  gdi::PixelVector pixels(static_cast<size_t>(w) * h);
+  std::fill(pixels.begin(), pixels.end(), gdi::RGB(255, 255, 255));
+  for (int y = 0; y < std::min(h, surface_.height); ++y)
+    std::copy_n(surface_.pixels.begin() + static_cast<size_t>(y) * surface_.width,
+                std::min(w, surface_.width), pixels.begin() + static_cast<size_t>(y) * w);
+  surface_.pixels.swap(pixels);
+  surface_.width = w;
+  surface_.height = h;
+}
+
+HDC SurfaceWindow::GetDC() {
+  FitSurface();
+  dcs_.push_back(gdi::CreateRasterDC(&surface_, gdi::DeviceCaps::TrueColour()));
+  return dcs_.back().get();
+}
+
+void SurfaceWindow::ReleaseDC(HDC dc) {
+  auto it = std::find_if(dcs_.begin(), dcs_.end(), [dc](auto& p) { return p.get() == dc; });
+  if (it == dcs_.end()) return;
+  dcs_.erase(it);
+  FitSurface();
+  update();
+}
+
+intptr_t SurfaceWindow::SendMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  // The renderers send this between records: the moment to show their progress copies.
+  if (msg == WM_NCHITTEST) ShowProgress();
+  if (target_) return target_->SendMessage(msg, wParam, lParam);
+  if (msg == WM_CLOSE) window()->close();
+  return 0;
+}
+
+bool SurfaceWindow::PostMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  QCoreApplication::postEvent(this, new PostedMessage(msg, wParam, lParam));
+  return true;
+}
+
+void SurfaceWindow::Redraw(uint32_t flags) {
+  if (target_) {
+    target_->Redraw(flags);
+  } else if (flags & RDW_INVALIDATE) {
+    update();
+  }
+}
+
+bool SurfaceWindow::event(QEvent* e) {
+  if (e->type() == PostedType()) {
+    auto* m = static_cast<PostedMessage*>(e);
+    SendMessage(m->msg, m->wParam, m->lParam);
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+void SurfaceWindow::ShowProgress() {
+  if (dcs_.empty() || sinceShown_.elapsed() < kProgressIntervalMs || !isVisible()) return;
+  repaint();
+}
+
+void SurfaceWindow::paintEvent(QPaintEvent* e) {
+  sinceShown_.restart();
+  ++repaints_;
+  QPainter painter(this);
+  const QRect area = e->rect();
+  if (surface_.width > 0 && surface_.height > 0) {
+    // The pixels are 0x00BBGGRR words: in memory R, G, B and an unused byte.
+    QImage image(reinterpret_cast<const uchar*>(surface_.pixels.data()), surface_.width,
+                 surface_.height, surface_.width * 4, QImage::Format_RGBX8888);
+    painter.drawImage(area.topLeft(), image, area);
+  }
+  // Whatever the surface does not cover yet is the window's white background.
+  const QRegion rest = QRegion(area) - QRegion(0, 0, surface_.width, surface_.height);
+  for (const QRect& r : rest) painter.fillRect(r, Qt::white);
+}
+
+void SurfaceWindow::resizeEvent(QResizeEvent* e) {
+  FitSurface();
+  QWidget::resizeEvent(e);
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,21 @@
+// TMyApp: the viewer's application object: its main window and its idle work.
+#pragma once
+
+#include "framework/application.h"
+
+namespace lanterna {
+
+class TMyApp : public framework::TApplication {
+ public:
+  TMyApp() : TApplication("Vex") {}
+
+ protected:
+  void InitMainWindow() override;
+  bool IdleAction(long idleCount) override;
+  bool IdleAllowed() const override;
+};
+
+// The whole program after the single-instance check: settings, the application, settings.
+int RunViewer(const std::string& commandLine, const std::string& programDir);
+
+}  // namespace lanterna

@@ -1,0 +1,270 @@
+#include "shell/child.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cstring>
+
+#include "framework/gadgets.h"
+#include "platform/exten.h"
+#include "platform/input.h"
+#include "platform/qt/input_queue.h"
+#include "resources/resources.h"
+#include "shell/frame.h"
+#include "shell/shell_state.h"
+#include "slide/ciclo.h"
+#include "slide/loader.h"
+
+namespace lanterna {
+
+namespace {
+
+void ShowChildCount() {
+  ShellState& s = Shell();
+  if (!s.CountGadget) return;
+  s.CountGadget->SetText(std::to_string(s.ChildCount) + res::LoadString(res::IDS_MDI));
+  if (s.StatusBar) s.StatusBar->Update();
+}
+
+void FreshView(ViewState& v) {
+  v = ViewState();
+  v.zoom = 1;
+  v.measuredWidth = v.measuredHeight = 0;
+  v.measuredLeft = v.measuredTop = 2222;
+}
+
+std::string BaseNameLower(const std::string& path) {
+  size_t cut = path.find_last_of("/\\");
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return name;
+}
+
+}  // namespace
+
+TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
+                   const std::string& fileName, const std::string& memberName)
+    : TMDIChild(client, title), view_(new platform::qt::SurfaceWindow), fileName_(fileName) {
+  std::strncpy(memberName_, memberName.c_str(), sizeof memberName_ - 1);
+  ShellState& s = Shell();
+  ++s.ChildCount;
+  ShowChildCount();
+  if (auto* active = client->GetActiveMDIChild(); active && active->IsZoomed())
+    setWindowState(windowState() | Qt::WindowMaximized);
+  FreshView(normalView_);
+  FreshView(iconView_);
+  view_->SetTarget(this);
+  setWidget(view_);
+  resize(320, 240);
+  DefineResponseTable({
+      OnMessage(platform::WM_PAINT,
+                [this](uintptr_t, intptr_t) {
+                  paintPosted_ = false;
+                  EvPaint();
+                  return 0;
+                }),
+      OnMessage(WM_REALIZEPALETTE, [](uintptr_t, intptr_t) { return 0; }),
+      OnMessage(platform::WM_NCHITTEST, [](uintptr_t, intptr_t) { return 1; }),
+      OnMessage(WM_WRITEDXF,
+                [this](uintptr_t wParam, intptr_t lParam) {
+                  InterruptMask(kInterruptEscape);
+                  ShowIcon(view_, fileName_.c_str(), memberName_, wParam ? SI_DXF_POLYLINES : 0,
+                           reinterpret_cast<const char*>(lParam), nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr);
+                  InterruptMask(kDefaultInterruptMask);
+                  return 0;
+                }),
+      OnCommand(res::CM_CLOSECHILD, [this] { Destroy(); }),
+      OnCommand(res::CM_REDRAW, [this] { CmRedraw(); }),
+  });
+}
+
+TMyChild::~TMyChild() {
+  ShellState& s = Shell();
+  --s.ChildCount;
+  ShowChildCount();
+  view_->SetTarget(nullptr);
+  if (normalBitmap_) gdi::DeleteObject(normalBitmap_);
+  if (iconBitmap_) gdi::DeleteObject(iconBitmap_);
+  if (palette_.logPalette) {
+    gdi::DeleteObject(palette_.palette);
+    delete palette_.logPalette;
+  }
+}
+
+void TMyChild::SetupWindow() {
+  setCursor(res::LoadCursor("CUR_MANO"));
+  setWindowIcon(res::LoadIcon("ICON_VOID"));
+  SetAccelerators(res::Accelerators());
+  if (memberName_[0])
+    SetCaption(std::string(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");
+  ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY, nullptr, nullptr,
+           nullptr, nullptr, nullptr, nullptr, &info_);
+  setWindowIcon(res::LoadIcon(info_.kind == kKindSlide       ? "ICON_SLIDE"
+                              : info_.kind == kKindRendering ? "ICON_RENDER"
+                                                             : "101"));
+}
+
+void TMyChild::Redraw(uint32_t flags) {
+  if (flags & platform::RDW_INVALIDATE) Invalidate();
+}
+
+void TMyChild::Invalidate() {
+  if (paintPosted_) return;
+  paintPosted_ = true;
+  PostMessage(platform::WM_PAINT, 0, 0);
+}
+
+void TMyChild::resizeEvent(QResizeEvent* e) {
+  TMDIChild::resizeEvent(e);
+  resized_ = true;
+  // Inside another window's drawing this one waits for its turn.
+  if (LoaderBusy()) {
+    Invalidate();
+  } else {
+    EvPaint();
+  }
+}
+
+void TMyChild::AdjustSize() {
+  const gdi::RECT r = ClientRect();
+  if (r.left == lastClient_.left && r.top == lastClient_.top && r.right == lastClient_.right &&
+      r.bottom == lastClient_.bottom)
+    return;
+  if (normalView_.zoom != 1) {
+    // The zoomed detail keeps its place relative to the window.
+    if (lastClient_.right == 0) lastClient_.right = r.right;
+    if (lastClient_.bottom == 0) lastClient_.bottom = r.bottom;
+    const float fx = static_cast<float>(r.right) / static_cast<float>(lastClient_.right);
+    const float fy = static_cast<float>(r.bottom) / static_cast<float>(lastClient_.bottom);
+    normalView_.panX = static_cast<int32_t>(normalView_.panX * fx);
+    normalView_.panY = static_cast<int32_t>(normalView_.panY * fy);
+  }
+  lastClient_ = r;
+  if (IsIconic()) wasMinimised_ = true;
+  if (!wasMinimised_ || IsZoomed()) ResetNormalView();
+  if (!IsIconic()) wasMinimised_ = false;
+  resized_ = false;
+}
+
+void TMyChild::ResetNormalView() {
+  if (normalBitmap_) gdi::DeleteObject(normalBitmap_);
+  normalBitmap_ = nullptr;
+  normalView_.reached = 0;
+  normalView_.lastX = normalView_.lastY = 0;
+  normalView_.colour = 0;
+  normalView_.size = 0;
+}
+
+void TMyChild::ResetIconView() {
+  if (iconBitmap_) gdi::DeleteObject(iconBitmap_);
+  iconBitmap_ = nullptr;
+  const int32_t w = iconView_.measuredWidth, h = iconView_.measuredHeight;
+  const int32_t l = iconView_.measuredLeft, t = iconView_.measuredTop;
+  iconView_ = ViewState();
+  iconView_.measuredWidth = w, iconView_.measuredHeight = h;
+  iconView_.measuredLeft = l, iconView_.measuredTop = t;
+}
+
+void TMyChild::CmRedraw() {
+  if (IsIconic()) {
+    ResetIconView();
+  } else {
+    ResetNormalView();
+  }
+  if (Shell().ZoomButton && Shell().ZoomButton->ButtonState()) {
+    normalView_.zoom = 1;
+    normalView_.panX = normalView_.panY = 0;
+  }
+  EvPaint();
+}
+
+void TMyChild::EvPaint() {
+  ShellState& s = Shell();
+  if (!s.PaintEnabled) return;
+  // Input waiting comes first; the paint follows once it is handled.
+  const uint32_t mask = InterruptMask(0);
+  platform::PendingMessage m{};
+  if (((mask & kInterruptKey) &&
+       platform::PeekPendingInput(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m)) ||
+      ((mask & kInterruptMouse) &&
+       platform::PeekPendingInput(platform::WM_LBUTTONDOWN, platform::WM_MBUTTONDBLCLK, &m))) {
+    Invalidate();
+    return;
+  }
+  // The engine runs one drawing at a time.
+  if (LoaderBusy()) {
+    Invalidate();
+    return;
+  }
+  if (resized_) AdjustSize();
+  if (InterruptCause() & kInterruptMouse) return;
+
+  const gdi::RECT client = ClientRect();
+  TMDIChild* active = Client()->GetActiveMDIChild();
+  if (active && active->IsZoomed() && active != this) return;
+  if (!s.PaintEnabled || IsIconic() || client.right <= 0 || client.bottom <= 0) return;
+
+  ViewState& view = normalView_;
+  gdi::HBITMAP& bitmap = normalBitmap_;
+  bool progressShown = false;
+  if (!bitmap) {
+    SetStatusText(info_.kind == kKindRendering && view.reached > 0
+                      ? std::string("Optimizing...")
+                      : "Wait redrawing " + GetCaption() + "...");
+    if (s.StatusBar) s.StatusBar->Update();
+    progressShown = true;
+    if (IsZoomed() && !shownBeforeDraw_) {
+      shownBeforeDraw_ = true;
+      Invalidate();
+      return;
+    }
+  }
+
+  SetBitmapSlot(bitmap);
+  QPointer<QObject> alive(this);
+  int32_t result;
+  {
+    platform::qt::DrawingScope drawing;
+    result = ShowIcon(view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr, nullptr,
+                      nullptr, nullptr, &view, &palette_, nullptr);
+  }
+  gdi::HBITMAP kept = GetBitmapSlot();
+  SetBitmapSlot(nullptr);
+  if (!alive) return;
+  if (result < 0) {
+    if (kept && kept != bitmap) gdi::DeleteObject(kept);
+    platform::MessageBeep(1);
+    PostMessage(platform::WM_CLOSE, 0, 0);
+    return;
+  }
+  if (!(InterruptCause() & kInterruptEscape) && view.reached < view.size) Invalidate();
+  if (view.reached > 0 && kept) {
+    if (bitmap && bitmap != kept) gdi::DeleteObject(bitmap);
+    bitmap = kept;
+  } else if (kept && kept != bitmap) {
+    gdi::DeleteObject(kept);
+  }
+
+  if (progressShown) {
+    SetStatusText("");
+    if (s.StatusBar) s.StatusBar->Update();
+  }
+
+  if (bitmap) {
+    gdi::HDC dc = view_->GetDC();
+    gdi::HDC mem = gdi::CreateCompatibleDC(dc);
+    gdi::HGDIOBJ previous = gdi::SelectObject(mem, bitmap);
+    gdi::BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, mem, 0, 0,
+                gdi::SRCCOPY);
+    if (previous) gdi::SelectObject(mem, previous);
+    gdi::DeleteDC(mem);
+    view_->ReleaseDC(dc);
+  }
+  shownBeforeDraw_ = false;
+  if (active && active != this) active->PostMessage(WM_REALIZEPALETTE, 0, 0);
+}
+
+}  // namespace lanterna

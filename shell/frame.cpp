@@ -1,0 +1,232 @@
+#include "shell/frame.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+
+#include "platform/exten.h"
+#include "render/acacol.h"
+#include "resources/resources.h"
+#include "shell/child.h"
+#include "shell/shell_state.h"
+#include "slide/ciclo.h"
+
+namespace lanterna {
+
+using framework::TButtonGadget;
+using framework::TSeparatorGadget;
+
+// ---- TMyWindow -----------------------------------------------------------------------------
+
+TMyWindow::TMyWindow() {
+  DefineResponseTable({
+      // Close-all arrives as a message too (posted when an open request is deferred).
+      OnMessage(res::CM_CLOSECHILDREN,
+                [this](uintptr_t, intptr_t) {
+                  CloseChildren();
+                  return 0;
+                }),
+  });
+}
+
+TMyWindow::~TMyWindow() {
+  if (Shell().Client == this) Shell().Client = nullptr;
+}
+
+void TMyWindow::SetupWindow() {
+  Shell().Client = this;
+  viewport()->setCursor(res::LoadCursor("CUR_MANO"));
+  setBackground(QColor(255, 255, 255));
+}
+
+std::vector<TMyChild*> TMyWindow::SlideWindows() const {
+  std::vector<TMyChild*> out;
+  for (framework::TMDIChild* c : Children())
+    if (auto* s = dynamic_cast<TMyChild*>(c)) out.push_back(s);
+  return out;
+}
+
+TMyChild* TMyWindow::ActiveSlide() const {
+  return dynamic_cast<TMyChild*>(GetActiveMDIChild());
+}
+
+void TMyWindow::RepaintAll() {
+  ShellState& s = Shell();
+  if (s.SlideShowOn) return;
+  s.PaintEnabled = true;
+  if (InterruptCause() & kInterruptMouse) return;
+  for (TMyChild* c : SlideWindows()) c->Invalidate();
+}
+
+void TMyWindow::mousePressEvent(QMouseEvent* e) {
+  // Dragging the empty client area moves the whole frame.
+  if (e->button() == Qt::LeftButton && window()->windowHandle()) {
+    window()->windowHandle()->startSystemMove();
+    return;
+  }
+  TMDIClient::mousePressEvent(e);
+}
+
+void TMyWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && Shell().Frame) {
+    platform::MessageBeep(static_cast<unsigned>(-1));
+    QApplication::beep();
+    Shell().Frame->ToggleMaximized();
+    return;
+  }
+  TMDIClient::mouseDoubleClickEvent(e);
+}
+
+void TMyWindow::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton && Shell().Frame) {
+    TMyFrame* frame = Shell().Frame;
+    QMetaObject::invokeMethod(
+        frame, [frame] { frame->ToggleMaximized(); }, Qt::QueuedConnection);
+    return;
+  }
+  TMDIClient::mouseReleaseEvent(e);
+}
+
+void TMyWindow::paintEvent(QPaintEvent* e) {
+  Shell().FirstPaintPending = false;
+  TMDIClient::paintEvent(e);
+}
+
+// ---- TMyFrame ------------------------------------------------------------------------------
+
+TMyFrame::TMyFrame(const std::string& title, TMyWindow* client)
+    : TDecoratedMDIFrame(title, client) {
+  Shell().Frame = this;
+  DefineResponseTable({
+      OnMessage(WM_OPENBYNAME,
+                [](uintptr_t wParam, intptr_t lParam) {
+                  OpenByName(wParam != 0, reinterpret_cast<const char*>(lParam));
+                  return 0;
+                }),
+  });
+  AssignMenu(res::MainMenu(), res::LoadString);
+  setWindowIcon(res::LoadIcon("101"));
+}
+
+TMyFrame::~TMyFrame() {
+  DestroyAppPalette();
+  ShellState& s = Shell();
+  if (s.Frame == this) {
+    s.Frame = nullptr;
+    s.ToolBar = nullptr;
+    s.StatusBar = nullptr;
+    s.CaptionGadget = s.CountGadget = nullptr;
+    s.ZoomButton = s.SlideShowButton = nullptr;
+  }
+}
+
+void TMyFrame::SetupWindow() {
+  ShellState& s = Shell();
+  SetAccelerators(res::Accelerators());
+  helpPath_ = s.ProgramDir + "LANTERNA.HLP";
+  {
+    gdi::Bitmap display;
+    display.width = display.height = 1;
+    display.pixels.assign(1, 0);
+    auto dc = gdi::CreateRasterDC(&display, gdi::DeviceCaps::TrueColour());
+    CreateAppPalette(dc.get());
+  }
+  GetClientWindow()->SetupWindow();
+
+  // The stored placement, then kept on the desktop.
+  move(s.XPos, s.YPos);
+  resize(s.WPos, s.HPos);
+  const QRect desktop = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+  const int w = width(), h = height();
+  int x = std::max(s.XPos, 0), y = std::max(s.YPos, 0);
+  if (x + w > desktop.width()) x = desktop.width() - w;
+  if (y + h > desktop.height()) y = desktop.height() - h;
+  move(x, y);
+  placement_ = QRect(x, y, w, h);
+
+  setWindowIcon(res::LoadIcon("101"));
+  setCursor(res::LoadCursor("CUR_MANO"));
+  PostMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(s.CommandLine.c_str()));
+  setAcceptDrops(true);
+}
+
+bool TMyFrame::CanClose() {
+  ShellState& s = Shell();
+  s.XPos = placement_.x();
+  s.YPos = placement_.y();
+  s.WPos = placement_.width();
+  s.HPos = placement_.height();
+  return true;
+}
+
+void TMyFrame::ToggleMaximized() {
+  if (isMaximized()) {
+    showNormal();
+  } else {
+    showMaximized();
+  }
+}
+
+void TMyFrame::moveEvent(QMoveEvent* e) {
+  TDecoratedMDIFrame::moveEvent(e);
+  if (!isMinimized() && !isMaximized() && isVisible()) placement_.moveTo(pos());
+}
+
+void TMyFrame::resizeEvent(QResizeEvent* e) {
+  TDecoratedMDIFrame::resizeEvent(e);
+  if (!isMinimized() && !isMaximized() && isVisible()) placement_.setSize(size());
+}
+
+// ---- bars ----------------------------------------------------------------------------------
+
+TMyControlBar* BuildToolBar(TMyFrame* frame) {
+  framework::SetGadgetBitmapLoader(res::ButtonBitmap);
+  auto* bar = new TMyControlBar(frame);
+  using namespace res;
+  auto button = [](uint32_t id) { return new TButtonGadget(id, id); };
+  bar->Insert(new TMyButtonGadget(CM_FILEOPEN, CM_FILEOPEN, TButtonGadget::Command, true));
+  bar->Insert(new TSeparatorGadget(6));
+  bar->Insert(new TMyButtonGadget(CM_TILECHILDREN, CM_TILECHILDREN));
+  bar->Insert(button(CM_TILECHILDRENHORIZ));
+  bar->Insert(new TSeparatorGadget(6));
+  bar->Insert(button(CM_ICONIZEALL));
+  bar->Insert(button(CM_RESTOREALL));
+  bar->Insert(new TSeparatorGadget(6));
+  bar->Insert(button(CM_ENLARGEPREV));
+  auto* show =
+      new TButtonGadget(CM_SLIDESHOWBUTTON, CM_SLIDESHOWBUTTON, TButtonGadget::NonExclusive);
+  bar->Insert(show);
+  bar->Insert(button(CM_ENLARGENEXT));
+  bar->Insert(new TSeparatorGadget(6));
+  bar->Insert(button(CM_REDRAW));
+  bar->Insert(new TSeparatorGadget(1));
+  auto* zoom = new TButtonGadget(CM_ZOOM, CM_ZOOM, TButtonGadget::NonExclusive);
+  bar->Insert(zoom);
+  bar->Insert(new TSeparatorGadget(18));
+  bar->Insert(button(CM_CLOSECHILDREN));
+  bar->Insert(button(CM_EXIT));
+  bar->setObjectName("32041");
+  Shell().ToolBar = bar;
+  Shell().ZoomButton = zoom;
+  Shell().SlideShowButton = show;
+  return bar;
+}
+
+framework::TStatusBar* BuildStatusBar(TMyFrame* frame) {
+  auto* bar = new framework::TStatusBar(frame);
+  auto* info = new TButtonGadget(res::CM_SLIDEINFO, res::CM_SLIDEINFO);
+  info->OnPressed = [frame](uint32_t id) { frame->RouteCommand(id); };
+  bar->Insert(info);
+  auto* caption = new framework::TTextGadget(23);
+  auto* count = new framework::TTextGadget(5);
+  bar->Insert(caption);
+  bar->Insert(count);
+  Shell().StatusBar = bar;
+  Shell().CaptionGadget = caption;
+  Shell().CountGadget = count;
+  return bar;
+}
+
+}  // namespace lanterna

@@ -1,0 +1,66 @@
+// The main frame TMyFrame, its MDI client TMyWindow and the tool bar.
+#pragma once
+
+#include "framework/frame.h"
+
+namespace lanterna {
+
+class TMyChild;
+
+class TMyWindow : public framework::TMDIClient {
+ public:
+  TMyWindow();
+  ~TMyWindow() override;
+  void SetupWindow() override;
+  // Painting back on and every slide window drawn again (unless a click wait runs).
+  void RepaintAll();
+  std::vector<TMyChild*> SlideWindows() const;
+  TMyChild* ActiveSlide() const;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+};
+
+class TMyControlBar : public framework::TControlBar {
+ public:
+  using TControlBar::TControlBar;
+};
+
+class TMyButtonGadget : public framework::TButtonGadget {
+ public:
+  using TButtonGadget::TButtonGadget;
+};
+
+class TMyFrame : public framework::TDecoratedMDIFrame {
+ public:
+  TMyFrame(const std::string& title, TMyWindow* client);
+  ~TMyFrame() override;
+  void SetupWindow() override;
+  bool CanClose() override;
+  std::string GetClassName() const override { return "QVLanternaTMyFrame"; }
+  const std::string& HelpPath() const { return helpPath_; }
+  // Toggles between maximised and normal size.
+  void ToggleMaximized();
+  // The frame's normal placement as last recorded.
+  QRect RecordedPlacement() const { return placement_; }
+
+ protected:
+  void moveEvent(QMoveEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  std::string helpPath_;
+  QRect placement_;
+};
+
+// The tool bar and status bar of the frame, in their order.
+TMyControlBar* BuildToolBar(TMyFrame* frame);
+framework::TStatusBar* BuildStatusBar(TMyFrame* frame);
+
+// Opens a file by name (message 1029): a slide window, or one per library member.
+void OpenByName(bool handedOver, const char* name);
+
+}  // namespace lanterna

@@ -1,0 +1,27 @@
+// Single instance: a running viewer listens on a per-user local socket named after its frame
+// class; a second start hands its command line over and ends.
+#pragma once
+
+#include <QLocalServer>
+#include <string>
+
+namespace lanterna {
+
+// The socket's name: in the user's runtime directory when there is one.
+std::string InstanceSocketName();
+
+// True when a running viewer took the command line (an empty one only raises its frame).
+bool HandOverToRunningInstance(const std::string& commandLine, int timeoutMs = 10000);
+
+// Listens for hand-overs and passes each to the frame as the open-by-name request 1029.
+class InstanceServer {
+ public:
+  InstanceServer();
+  ~InstanceServer();
+  bool Listening() const { return server_.isListening(); }
+
+ private:
+  QLocalServer server_;
+};
+
+}  // namespace lanterna

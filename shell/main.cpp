@@ -1,0 +1,29 @@
+// lanterna: the desktop viewer. One optional file name on the command line.
+#include <QApplication>
+#include <QFileInfo>
+#include <string>
+
+#include "platform/exten.h"
+#include "platform/qt/input_queue.h"
+#include "platform/qt/message_boxes.h"
+#include "shell/app.h"
+#include "shell/instance.h"
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  // The command line is one file name; a name with blanks may come unquoted in pieces.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+
+  if (lanterna::HandOverToRunningInstance(commandLine)) return 0;
+
+  lanterna::InstanceServer server;
+  platform::qt::InputQueue input;
+  platform::qt::MessageBoxes boxes;
+  platform::SetMessageBoxService(&boxes);
+  const std::string programDir =
+      QFileInfo(QCoreApplication::applicationFilePath()).absolutePath().toStdString() + "/";
+  const int status = lanterna::RunViewer(commandLine, programDir);
+  platform::SetMessageBoxService(nullptr);
+  return status;
+}

@@ -1,0 +1,89 @@
+#include <QApplication>
+#include <cstring>
+
+#include "platform/exten.h"
+#include "resources/resources.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "shell/shell_state.h"
+#include "slide/library.h"
+#include "slide/loader.h"
+#include "slide/slide_kind.h"
+
+namespace lanterna {
+
+namespace {
+
+constexpr int kMaxRetries = 100;
+constexpr int kTileLimit = 20;
+
+std::string LastComponent(const std::string& name) {
+  size_t cut = name.find_last_of("/\\");
+  return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+}  // namespace
+
+void OpenByName(bool handedOver, const char* text) {
+  ShellState& s = Shell();
+  TMyFrame* frame = s.Frame;
+  TMyWindow* client = s.Client;
+  if (!frame || !client) return;
+  if (frame->isMinimized()) frame->showNormal();
+  frame->raise();
+  frame->activateWindow();
+  if (!text || !*text) return;
+
+  std::string name = text;
+  if (name.find('"') != std::string::npos) {
+    if (name.front() == '"') name.erase(0, 1);
+    if (!name.empty() && name.back() == '"') name.pop_back();
+  }
+  if (LoaderBusy()) {
+    // A drawing runs: the windows are closed (ending it) and the request comes again.
+    s.PaintEnabled = false;
+    s.PendingName = name;
+    client->PostMessage(res::CM_CLOSECHILDREN, 0, 0);
+    if (++s.RetryCount < kMaxRetries)
+      frame->PostMessage(WM_OPENBYNAME, handedOver ? 1 : 0,
+                         reinterpret_cast<intptr_t>(s.PendingName.c_str()));
+    return;
+  }
+  s.RetryCount = 0;
+  // The kind is decided on the upper-cased name; the file is opened by the name as given,
+  // since file names here are case-sensitive.
+  const int kind = SlideKindOf(name);
+  const bool library = UpperCased(name).find(".SLB") != std::string::npos;
+  const bool slide = kind == kKindSlide || kind == kKindRendering ||
+                     UpperCased(name).find(".SLD") != std::string::npos ||
+                     UpperCased(name).find(".RND") != std::string::npos;
+  if (!library && !slide)
+    platform::ShowErrorBox(frame, res::LoadString(res::IDS_SELECTSLD).c_str(), name.c_str(), 0);
+  if (handedOver && s.AutoClose) client->CloseChildren();
+  s.PaintEnabled = false;
+
+  if (slide && !library) {
+    if (s.FirstPaintPending) platform::ShowMex(frame, name.c_str(), kFrameTitle, 0x40, 0);
+    auto* child = new TMyChild(client, LastComponent(name), name, "");
+    child->Create();
+    platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
+    child->raise();
+  }
+  if (library) {
+    char member[64];
+    while (MemberIterator(name.c_str(), member) == 1) {
+      if (s.FirstPaintPending) platform::ShowMex(frame, member, kFrameTitle, 0x40, 0);
+      auto* child = new TMyChild(client, member, name, member);
+      child->Create();
+    }
+    platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
+    if (s.ChildCount < kTileLimit) {
+      client->SendMessage(framework::WM_COMMAND, res::CM_TILECHILDREN, 0);
+    } else {
+      client->SendMessage(framework::WM_COMMAND, res::CM_ICONIZEALL, 0);
+    }
+  }
+  client->RepaintAll();
+}
+
+}  // namespace lanterna

@@ -1,0 +1,75 @@
+// Program-wide state of the viewer: settings, painting and slide-show flags, and the handles
+// of the main windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace framework {
+class TButtonGadget;
+class TControlBar;
+class TStatusBar;
+class TTextGadget;
+}  // namespace framework
+
+namespace lanterna {
+
+class TMyFrame;
+class TMyWindow;
+
+constexpr const char* kIniFile = "QVINI.INI";
+constexpr const char* kIniSection = "Lanterna";
+constexpr const char* kFrameClass = "QVLanternaTMyFrame";
+constexpr const char* kFrameTitle = "Quelna WWW Slide Viewer";
+constexpr const char* kHelpTitle = "Quelna Lanterna Help";
+constexpr uint32_t WM_OPENBYNAME = 0x0400 + 5;        // 1029
+constexpr uint32_t WM_WRITEDXF = 0x0400 + 6;          // 1030
+constexpr uint32_t WM_REALIZEPALETTE = 0x0400 + 201;  // 1225
+
+struct ShellState {
+  std::string ProgramDir;
+  std::string CommandLine;
+  bool PaintEnabled = true;
+  bool SlideShowOn = false;
+  bool SlideShowRunning = false;
+  int32_t SlideCountdown = 0;
+  std::string CountdownText;
+  bool InterruptWaiting = false;
+  int64_t TickStart = 0, TickNow = 0;
+
+  // Settings.
+  int32_t XPos = 1, YPos = 1, WPos = 400, HPos = 300;
+  std::string LastDir;
+  int32_t AutoClose = 1;
+  int32_t ShowDelay = 3;
+  int32_t MaxAutoIconize = 20;
+
+  int32_t ChildCount = 0;
+  std::string PendingName;
+  int32_t RetryCount = 0;
+  bool FirstPaintPending = true;
+
+  TMyFrame* Frame = nullptr;
+  TMyWindow* Client = nullptr;
+  framework::TControlBar* ToolBar = nullptr;
+  framework::TStatusBar* StatusBar = nullptr;
+  framework::TTextGadget* CaptionGadget = nullptr;  // 23 characters
+  framework::TTextGadget* CountGadget = nullptr;    // 5 characters
+  framework::TButtonGadget* ZoomButton = nullptr;
+  framework::TButtonGadget* SlideShowButton = nullptr;
+};
+ShellState& Shell();
+// Back to the values of a fresh start (tests start the program more than once).
+void ResetShellState();
+
+// "QVINI.INI", section "Lanterna": read at start, written at exit, in the program's order.
+void ReadSettings();
+void WriteSettings();
+
+// Milliseconds of a monotonic clock.
+int64_t TickCount();
+
+// The status bar's message area (when there is a bar).
+void SetStatusText(const std::string& text);
+
+}  // namespace lanterna

@@ -1,0 +1,151 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/qt/input_queue.h"
+#include "platform/qt/message_boxes.h"
+#include "platform/qt/surface_window.h"
+#include "slide/loader.h"
+#include "tests/gui/gui_support.h"
+
+namespace {
+
+using platform::qt::InputQueue;
+
+TEST(QtInputQueue, EventsStandForTheirMessages) {
+  uintptr_t w = 0;
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, {});
+  EXPECT_EQ(InputQueue::MessageOf(&esc, &w), platform::WM_KEYDOWN);
+  EXPECT_EQ(w, platform::VK_ESCAPE);
+  QKeyEvent a(QEvent::KeyPress, Qt::Key_A, {});
+  InputQueue::MessageOf(&a, &w);
+  EXPECT_EQ(w, uintptr_t('A'));
+  QMouseEvent right(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::RightButton,
+                    Qt::RightButton, {});
+  EXPECT_EQ(InputQueue::MessageOf(&right, &w), platform::WM_RBUTTONDOWN);
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(1, 1), QPointF(1, 1), Qt::MiddleButton,
+                  Qt::MiddleButton, {});
+  EXPECT_EQ(InputQueue::MessageOf(&dbl, &w), platform::WM_MBUTTONDBLCLK);
+  QEvent paint(QEvent::Paint);
+  EXPECT_EQ(InputQueue::MessageOf(&paint, &w), 0u);
+}
+
+class Recorder : public QWidget {
+ public:
+  std::vector<int> keys;
+  void keyPressEvent(QKeyEvent* e) override { keys.push_back(e->key()); }
+};
+
+TEST(QtInputQueue, HoldsInputDuringADrawingAndDeliversItInOrder) {
+  InputQueue* q = InputQueue::Instance();
+  ASSERT_NE(q, nullptr);
+  Recorder w;
+  q->BeginDrawing();
+  QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_1, {}));
+  QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  QCoreApplication::processEvents();
+  platform::PendingMessage m{};
+  EXPECT_FALSE(q->Peek(platform::WM_LBUTTONDOWN, platform::WM_MBUTTONDBLCLK, &m));
+  ASSERT_TRUE(q->Peek(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m));
+  EXPECT_EQ(m.wParam, uintptr_t('1'));  // the first one, left in the queue
+  EXPECT_TRUE(q->Peek(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m));
+  EXPECT_TRUE(w.keys.empty());
+  q->EndDrawing();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return w.keys.size() == 2; }, 2000));
+  EXPECT_EQ(w.keys, (std::vector<int>{Qt::Key_1, Qt::Key_Escape}));
+  EXPECT_EQ(q->Held(), 0u);
+  EXPECT_FALSE(q->Peek(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m));
+}
+
+TEST(QtInputQueue, InputForAWindowDestroyedMeanwhileIsDropped) {
+  InputQueue* q = InputQueue::Instance();
+  auto w = std::make_unique<Recorder>();
+  q->BeginDrawing();
+  QCoreApplication::postEvent(w.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_1, {}));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(q->Held(), 1u);
+  w.reset();
+  platform::PendingMessage m{};
+  EXPECT_FALSE(q->Peek(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m));
+  q->EndDrawing();
+  guitest::Pump(30);
+  EXPECT_EQ(q->Held(), 0u);
+}
+
+TEST(QtMessageBoxes, ButtonsAndDefaultsFollowTheStyle) {
+  auto ok = platform::qt::BuildMessageBox(nullptr, "text", "Error", 0);
+  EXPECT_EQ(ok->windowTitle().toStdString(), "Error");
+  EXPECT_EQ(ok->text().toStdString(), "text");
+  EXPECT_EQ(ok->standardButtons(), QMessageBox::Ok);
+  EXPECT_EQ(ok->icon(), QMessageBox::NoIcon);
+
+  auto sys = platform::qt::BuildMessageBox(nullptr, "Invalid Handle Window in EvPaint",
+                                           "MsWindows Error", 0x1000);
+  EXPECT_EQ(sys->standardButtons(), QMessageBox::Ok);
+  EXPECT_EQ(sys->windowModality(), Qt::ApplicationModal);
+
+  auto retry = platform::qt::BuildMessageBox(nullptr, "q", "Errore", 0x115);
+  EXPECT_EQ(retry->standardButtons(), QMessageBox::Retry | QMessageBox::Cancel);
+  EXPECT_EQ(retry->defaultButton(), retry->button(QMessageBox::Cancel));
+  EXPECT_EQ(retry->icon(), QMessageBox::Critical);
+  auto retryFirst = platform::qt::BuildMessageBox(nullptr, "q", "Errore", 0x15);
+  EXPECT_EQ(retryFirst->defaultButton(), retryFirst->button(QMessageBox::Retry));
+
+  EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Retry), platform::IDRETRY);
+  EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Cancel), platform::IDCANCEL);
+  EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Ok), platform::IDOK);
+}
+
+TEST(QtMessageBoxes, ABoxInsideADrawingGetsItsInput) {
+  InputQueue* q = InputQueue::Instance();
+  platform::qt::MessageBoxes service;
+  q->BeginDrawing();
+  int answer = 0;
+  // Answered by a key press on the box: Escape gives Cancel.
+  QTimer::singleShot(50, [] {
+    if (QWidget* box = QApplication::activeModalWidget())
+      QCoreApplication::postEvent(box, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  });
+  QTimer::singleShot(3000, [] {  // never hang: close whatever box is left
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  answer = service.Show(nullptr, "q", "Errore", 0x115);
+  q->EndDrawing();
+  EXPECT_EQ(answer, platform::IDCANCEL);
+  EXPECT_EQ(q->Held(), 0u);
+}
+
+TEST(QtSurfaceWindow, EngineDrawsOnTheSurfaceTheWidgetShows) {
+  platform::qt::SurfaceWindow w;
+  w.resize(200, 100);
+  w.show();
+  guitest::Pump(20);
+  gdi::HDC dc = platform::GetDC(&w);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(w.Surface().width, 200);
+  gdi::HPEN pen = gdi::CreatePen(gdi::PS_SOLID, 1, gdi::RGB(255, 0, 0));
+  gdi::HGDIOBJ old = gdi::SelectObject(dc, pen);
+  gdi::MoveToEx(dc, 10, 50, nullptr);
+  gdi::LineTo(dc, 190, 50);
+  gdi::SelectObject(dc, old);
+  gdi::DeleteObject(pen);
+  // Resizing while a context is out keeps the pixels where they are until it is released.
+  w.resize(300, 120);
+  guitest::Pump(20);
+  EXPECT_EQ(w.Surface().width, 200);
+  platform::ReleaseDC(&w, dc);
+  EXPECT_EQ(w.Surface().width, 300);
+  EXPECT_EQ(w.Surface().At(100, 50), gdi::RGB(255, 0, 0));
+  EXPECT_EQ(w.Surface().At(250, 110), gdi::RGB(255, 255, 255));
+  QImage shown = w.grab().toImage();
+  EXPECT_EQ(QColor(shown.pixel(100, 50)), QColor(255, 0, 0));
+  EXPECT_EQ(QColor(shown.pixel(100, 10)), QColor(255, 255, 255));
+  gdi::RECT r{};
+  platform::GetClientRect(&w, &r);
+  EXPECT_EQ(r.right, 300);
+  EXPECT_EQ(r.bottom, 120);
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+
+#include "platform/qt/input_queue.h"
+#include "resources/resources.h"
+#include "shell/app.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "slide/loader.h"
+#include "tests/big_slide.h"
+#include "tests/gui/gui_support.h"
+
+namespace {
+
+using lanterna::Shell;
+using lanterna::TMyChild;
+
+// Counts the key presses a widget gets.
+class KeyCounter : public QObject {
+ public:
+  int presses = 0;
+  std::vector<int> keys;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress) {
+      ++presses;
+      keys.push_back(static_cast<QKeyEvent*>(e)->key());
+    }
+    return false;
+  }
+};
+
+class SlideWindowTest : public guitest::ViewerTest {
+ protected:
+  void SetUp() override {
+    ViewerTest::SetUp();
+    Shell().CommandLine = "";
+    app = std::make_unique<lanterna::TMyApp>();
+    app->Start();
+    frame = dynamic_cast<lanterna::TMyFrame*>(app->GetMainWindow());
+    frame->resize(700, 560);
+    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  }
+  void TearDown() override {
+    app.reset();
+    ViewerTest::TearDown();
+  }
+  // A window of a fixed client size, not yet painted.
+  // Painting is off while it is made, as when a file is opened by name.
+  TMyChild* Open(const std::string& path, int w = 400, int h = 300) {
+    Shell().PaintEnabled = false;
+    auto* child = new TMyChild(Shell().Client, "test", path, "");
+    child->Create();
+    child->View()->setFixedSize(w, h);
+    child->adjustSize();
+    guitest::Pump(20);
+    Shell().PaintEnabled = true;
+    return child;
+  }
+  std::string BigSlide() { return dir.Write("big.sld", fixtures::BigDrawing(60000)); }
+
+  std::unique_ptr<lanterna::TMyApp> app;
+  lanterna::TMyFrame* frame = nullptr;
+};
+
+TEST_F(SlideWindowTest, CommandLineSlideIsDrawnInItsWindow) {
+  app.reset();
+  Shell().CommandLine = std::string(LANTERNA_SAMPLES_DIR) + "/floorplan.sld";
+  app = std::make_unique<lanterna::TMyApp>();
+  app->Start();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shell().ChildCount == 1; }));
+  TMyChild* child = Shell().Client->SlideWindows().front();
+  EXPECT_EQ(child->GetCaption(), "floorplan.sld");
+  EXPECT_EQ(child->Info().kind, lanterna::kKindSlide);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  guitest::Pump(50);
+  EXPECT_EQ(Shell().CountGadget->GetText(), "1 MDI");
+  // What the engine copied is on the surface, and the widget shows it.
+  const gdi::Bitmap& surface = child->View()->Surface();
+  EXPECT_EQ(surface.width, child->View()->width());
+  EXPECT_GT(guitest::NonWhitePixels(surface), 200);
+  QImage shown = child->View()->grab().toImage();
+  int dark = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      if (qGray(shown.pixel(x, y)) < 200) ++dark;
+  EXPECT_GT(dark, 200);
+  EXPECT_EQ(lanterna::LoaderBusy(), 0);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(SlideWindowTest, MissingFileBeepsAndClosesTheWindow) {
+  const int beeps = platform::BeepCount();
+  Open(dir.File("none.sld"))->Invalidate();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shell().ChildCount == 0; }));
+  EXPECT_GT(platform::BeepCount(), beeps);
+}
+
+TEST_F(SlideWindowTest, KeyInterruptsAndTheDrawingResumesToTheSamePicture) {
+  const std::string path = BigSlide();
+  TMyChild* whole = Open(path);
+  whole->Invalidate();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return whole->DrawingComplete(); }, 30000));
+  const gdi::PixelVector expected = whole->NormalBitmap()->pixels;
+  whole->Destroy();
+  guitest::Pump(20);
+
+  TMyChild* child = Open(path);
+  KeyCounter counter;
+  child->View()->installEventFilter(&counter);
+  child->View()->setFocus();
+  ASSERT_FALSE(child->NormalBitmap());
+  // A key pressed while the drawing runs: it stops the drawing, and it is not lost.
+  QCoreApplication::postEvent(child->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, "a"));
+  child->EvPaint();
+  EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptKey);
+  ASSERT_TRUE(child->NormalBitmap());
+  EXPECT_GT(child->NormalView().reached, 0u);
+  EXPECT_LT(child->NormalView().reached, child->NormalView().size);
+  EXPECT_EQ(counter.presses, 0);
+  EXPECT_EQ(platform::qt::InputQueue::Instance()->Held(), 1u);
+  // Handled after the drawing returned; the next paints continue from where it stopped.
+  ASSERT_TRUE(guitest::PumpUntil([&] { return counter.presses == 1; }));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }, 30000));
+  EXPECT_EQ(counter.keys, std::vector<int>{Qt::Key_A});
+  EXPECT_TRUE(child->NormalBitmap()->pixels == expected);
+  child->View()->removeEventFilter(&counter);
+}
+
+TEST_F(SlideWindowTest, EscapeKeepsThePartialPicture) {
+  TMyChild* child = Open(BigSlide());
+  QCoreApplication::postEvent(child->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  child->EvPaint();
+  EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptEscape);
+  const uint32_t reached = child->NormalView().reached;
+  ASSERT_GT(reached, 0u);
+  guitest::Pump(300);
+  EXPECT_EQ(child->NormalView().reached, reached);
+  EXPECT_FALSE(child->DrawingComplete());
+  // Redraw starts over, to the end.
+  lanterna::InterruptCause() = 0;
+  frame->RouteCommand(lanterna::res::CM_REDRAW);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }, 30000));
+}
+
+TEST_F(SlideWindowTest, NothingElseDrawsInsideADrawing) {
+  const std::string path = BigSlide();
+  TMyChild* first = Open(path);
+  TMyChild* second = Open(path);
+  // The second window's paint request is queued; it must wait for the first's drawing.
+  second->Invalidate();
+  QCoreApplication::postEvent(first->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_B, {}));
+  first->EvPaint();
+  EXPECT_FALSE(second->NormalBitmap());
+  EXPECT_GE(platform::qt::InputQueue::Instance()->Held(), 2u);
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] { return first->DrawingComplete() && second->DrawingComplete(); }, 60000));
+}
+
+TEST_F(SlideWindowTest, LibraryMemberCaptionAndOneWindowPerMember) {
+  lanterna::OpenByName(false, (std::string(LANTERNA_SAMPLES_DIR) + "/shapes.slb").c_str());
+  ASSERT_GE(Shell().ChildCount, 2);
+  TMyChild* child = Shell().Client->SlideWindows().front();
+  EXPECT_EQ(child->GetCaption(), std::string(child->MemberName()) + " - (shapes.slb) ");
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] {
+        for (TMyChild* c : Shell().Client->SlideWindows())
+          if (!c->DrawingComplete()) return false;
+        return true;
+      },
+      30000));
+}
+
+TEST_F(SlideWindowTest, UnknownKindIsReported) {
+  lanterna::OpenByName(false, "\"/tmp/readme.txt\"");
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Select *.SLD or *.SLB (Autocad Slide)");
+  EXPECT_EQ(boxes.boxes[0].title, "/tmp/readme.txt");
+  EXPECT_EQ(Shell().ChildCount, 0);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include <QScreen>
+#include <fstream>
+#include <sstream>
+
+#include "framework/frame.h"
+#include "platform/profile.h"
+#include "resources/resources.h"
+#include "shell/app.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "tests/gui/gui_support.h"
+
+namespace {
+
+using lanterna::Shell;
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class TestApp : public lanterna::TMyApp {
+ public:
+  using TMyApp::IdleAction;
+};
+
+class StartupTest : public guitest::ViewerTest {};
+
+TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
+  lanterna::ReadSettings();
+  EXPECT_EQ(Shell().XPos, 1);
+  EXPECT_EQ(Shell().YPos, 1);
+  EXPECT_EQ(Shell().WPos, 400);
+  EXPECT_EQ(Shell().HPos, 300);
+  EXPECT_EQ(Shell().AutoClose, 1);
+  EXPECT_EQ(Shell().ShowDelay, 3);
+  EXPECT_EQ(Shell().MaxAutoIconize, 20);
+  {
+    TestApp app;
+    app.Start();
+    auto* frame = dynamic_cast<lanterna::TMyFrame*>(app.GetMainWindow());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Quelna WWW Slide Viewer");
+    EXPECT_EQ(frame->GetClassName(), "QVLanternaTMyFrame");
+    EXPECT_EQ(frame->pos(), QPoint(1, 1));
+    EXPECT_EQ(frame->size(), QSize(400, 300));
+    EXPECT_EQ(Shell().StatusBar->GetText(), "Click Right to resize");
+    // The user moves the frame; closing records where it is.
+    frame->move(30, 40);
+    frame->resize(500, 350);
+    guitest::Pump(50);
+    frame->close();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return !frame->isVisible(); }));
+    app.DestroyMainWindow();
+  }
+  lanterna::WriteSettings();
+  EXPECT_EQ(Contents(platform::ProfilePath("QVINI.INI")),
+            "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=500\nHPos=350\nLastDir=\n"
+            "AutoClose=1\nShowDelay=3\nMaxAutoIconize=20\n");
+}
+
+TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
+  platform::WritePrivateProfileString("Lanterna", "XPos", "-50", "QVINI.INI");
+  platform::WritePrivateProfileString("Lanterna", "YPos", "-50", "QVINI.INI");
+  platform::WritePrivateProfileString("Lanterna", "ShowDelay", "9", "QVINI.INI");
+  platform::WritePrivateProfileString("Other", "Keep", "1", "QVINI.INI");
+  lanterna::ReadSettings();
+  EXPECT_EQ(Shell().ShowDelay, 9);
+  TestApp app;
+  app.Start();
+  QWidget* frame = app.GetMainWindow();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  EXPECT_EQ(frame->pos(), QPoint(0, 0));
+  app.DestroyMainWindow();
+
+  // Far to the right: moved left until its right edge touches the desktop's.
+  Shell().XPos = 100000;
+  Shell().YPos = 5;
+  TestApp second;
+  second.Start();
+  frame = second.GetMainWindow();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  const QRect desktop = frame->screen()->geometry();
+  EXPECT_EQ(frame->x() + frame->width(), desktop.width());
+  EXPECT_EQ(frame->y(), 5);
+  EXPECT_EQ(frame->size(), QSize(400, 300));
+  second.DestroyMainWindow();
+  lanterna::WriteSettings();
+  EXPECT_EQ(platform::GetPrivateProfileInt("Other", "Keep", 0, "QVINI.INI"), 1);
+}
+
+TEST_F(StartupTest, ToolBarAndMenuFollowTheResources) {
+  TestApp app;
+  app.Start();
+  auto* frame = dynamic_cast<lanterna::TMyFrame*>(app.GetMainWindow());
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  std::vector<int> order;
+  for (framework::TGadget* g : Shell().ToolBar->Gadgets()) {
+    if (auto* b = dynamic_cast<framework::TButtonGadget*>(g)) {
+      order.push_back(static_cast<int>(b->CommandId()));
+    } else {
+      order.push_back(-dynamic_cast<framework::TSeparatorGadget*>(g)->Size());
+    }
+  }
+  EXPECT_EQ(order, (std::vector<int>{24332, -6, 24362, 24363, -6, 1025, 1026, -6, 1027, 1035, 1028,
+                                     -6, 1033, -1, 1034, -18, 24365, 24310}));
+  EXPECT_EQ(Shell().StatusBar->Gadgets().size(), 3u);
+  EXPECT_EQ(Shell().CaptionGadget->NumChars(), 23);
+  EXPECT_EQ(Shell().CountGadget->NumChars(), 5);
+  // Without slide windows Redraw is off; Exit is on.
+  frame->UpdateCommandStates();
+  EXPECT_TRUE(Shell().ToolBar->GadgetWithId(24310)->Enabled());
+  EXPECT_FALSE(Shell().ToolBar->GadgetWithId(1033)->Enabled());
+  EXPECT_FALSE(frame->MenuAction(lanterna::res::CM_REDRAW)->isEnabled());
+  EXPECT_EQ(frame->MenuAction(24332)->text().toStdString(), "&Open...\tCtrl+O");
+  EXPECT_EQ(frame->TranslateAccelerator(Qt::Key_Tab, Qt::NoModifier), 105u);
+  EXPECT_EQ(frame->TranslateAccelerator(Qt::Key_X, Qt::AltModifier), 104u);
+  EXPECT_EQ(lanterna::res::LoadString(1031),
+            "WWW Close old opened windows before open new windows");
+  // Exit closes the frame.
+  frame->RouteCommand(lanterna::res::CM_EXIT);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !frame->isVisible(); }));
+  app.DestroyMainWindow();
+}
+
+TEST_F(StartupTest, MouseInterruptionRepaintsAboutASecondLater) {
+  TestApp app;
+  app.Start();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return app.GetMainWindow()->isVisible(); }));
+  lanterna::InterruptCause() = lanterna::kInterruptMouse;
+  const int64_t start = lanterna::TickCount();
+  EXPECT_TRUE(app.IdleAction(0));
+  EXPECT_TRUE(Shell().InterruptWaiting);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !app.IdleAction(0); }, 3000));
+  EXPECT_GE(lanterna::TickCount() - start, 1000);
+  EXPECT_EQ(lanterna::InterruptCause(), 0u);
+  EXPECT_TRUE(Shell().PaintEnabled);
+  app.DestroyMainWindow();
+}
+
+}  // namespace
