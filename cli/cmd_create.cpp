@@ -1,8 +1,126 @@
-// lanterna-cli create.
+// lanterna-cli create: a slide library from slide files and members of other libraries.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
 #include "cli/cli_common.h"
+#include "slide/library.h"
+#include "slide/library_writer.h"
+#include "slide/slide_kind.h"
+#include "slide/slide_types.h"
 
 namespace lanterna {
 
-int CreateCommand(const Args&) { return Usage("create is not available yet"); }
+namespace {
+
+const char kCreateHelp[] =
+    "usage: lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
+    "\n"
+    "Writes the slide library LIBRARY (a .slb name; an existing one is replaced) from the\n"
+    "entries, in order. An ENTRY is\n"
+    "  FILE             a slide file: the member is named after its base name, without\n"
+    "                   directory and cut at the first \".\", in the case the path gives;\n"
+    "  LIB,MEMBER       a member of a library, keeping its name (split at the last comma\n"
+    "                   unless the whole text names an existing file);\n"
+    "  LIB              a whole library: every member, in directory order.\n"
+    "Member names that clash take the suffixes _A, _B, ... in entry order; names are cut to\n"
+    "31 characters, suffix included. LIBRARY may be a source itself: its members are read\n"
+    "before it is replaced. Each member name is printed with the entry it came from.\n"
+    "\n"
+    "  --delete-sources  after a successful write, delete the slide files given as entries\n"
+    "                    (library members are never deleted)\n"
+    "\n"
+    "The library is built in a temporary file, LIBRARY cut at its first \".\" followed by\n"
+    "\".~SB\" (with a dot in a directory name, that is higher up the tree), and renamed over\n"
+    "LIBRARY once complete and on disk. When anything fails, LIBRARY and the sources are\n"
+    "left as they were.\n"
+    "Exit status: 0 written, 1 an entry could not be read or the library not written, 2 usage.\n";
+
+bool IsFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The writer's list texts for one argument; false when the argument cannot be one.
+bool AddEntries(const std::string& arg, std::vector<std::string>* list) {
+  const SlideName name = ParseSlideName(arg);
+  // The writer splits its texts at the first comma: a path must not hold one.
+  if (name.path.find(',') != std::string::npos) {
+    std::fprintf(stderr, "lanterna-cli: %s: a path with a comma cannot be a library entry\n",
+                 arg.c_str());
+    return false;
+  }
+  if (!name.member.empty()) {
+    list->push_back(name.path + "," + name.member);
+  } else if (SlideKindOf(name.path) == kKindLibrary && IsFile(name.path)) {
+    char member[kLibraryNameLength + 8];
+    while (MemberIterator(name.path.c_str(), member)) list->push_back(name.path + "," + member);
+  } else {
+    list->push_back(name.path);
+  }
+  return true;
+}
+
+void ReportFailure(const std::string& entry, int32_t result) {
+  const ListEntry e = SplitListEntry(entry);
+  switch (result) {
+    case kNoMemberName:
+      std::fprintf(stderr, "lanterna-cli: %s: no member name can be made from it\n", entry.c_str());
+      break;
+    case kChangedSize:
+      std::fprintf(stderr, "lanterna-cli: %s: changed while the library was written\n",
+                   entry.c_str());
+      break;
+    case kTooLarge:
+      std::fprintf(stderr, "lanterna-cli: %s: the library would pass 2 GiB\n", entry.c_str());
+      break;
+    default:
+      LoaderFailure(e.library.empty() ? SlideName{entry, ""} : SlideName{e.library, e.member},
+                    result);
+  }
+}
+
+}  // namespace
+
+int CreateCommand(const Args& args) {
+  std::vector<std::string> plain;
+  bool deleteSources = false;
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kCreateHelp, stdout);
+      return kExitOk;
+    }
+    if (a == "--delete-sources")
+      deleteSources = true;
+    else if (!a.empty() && a[0] == '-')
+      return Usage(("unknown option " + a).c_str());
+    else
+      plain.push_back(a);
+  }
+  if (plain.size() < 2) return Usage("create needs a library and at least one entry");
+  const std::string& library = plain[0];
+  // Guards against a slide file given first by mistake, which would be overwritten.
+  if (SlideKindOf(library) != kKindLibrary)
+    return Usage(("the library name must be a .slb file: " + library).c_str());
+
+  std::vector<std::string> list;
+  bool usable = true;
+  for (size_t i = 1; i < plain.size(); ++i) usable = AddEntries(plain[i], &list) && usable;
+  if (!usable) return kExitFailed;
+
+  const size_t n = list.size();
+  const LibraryWriteResult r = WriteSlideLibrary(nullptr, library, list, deleteSources);
+  if (!r.written) {
+    for (const EntryFailure& f : r.failures) ReportFailure(list[f.entry], f.result);
+    if (r.ioError)
+      std::fprintf(stderr, "lanterna-cli: %s: %s\n", r.temporary.c_str(), std::strerror(r.ioError));
+    std::fprintf(stderr, "lanterna-cli: %s: not written, left as it was\n", library.c_str());
+    return kExitFailed;
+  }
+  for (size_t i = 0; i < n; ++i) std::printf("%s\t%s\n", r.names[i].c_str(), list[i].c_str());
+  std::fprintf(stderr, "lanterna-cli: %s: %zu members written\n", library.c_str(), n);
+  return kExitOk;
+}
 
 }  // namespace lanterna

@@ -1,0 +1,242 @@
+#include "slide/library_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "platform/exten.h"
+#include "slide/library.h"
+#include "slide/loader.h"
+
+namespace lanterna {
+
+namespace {
+
+constexpr char kMessageTitle[] = "Quelna WWW Slide Viewer";
+constexpr int kMessageKind = 0x40;
+
+// The name an entry is compared and written by: its member name cut to the field.
+std::string FieldName(const std::string& member) {
+  return member.substr(0, kMaxMemberName);
+}
+
+// The uniqueness pass over one list: the first `entries` items are the list's own entries,
+// compared by their member names; the items after them are names the pass has made, compared
+// as they are (splitting them would lose a name holding a "." or a comma, and a later entry
+// could then be given the same name again).
+class NamePass {
+ public:
+  NamePass(std::vector<std::string>& list, size_t entries) : list_(list), entries_(entries) {
+    names_.reserve(list.size());
+    for (size_t j = 0; j < list.size(); ++j)
+      names_.push_back(j < entries ? FieldName(SplitListEntry(list[j]).member) : list[j]);
+  }
+
+  std::string Unique(size_t i) {
+    std::string c = names_[i];
+    if (c.empty()) return c;
+    const size_t count = list_.size();  // names made for this entry do not count against it
+    unsigned char letter = 'A';
+    bool suffixed = false;
+    for (bool clash = true; clash;) {
+      clash = false;
+      for (size_t j = 0; j < count; ++j) {
+        if ((j == i && !suffixed) || names_[j] != c) continue;
+        clash = true;
+        if (suffixed) {
+          if (letter == std::numeric_limits<unsigned char>::max()) return "";
+          ++letter;
+          c.resize(c.size() - 2);
+        } else {
+          c.resize(std::min(c.size(), kMaxMemberName - 2));
+        }
+        c += '_';
+        c += static_cast<char>(letter);
+        suffixed = true;
+        if (std::find(names_.begin() + static_cast<std::ptrdiff_t>(entries_), names_.end(), c) ==
+            names_.end()) {
+          list_.push_back(c);
+          names_.push_back(c);
+        }
+        break;
+      }
+    }
+    return c;
+  }
+
+ private:
+  std::vector<std::string>& list_;
+  size_t entries_;
+  std::vector<std::string> names_;
+};
+
+// Sizes or copies one entry's slide through the loader.
+int32_t LoadEntry(const std::string& entry, uint32_t mode, std::FILE* rawOut) {
+  const ListEntry e = SplitListEntry(entry);
+  const bool member = !e.library.empty();
+  std::vector<char> name;
+  if (member) name.assign(e.member.begin(), e.member.end());
+  name.push_back(0);
+  return ShowIcon(nullptr, member ? e.library.c_str() : entry.c_str(), name.data(), mode, nullptr,
+                  nullptr, nullptr, rawOut, nullptr, nullptr, nullptr);
+}
+
+// The temporary file; remembers the first failed write so that nothing after it is trusted.
+struct Output {
+  std::FILE* file = nullptr;
+  int error = 0;
+
+  bool Write(const void* bytes, size_t n) {
+    if (error) return false;
+    if (std::fwrite(bytes, 1, n, file) != n) error = errno ? errno : EIO;
+    return !error;
+  }
+  void Fail() {
+    if (!error) error = errno ? errno : EIO;
+  }
+};
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes the rename itself durable; the library is already whole either way, so this is a wish.
+void SyncDirectory(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+ListEntry SplitListEntry(const std::string& entry) {
+  const size_t comma = entry.find(',');
+  if (comma != std::string::npos) return {entry.substr(0, comma), entry.substr(comma + 1)};
+  const size_t slash = entry.rfind('/');
+  std::string base = slash == std::string::npos ? entry : entry.substr(slash + 1);
+  const size_t dot = base.find('.');
+  if (dot != std::string::npos) base.resize(dot);
+  return {"", base};
+}
+
+std::string TemporaryLibraryName(const std::string& libraryPath) {
+  return libraryPath.substr(0, libraryPath.find('.')) + ".~SB";
+}
+
+std::string UniqueMemberName(std::vector<std::string>& list, size_t entries, size_t i) {
+  return NamePass(list, entries).Unique(i);
+}
+
+LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& libraryPath,
+                                     std::vector<std::string>& list, bool autoDelete) {
+  LibraryWriteResult r;
+  r.library = libraryPath;
+  r.temporary = TemporaryLibraryName(libraryPath);
+  const size_t n = list.size();
+  auto fail = [&r](size_t i, int32_t result) {
+    for (const EntryFailure& f : r.failures)
+      if (f.entry == i) return;
+    r.failures.push_back({i, result});
+  };
+
+  platform::ShowMex(owner, "Wait... ", kMessageTitle, kMessageKind, 0);
+  Output out;
+  bool created = false;
+  std::vector<char> buffer(1 << 16);  // written in large pieces, not record by record
+  // A library named like its own temporary file would be truncated before being read.
+  if (r.temporary == libraryPath) {
+    out.error = EINVAL;
+  } else {
+    errno = 0;
+    out.file = std::fopen(r.temporary.c_str(), "wb");
+    created = out.file != nullptr;
+    if (!created) out.Fail();
+  }
+
+  if (created) {
+    std::setvbuf(out.file, buffer.data(), _IOFBF, buffer.size());
+    // The new library keeps the permissions of the one it replaces.
+    struct stat st;
+    if (::stat(libraryPath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+      (void)::fchmod(::fileno(out.file), st.st_mode & 07777);
+
+    uint8_t header[kLibraryHeaderLength] = {};
+    std::memcpy(header, kLibrarySignature, std::strlen(kLibrarySignature));
+    out.Write(header, sizeof header);
+
+    uint64_t next = kLibraryHeaderLength + kLibraryEntryLength * (n + 1);
+    std::vector<int32_t> sizes(n, -1);
+    NamePass pass(list, n);
+    for (size_t i = 0; i < n; ++i) {
+      const std::string name = pass.Unique(i);
+      r.names.push_back(name);
+      if (name.empty()) fail(i, kNoMemberName);
+      if (next > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) fail(i, kTooLarge);
+      uint8_t entry[kLibraryEntryLength] = {};
+      std::memcpy(entry, name.data(), name.size());
+      for (int b = 0; b < 4; ++b)
+        entry[kLibraryNameLength + b] = static_cast<uint8_t>(next >> (8 * b));
+      out.Write(entry, sizeof entry);
+      sizes[i] = LoadEntry(list[i], SI_SIZE_ONLY, nullptr);
+      if (sizes[i] < 0)
+        fail(i, sizes[i]);
+      else
+        next += static_cast<uint64_t>(sizes[i]);
+    }
+    const uint8_t terminator[kLibraryEntryLength] = {};
+    out.Write(terminator, sizeof terminator);
+
+    // Copying stops at the first failed write of the new file: nothing after it would count.
+    for (size_t i = 0; i < n && !out.error; ++i) {
+      platform::ShowMex(owner, list[i].c_str(), kMessageTitle, kMessageKind, 0);
+      if (sizes[i] < 0) continue;
+      errno = 0;
+      const int32_t copied = LoadEntry(list[i], SI_COPY_RAW, out.file);
+      if (std::ferror(out.file))
+        out.Fail();
+      else if (copied < 0)
+        fail(i, copied);
+      else if (Loader().IconSize != static_cast<uint32_t>(sizes[i]))
+        fail(i, kChangedSize);  // the directory already holds the size measured before
+    }
+
+    errno = 0;
+    if (!out.error && std::fflush(out.file) != 0) out.Fail();
+    if (!out.error && ::fsync(::fileno(out.file)) != 0) out.Fail();
+    if (std::fclose(out.file) != 0) out.Fail();
+    out.file = nullptr;
+  }
+  platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
+
+  bool failed = out.error != 0 || !r.failures.empty();
+  // One step, so that a crash leaves the old library or the new one, never neither.
+  if (!failed && std::rename(r.temporary.c_str(), libraryPath.c_str()) != 0) {
+    out.Fail();
+    failed = true;
+  }
+  r.ioError = out.error;
+  if (failed) {
+    platform::ShowErrorBox(nullptr, "Error writing Slide Library", "Error", 0);
+    if (created) std::remove(r.temporary.c_str());  // only a file this call made
+    return r;
+  }
+  SyncDirectory(DirectoryOf(libraryPath));
+  r.written = true;
+
+  // Only now: a failed write must leave every source where it was.
+  if (autoDelete)
+    for (size_t i = 0; i < n; ++i)
+      if (SplitListEntry(list[i]).library.empty()) std::remove(list[i].c_str());
+  return r;
+}
+
+}  // namespace lanterna
