@@ -35,6 +35,7 @@ run: build
 bench: build
 	@bash scripts/install-deps --bench
 	@bash scripts/bench $(BUILD)
+	@bash bench/compare $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,5 +1,9 @@
 #include "cli/cli_common.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,14 +15,31 @@ namespace lanterna {
 const char kUsage[] =
     "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm [--size WxH] [--zoom N]"
     " [--pan X,Y]\n"
+    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg] [--jobs N] [--size WxH]"
+    " [--zoom N] [--pan X,Y]\n"
     "       lanterna-cli list LIBRARY\n"
     "       lanterna-cli info FILE[,MEMBER]\n"
-    "       lanterna-cli dxf FILE[,MEMBER] OUT.dxf [--polylines]\n";
+    "       lanterna-cli dxf FILE[,MEMBER] OUT.dxf [--polylines]\n"
+    "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
+    "       lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
+    "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
+    "       lanterna-cli COMMAND --help\n";
 
 int Usage(const char* problem) {
-  if (problem) std::fprintf(stderr, "lanterna-cli: %s\n", problem);
+  if (problem) Complain("lanterna-cli: %s\n", problem);
   std::fputs(kUsage, stderr);
   return kExitUsage;
+}
+
+bool WantsHelp(const Args& args) {
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") return true;
+  return false;
+}
+
+int Help(const char* text) {
+  std::fputs(text, stdout);
+  return kExitOk;
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
@@ -42,28 +63,64 @@ bool ParsePair(const std::string& text, char separator, int* a, int* b) {
   return true;
 }
 
+namespace {
+bool gProgressLine = false;
+}
+
+void SetProgressLine(bool showing) {
+  gProgressLine = showing;
+}
+bool ProgressLine() {
+  return gProgressLine;
+}
+
+void Complain(const char* format, ...) {
+  char buffer[4096];
+  size_t n = 0;
+  if (gProgressLine) {
+    const char clear[] = "\r\033[K";
+    for (const char* c = clear; *c; ++c) buffer[n++] = *c;
+  }
+  va_list args;
+  va_start(args, format);
+  const int wrote = std::vsnprintf(buffer + n, sizeof buffer - n, format, args);
+  va_end(args);
+  if (wrote < 0) return;
+  n = std::min(sizeof buffer - 1, n + static_cast<size_t>(wrote));
+  std::fflush(stderr);  // anything the engine left in the stream goes first
+  for (size_t done = 0; done < n;) {
+    const ssize_t w = ::write(STDERR_FILENO, buffer + done, n - done);
+    if (w <= 0) break;
+    done += static_cast<size_t>(w);
+  }
+}
+
 int LoaderFailure(const SlideName& name, int32_t result) {
   const char* path = name.path.c_str();
   switch (result) {
     case kEmptyPath:
-      std::fprintf(stderr, "lanterna-cli: empty file name\n");
+      Complain("lanterna-cli: empty file name\n");
       break;
     case kCannotOpen:
       if (SlideKindOf(name.path) == kKindNone)
-        std::fprintf(
-            stderr, "lanterna-cli: %s: unknown kind of file (expected .SLD, .SLB or .RND)\n", path);
+        Complain("lanterna-cli: %s: unknown kind of file (expected .SLD, .SLB or .RND)\n", path);
       else
-        std::fprintf(stderr, "lanterna-cli: %s: cannot open\n", path);
+        Complain("lanterna-cli: %s: cannot open\n", path);
       break;
     case kNotFound:
       if (!name.member.empty())
-        std::fprintf(stderr, "lanterna-cli: %s: no member %s (or not enough memory)\n", path,
-                     name.member.c_str());
+        Complain("lanterna-cli: %s: no member %s (or not enough memory)\n", path,
+                 name.member.c_str());
+      else if (SlideKindOf(name.path) == kKindLibrary)
+        Complain(
+            "lanterna-cli: %s: a library: name a member as %s,MEMBER (or give -d DIR for"
+            " every member)\n",
+            path, path);
       else
-        std::fprintf(stderr, "lanterna-cli: %s: cannot be loaded\n", path);
+        Complain("lanterna-cli: %s: cannot be loaded\n", path);
       break;
     default:
-      std::fprintf(stderr, "lanterna-cli: %s: not a readable slide\n", path);
+      Complain("lanterna-cli: %s: not a readable slide\n", path);
   }
   return kExitFailed;
 }

@@ -1,4 +1,5 @@
-// What every lanterna-cli command shares: exit codes, usage, argument helpers, loader errors.
+// What every lanterna-cli command shares: exit codes, usage, help, argument helpers, messages,
+// loader errors.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +19,22 @@ using Args = std::vector<std::string>;
 // Prints the problem and the usage text on stderr; returns kExitUsage.
 int Usage(const char* problem = nullptr);
 extern const char kUsage[];
+// "--help" or "-h" among the arguments.
+bool WantsHelp(const Args& args);
+// Prints a command's help text on stdout; returns kExitOk.
+int Help(const char* text);
 // Case-insensitive test of a file name's ending (".PNG").
 bool EndsWith(const std::string& text, const std::string& tail);
 // "AxB" split at the separator into two integers within +-1000000.
 bool ParsePair(const std::string& text, char separator, int* a, int* b);
 // Tells why the loader gave a negative result, naming the slide; returns kExitFailed.
 int LoaderFailure(const SlideName& name, int32_t result);
+
+// A message on stderr in one write, so that lines from batch workers never mix. While a
+// progress line is showing it is cleared first; the next progress update draws it again.
+void Complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void SetProgressLine(bool showing);
+bool ProgressLine();
 
 // The commands.
 int RenderCommand(const Args& args);

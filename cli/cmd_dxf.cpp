@@ -1,30 +1,50 @@
-// lanterna-cli dxf: a slide converted to DXF lines or polylines.
+// lanterna-cli dxf: slides converted to DXF lines or polylines.
 #include <cstdio>
 
+#include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "cli/render_job.h"
 #include "platform/window.h"
+#include "render/dxf_writer.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
 
 namespace lanterna {
 
-int DxfCommand(const Args& args) {
-  std::vector<std::string> plain;
-  bool polylines = false;
-  for (const std::string& a : args) {
-    if (a == "--polylines")
-      polylines = true;
-    else if (!a.empty() && a[0] == '-')
-      return Usage(("unknown option " + a).c_str());
-    else
-      plain.push_back(a);
-  }
-  if (plain.size() != 2) return Usage();
-  const SlideName name = ParseSlideName(plain[0]);
-  const std::string& out = plain[1];
+namespace {
+
+const char kDxfHelp[] =
+    "usage: lanterna-cli dxf FILE[,MEMBER] OUT.dxf [--polylines]\n"
+    "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
+    "\n"
+    "Converts slides to DXF entities in slide units: vectors as LINEs, or as POLYLINEs with\n"
+    "--polylines; fills as SOLIDs.\n"
+    "\n"
+    "  -d DIR        every INPUT to DIR/NAME.dxf, NAME being the slide's base name or\n"
+    "                LIBRARY_MEMBER; a library alone stands for all its members\n"
+    "  --polylines   connected vectors as polylines\n"
+    "  --jobs N      with -d, N worker processes (1 to 64, default 1)\n"
+    "\n"
+    "Exit status: 0 all written, 1 a slide could not be read or its output written, 2 usage.\n";
+
+bool CannotWrite(const std::string& output) {
+  Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+  return false;
+}
+
+// One slide to one file, written under a temporary name and renamed when complete.
+bool DxfToFile(const SlideName& name, const std::string& output, bool polylines) {
   const SlideExtent extent = ReadSlideExtent(name.path, name.member);
-  if (extent.result < 0) return LoaderFailure(name, extent.result);
+  if (extent.result < 0) {
+    LoaderFailure(name, extent.result);
+    return false;
+  }
+  GuardedOutput out(output);
+  // The engine's box for a file it cannot create would name the temporary file.
+  std::FILE* probe = std::fopen(out.TempPath().c_str(), "wb");
+  if (!probe) return CannotWrite(output);
+  std::fclose(probe);
+
   int width, height;
   DefaultPictureSize(extent.width, extent.height, &width, &height);
   platform::HeadlessWindow owner(width, height, gdi::DeviceCaps::TrueColour(), false);
@@ -34,13 +54,48 @@ int DxfCommand(const Args& args) {
   InterruptMask(kInterruptEscape);  // a conversion is never interrupted
   const int32_t result =
       ShowIcon(&owner, name.path.c_str(), member.data(), polylines ? SI_DXF_POLYLINES : 0,
-               out.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+               out.TempPath().c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   InterruptMask(saved);
   if (result < 0) {
-    std::fprintf(stderr, "lanterna-cli: %s: conversion failed\n", name.path.c_str());
-    return kExitFailed;
+    Complain("lanterna-cli: %s: conversion failed\n", name.path.c_str());
+    return false;
   }
-  return kExitOk;
+  if (DxfState().writeFailed || !out.Commit()) return CannotWrite(output);
+  return true;
+}
+
+}  // namespace
+
+int DxfCommand(const Args& args) {
+  if (WantsHelp(args)) return Help(kDxfHelp);
+  std::vector<std::string> plain;
+  std::string dir;
+  bool polylines = false;
+  int jobs = 1;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--polylines") {
+      polylines = true;
+    } else if (a == "-d") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("-d needs a directory");
+      dir = args[++i];
+    } else if (a == "--jobs") {
+      if (i + 1 >= args.size() || !ParseJobs(args[++i], &jobs))
+        return Usage("--jobs needs a number from 1 to 64");
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage(("unknown option " + a).c_str());
+    } else {
+      plain.push_back(a);
+    }
+  }
+  if (!dir.empty()) {
+    if (plain.empty()) return Usage();
+    return RunBatchCommand(plain, dir, ".dxf", jobs, [&](const BatchItem& item) {
+      return DxfToFile(item.slide, item.output, polylines);
+    });
+  }
+  if (plain.size() != 2) return Usage();
+  return DxfToFile(ParseSlideName(plain[0]), plain[1], polylines) ? kExitOk : kExitFailed;
 }
 
 }  // namespace lanterna

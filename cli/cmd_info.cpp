@@ -7,7 +7,20 @@
 
 namespace lanterna {
 
+namespace {
+
+const char kInfoHelp[] =
+    "usage: lanterna-cli info FILE[,MEMBER]\n"
+    "\n"
+    "Prints the slide information report: file size and format, the header's facts (size,\n"
+    "aspect, byte order) and, for rendering slides, colours, shading and background.\n"
+    "\n"
+    "Exit status: 0 reported, 1 the slide cannot be read, 2 usage.\n";
+
+}  // namespace
+
 int InfoCommand(const Args& args) {
+  if (WantsHelp(args)) return Help(kInfoHelp);
   if (args.size() != 1) return Usage();
   const SlideName name = ParseSlideName(args[0]);
   // A true-colour window owns the report, as on a desktop without a palette.

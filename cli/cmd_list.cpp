@@ -6,7 +6,19 @@
 
 namespace lanterna {
 
+namespace {
+
+const char kListHelp[] =
+    "usage: lanterna-cli list LIBRARY\n"
+    "\n"
+    "Prints the member names of a slide library, one a line, in directory order.\n"
+    "\n"
+    "Exit status: 0 listed, 1 the library cannot be read, 2 usage.\n";
+
+}  // namespace
+
 int ListCommand(const Args& args) {
+  if (WantsHelp(args)) return Help(kListHelp);
   if (args.size() != 1) return Usage();
   const std::string& path = args[0];
   char name[kLibraryNameLength + 8];

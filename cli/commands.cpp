@@ -18,6 +18,12 @@ int CliMain(int argc, char** argv) {
   if (command == "create") return CreateCommand(args);
   if (command == "extract") return ExtractCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
+    if (command == "help" && argc > 2 && std::string(argv[2]) != "help") {
+      // "help COMMAND" is "COMMAND --help".
+      char flag[] = "--help";
+      char* again[] = {argv[0], argv[2], flag};
+      return CliMain(3, again);
+    }
     std::fputs(kUsage, stdout);
     return kExitOk;
   }

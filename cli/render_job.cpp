@@ -108,7 +108,9 @@ RenderResult RenderSlide(const RenderRequest& request) {
   return out;
 }
 
-int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath) {
+int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
+                       bool* writeFailed) {
+  if (writeFailed) *writeFailed = false;
   int width = request.width, height = request.height;
   if (width <= 0 || height <= 0) {
     SlideExtent e = ReadSlideExtent(request.path, request.member);
@@ -123,9 +125,13 @@ int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath)
                                   metafile.get(), &rect, nullptr, nullptr, nullptr, nullptr);
   if (result < 0) return result;
   std::ofstream out(outPath, std::ios::binary);
-  if (!out) return kCannotOpen;
-  gdi::WriteMetafileSvg(metafile.get(), out, width, height);
-  return out.good() ? result : kCannotOpen;
+  if (out) gdi::WriteMetafileSvg(metafile.get(), out, width, height);
+  if (out) out.close();  // a full disk shows when the last of the buffer goes out
+  if (!out) {
+    if (writeFailed) *writeFailed = true;
+    return kCannotOpen;
+  }
+  return result;
 }
 
 }  // namespace lanterna

@@ -41,7 +41,9 @@ struct RenderResult {
 };
 RenderResult RenderSlide(const RenderRequest& request);
 
-// The vector picture of a slide in slide units, as the clipboard's metafile holds it.
-int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath);
+// The vector picture of a slide in slide units, as the clipboard's metafile holds it. A file
+// that cannot be written gives kCannotOpen with *writeFailed set.
+int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
+                       bool* writeFailed = nullptr);
 
 }  // namespace lanterna

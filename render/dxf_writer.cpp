@@ -1,5 +1,6 @@
 #include "render/dxf_writer.h"
 
+#include <charconv>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -13,17 +14,51 @@ DxfOutputState& DxfState() {
 
 namespace {
 
-void Line(const char* text) {
+// Entities go out through one buffer of the writer's own: a stdio call per line, each taking
+// the stream's lock, was most of a conversion's time.
+struct OutBuffer {
+  char data[1 << 16];
+  size_t used = 0;
+  bool failed = false;  // a write to the file came up short
+};
+
+OutBuffer& Out() {
+  static OutBuffer buffer;
+  return buffer;
+}
+
+void Flush() {
+  OutBuffer& b = Out();
   std::FILE* f = DxfState().file;
-  if (!f) return;
-  std::fputs(text, f);
-  std::fputs("\r\n", f);
+  if (f && b.used > 0 && std::fwrite(b.data, 1, b.used, f) != b.used) b.failed = true;
+  b.used = 0;
+}
+
+void Put(const char* text, size_t length) {
+  OutBuffer& b = Out();
+  if (length > sizeof b.data - b.used) Flush();
+  if (length > sizeof b.data) {
+    if (std::fwrite(text, 1, length, DxfState().file) != length) b.failed = true;
+    return;
+  }
+  std::memcpy(b.data + b.used, text, length);
+  b.used += length;
+}
+
+void Line(const char* text, size_t length) {
+  if (!DxfState().file) return;
+  Put(text, length);
+  Put("\r\n", 2);
+}
+
+void Line(const char* text) {
+  Line(text, std::strlen(text));
 }
 
 void Number(long long value) {
   char buffer[24];
-  std::snprintf(buffer, sizeof buffer, "%lld", value);
-  Line(buffer);
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  Line(buffer, static_cast<size_t>(r.ptr - buffer));
 }
 
 void Lines(std::initializer_list<const char*> texts) {
@@ -34,13 +69,19 @@ void Lines(std::initializer_list<const char*> texts) {
 
 bool DxfOpen(const char* path) {
   DxfClose();
+  DxfState().writeFailed = false;
+  Out().used = 0;
+  Out().failed = false;
   DxfState().file = path ? std::fopen(path, "wb") : nullptr;
   return DxfState().file != nullptr;
 }
 
 void DxfClose() {
   DxfOutputState& s = DxfState();
-  if (s.file) std::fclose(s.file);
+  if (!s.file) return;
+  Flush();
+  const bool failed = Out().failed || std::ferror(s.file) != 0;
+  s.writeFailed = (std::fclose(s.file) != 0) || failed;
   s.file = nullptr;
 }
 

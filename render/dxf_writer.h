@@ -20,12 +20,13 @@ struct DxfOutputState {
   int32_t previousLine[4] = {0, 0, 0, 0};
   int32_t previousVertex[2] = {0, 0};
   bool vertexLatched = false;
+  bool writeFailed = false;  // the last file closed had a failed write (a full disk)
 };
 DxfOutputState& DxfState();
 
 // Creates or truncates the output file; false when it cannot be created (nothing is written).
 bool DxfOpen(const char* path);
-void DxfClose();
+void DxfClose();  // records a failed write in writeFailed
 
 void DxfBegin();
 void DxfEnd();

@@ -56,6 +56,9 @@ int64_t MulAddCeil(int64_t a, int64_t b, int64_t c, int64_t d) {
 Canvas CanvasOf(Bitmap* bitmap) {
   if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return {};
   const int64_t width = bitmap->width;
+  // Asked for every line: a bitmap holding all its pixels, the usual case, needs no division.
+  if (bitmap->pixels.size() >= static_cast<size_t>(width) * static_cast<size_t>(bitmap->height))
+    return {bitmap->pixels.data(), width, bitmap->height};
   const auto rows = static_cast<int64_t>(bitmap->pixels.size() / static_cast<size_t>(width));
   const int64_t height = std::min<int64_t>(bitmap->height, rows);
   if (height <= 0) return {};
@@ -70,11 +73,28 @@ Canvas CanvasOf(Bitmap* bitmap) {
 namespace {
 
 // Bresenham's walk along the major axis: count pixels, the error term starting at remainder.
+// On a short line the minor step is taken by mask: a branch there is mispredicted on about one
+// pixel in three, the predictor having no time to learn the line's pattern. The masked walk keeps
+// twoN - 1 - error, whose sign is the test. A long line's steps repeat regularly, the branch
+// is learnt, and its shorter dependency chain wins (from about 64 pixels on, as measured).
+constexpr int64_t kMaskedWalkLength = 64;
+
 inline void Walk(COLORREF* p, int64_t count, int64_t remainder, int64_t twoM, int64_t twoN,
                  ptrdiff_t majorStep, ptrdiff_t minorStep, COLORREF colour) {
+  if (count < kMaskedWalkLength) {
+    int64_t left = twoN - 1 - remainder;  // >= 0 while no minor step is due
+    for (;;) {
+      *p = colour;
+      if (--count == 0) return;
+      left -= twoM;
+      const int64_t step = left >> 63;  // all ones when the minor step is due
+      p += majorStep + (minorStep & step);
+      left += twoN & step;
+    }
+  }
   for (;;) {
     *p = colour;
-    if (--count == 0) break;
+    if (--count == 0) return;
     p += majorStep;
     remainder += twoM;
     if (remainder >= twoN) {
@@ -105,8 +125,8 @@ void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colou
   const int64_t twoN = 2 * n, twoM = 2 * m;
 
   // Most lines lie wholly on the surface: no clipping, the error term starts at n - 1.
-  if (a.x >= 0 && a.y >= 0 && a.x < canvas.width && a.y < canvas.height && b.x >= 0 &&
-      b.y >= 0 && b.x < canvas.width && b.y < canvas.height) {
+  if (a.x >= 0 && a.y >= 0 && a.x < canvas.width && a.y < canvas.height && b.x >= 0 && b.y >= 0 &&
+      b.x < canvas.width && b.y < canvas.height) {
     Walk(canvas.pixels + a.y * stride + a.x, n, n - 1, twoM, twoN, majorStep, minorStep, colour);
     return;
   }
