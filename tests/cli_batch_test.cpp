@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/big_slide.h"
+#include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -20,28 +21,9 @@ namespace {
 using fixtures::Bytes;
 using fixtures::SlideWriter;
 
-struct CliRun {
-  int exit;
-  std::string output;  // stdout, and stderr unless left out
-};
-
-CliRun Cli(const std::string& args, bool withStderr = true, const std::string& prefix = "") {
-  const std::string command = prefix + std::string(LANTERNA_CLI_PATH) + " " + args +
-                              (withStderr ? " 2>&1" : " 2>/dev/null");
-  CliRun r{-1, ""};
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
-  const int status = ::pclose(pipe);
-  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
+using fixtures::Cli;
+using fixtures::CliRun;
+using fixtures::Quote;
 
 // Every name in a directory, hidden ones included, sorted.
 std::vector<std::string> Listing(const std::string& dir) {

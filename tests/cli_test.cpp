@@ -5,33 +5,16 @@
 #include <array>
 #include <cstdio>
 
+#include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace {
 
 using fixtures::SlideWriter;
 
-struct CliRun {
-  int exit;
-  std::string output;  // stdout and stderr together
-};
-
-CliRun Cli(const std::string& args) {
-  const std::string command = std::string(LANTERNA_CLI_PATH) + " " + args + " 2>&1";
-  CliRun r{-1, ""};
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
-  const int status = ::pclose(pipe);
-  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string Quote(const std::string& s) {
-  return "'" + s + "'";
-}
+using fixtures::Cli;
+using fixtures::CliRun;
+using fixtures::Quote;
 
 TEST(CliRender, WritesPngPpmAndSvgOfTheRequestedSize) {
   fixtures::TempDir dir;
