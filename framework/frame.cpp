@@ -143,7 +143,13 @@ void TFrameWindow::showEvent(QShowEvent* e) {
 // ---- TMDIClient --------------------------------------------------------------------------
 
 TMDIClient::TMDIClient() : TWindow(this) {
+  auto anyChild = [this](TCommandEnabler& ce) { ce.Enable(!Children().empty()); };
   DefineResponseTable({
+      OnEnable(CM_CASCADECHILDREN, anyChild),
+      OnEnable(CM_TILECHILDREN, anyChild),
+      OnEnable(CM_TILECHILDRENHORIZ, anyChild),
+      OnEnable(CM_ARRANGEICONS, anyChild),
+      OnEnable(CM_CLOSECHILDREN, anyChild),
       OnCommand(CM_CASCADECHILDREN, [this] { CascadeChildren(); }),
       OnCommand(CM_TILECHILDREN, [this] { TileChildren(false); }),
       OnCommand(CM_TILECHILDRENHORIZ, [this] { TileChildren(true); }),
@@ -161,7 +167,7 @@ TMDIChild* TMDIClient::GetActiveMDIChild() const {
 std::vector<TMDIChild*> TMDIClient::Children() const {
   std::vector<TMDIChild*> out;
   for (QMdiSubWindow* w : subWindowList(QMdiArea::CreationOrder))
-    if (auto* c = dynamic_cast<TMDIChild*>(w)) out.push_back(c);
+    if (auto* c = dynamic_cast<TMDIChild*>(w); c && !c->Closing()) out.push_back(c);
   return out;
 }
 
@@ -274,9 +280,23 @@ void TMDIChild::SetCaption(const std::string& caption) {
 }
 
 void TMDIChild::Destroy() {
+  if (closing_) return;
   hide();
-  client_->removeSubWindow(this);
+  Gone();
   deleteLater();
+}
+
+void TMDIChild::closeEvent(QCloseEvent* e) {
+  QMdiSubWindow::closeEvent(e);
+  if (e->isAccepted() && !closing_) Gone();
+}
+
+void TMDIChild::Gone() {
+  // Out of the client's list at once: counts and arrangements after a close-all see only
+  // the windows that stay.
+  closing_ = true;
+  CleanupWindow();
+  client_->removeSubWindow(this);
 }
 
 uint32_t TMDIChild::TranslateAccelerator(int key, Qt::KeyboardModifiers modifiers) const {

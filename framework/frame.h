@@ -109,13 +109,24 @@ class TMDIChild : public QMdiSubWindow, public TWindow {
   bool IsZoomed() const { return isMaximized(); }
   // Destroys the window at once, without asking whether it may close.
   void Destroy();
+  // The window has been closed or destroyed; the object goes when the event loop next runs.
+  bool Closing() const { return closing_; }
+
+ protected:
+  // Runs once, when the window closes or is destroyed (the object itself is deleted later).
+  virtual void CleanupWindow() {}
+  void closeEvent(QCloseEvent* e) override;
+
+ public:
   // Accelerators of the child take a key before the frame's.
   void SetAccelerators(const TAccelResource& table) { accelerators_ = table; }
   uint32_t TranslateAccelerator(int key, Qt::KeyboardModifiers modifiers) const;
 
  private:
+  void Gone();
   TMDIClient* client_;
   TAccelResource accelerators_;
+  bool closing_ = false;
 };
 
 }  // namespace framework

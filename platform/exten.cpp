@@ -23,6 +23,7 @@ BoxServices& Services() {
 
 int DefaultButton(unsigned style) {
   if ((style & 0xF) == MB_RETRYCANCEL) return (style & MB_DEFBUTTON2) ? IDCANCEL : IDRETRY;
+  if ((style & 0xF) == MB_YESNO) return (style & MB_DEFBUTTON2) ? IDNO : IDYES;
   return IDOK;
 }
 

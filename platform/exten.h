@@ -9,6 +9,7 @@
 namespace platform {
 
 constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_YESNO = 0x4;
 constexpr unsigned MB_RETRYCANCEL = 0x5;
 constexpr unsigned MB_ICONHAND = 0x10;
 constexpr unsigned MB_DEFBUTTON2 = 0x100;
@@ -16,6 +17,8 @@ constexpr unsigned MB_SYSTEMMODAL = 0x1000;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDRETRY = 4;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 // Shows a modal box and returns the button pressed.
 class MessageBoxService {
@@ -38,7 +41,7 @@ class StderrMessageBoxes : public MessageBoxService {
   int Show(HWND owner, const std::string& text, const std::string& title, unsigned style) override;
 };
 
-// The default button of a box style: Cancel for Retry/Cancel with the second button default.
+// The default button of a box style: the second one (Cancel, No) when MB_DEFBUTTON2 says so.
 int DefaultButton(unsigned style);
 
 // Records every box; answers from a script, then with the default button.

@@ -1,6 +1,11 @@
 #include "shell/app.h"
 
+#include <QEvent>
+
+#include "dialogs/commands.h"
+#include "dialogs/help_viewer.h"
 #include "platform/input.h"
+#include "resources/dialog_templates.h"
 #include "resources/resources.h"
 #include "shell/child.h"
 #include "shell/frame.h"
@@ -9,6 +14,14 @@
 #include "slide/loader.h"
 
 namespace lanterna {
+
+TMyApp::TMyApp() : TApplication("Vex") {
+  res::RegisterDialogResources();
+  DefineResponseTable({
+      OnCommand(res::CM_FILEOPEN, [] { CmFileOpen(Shell().Client); }),
+      OnCommand(res::CM_CREATELIB, [] { CmCreateLibrary(Shell().Client); }),
+  });
+}
 
 void TMyApp::InitMainWindow() {
   auto* client = new TMyWindow;
@@ -41,7 +54,67 @@ bool TMyApp::IdleAction(long idleCount) {
       if (s.Client) s.Client->RepaintAll();
     }
   }
+  if (s.SlideShowOn) StepSlideShow();
+  if (s.SlideShowRunning && !s.SlideShowOn) {
+    s.SlideShowRunning = false;
+    if (s.Client) s.Client->CmRestoreAll();
+  }
   return s.SlideShowOn || s.InterruptWaiting;
+}
+
+bool TMyApp::eventFilter(QObject* watched, QEvent* event) {
+  // Input reaches the windows before idle time comes round: the show notes it on the way.
+  if (Shell().SlideShowOn) {
+    if (event->type() == QEvent::KeyPress) keySeen_ = true;
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+      mouseSeen_ = true;
+  }
+  return TApplication::eventFilter(watched, event);
+}
+
+void TMyApp::StepSlideShow() {
+  ShellState& s = Shell();
+  if (!s.SlideShowRunning) {
+    // With the start at 0 more than a second has passed: the first slide comes at once.
+    s.TickStart = 0;
+    s.TickNow = TickCount();
+    s.SlideShowRunning = true;
+    InterruptCause() = 0;
+    s.SlideCountdown = 0;
+  }
+  if ((s.TickNow - s.TickStart) * 0.001 > 1) {
+    --s.SlideCountdown;
+    s.TickStart = s.TickNow = TickCount();
+  }
+  if (s.SlideCountdown <= 0) {
+    if (s.Client) {
+      s.Client->CmEnlarge(false);
+      if (TMyChild* active = s.Client->ActiveSlide()) active->SendMessage(platform::WM_PAINT, 0, 0);
+    }
+    s.TickStart = s.TickNow = TickCount();
+    s.SlideCountdown = s.ShowDelay;
+  } else {
+    s.TickNow = TickCount();
+  }
+  platform::PendingMessage m{};
+  const bool key = keySeen_, mouse = mouseSeen_;
+  keySeen_ = mouseSeen_ = false;
+  if (key || platform::PeekPendingInput(platform::WM_KEYDOWN, platform::WM_KEYDOWN, &m)) {
+    s.SlideShowOn = false;
+    InterruptCause() = kInterruptKey;
+  }
+  if (mouse ||
+      platform::PeekPendingInput(platform::WM_LBUTTONDOWN, platform::WM_MBUTTONDBLCLK, &m)) {
+    s.SlideShowOn = false;
+    InterruptCause() = kInterruptMouse;
+  }
+  if (InterruptCause() & (kInterruptKey | kInterruptMouse | kInterruptEscape)) {
+    s.SlideShowOn = false;
+    InterruptCause() = 0;
+  }
+  const std::string countdown = std::to_string(s.SlideCountdown);
+  if (countdown != s.CountdownText) SetStatusText(res::LoadString(res::IDS_WAIT) + countdown);
+  s.CountdownText = countdown;
 }
 
 int RunViewer(const std::string& commandLine, const std::string& programDir) {
@@ -57,6 +130,8 @@ int RunViewer(const std::string& commandLine, const std::string& programDir) {
     app.DestroyMainWindow();
   }
   WriteSettings();
+  // The help viewer does not outlive the program.
+  CloseHelpViewer();
   return status;
 }
 

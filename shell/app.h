@@ -7,12 +7,18 @@ namespace lanterna {
 
 class TMyApp : public framework::TApplication {
  public:
-  TMyApp() : TApplication("Vex") {}
+  TMyApp();
 
  protected:
   void InitMainWindow() override;
   bool IdleAction(long idleCount) override;
   bool IdleAllowed() const override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool keySeen_ = false, mouseSeen_ = false;
+  // One idle turn of a running slide show.
+  void StepSlideShow();
 };
 
 // The whole program after the single-instance check: settings, the application, settings.

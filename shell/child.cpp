@@ -15,6 +15,7 @@
 #include "shell/shell_state.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
+#include "slide/report.h"
 
 namespace lanterna {
 
@@ -65,7 +66,16 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
                   EvPaint();
                   return 0;
                 }),
-      OnMessage(WM_REALIZEPALETTE, [](uintptr_t, intptr_t) { return 0; }),
+      OnMessage(platform::qt::WM_SETFOCUS,
+                [this](uintptr_t, intptr_t) {
+                  PostMessage(WM_REALIZEPALETTE, 0, 0);
+                  return 0;
+                }),
+      OnMessage(WM_REALIZEPALETTE,
+                [this](uintptr_t, intptr_t) {
+                  RealizeSlidePalette();
+                  return 0;
+                }),
       OnMessage(platform::WM_NCHITTEST, [](uintptr_t, intptr_t) { return 1; }),
       OnMessage(WM_WRITEDXF,
                 [this](uintptr_t wParam, intptr_t lParam) {
@@ -78,20 +88,40 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
                 }),
       OnCommand(res::CM_CLOSECHILD, [this] { Destroy(); }),
       OnCommand(res::CM_REDRAW, [this] { CmRedraw(); }),
+      OnCommand(res::CM_ZOOM, [this] { CmZoom(); }),
+      OnCommand(res::CM_SLIDEINFO, [this] { CmSlideInfo(); }),
+      OnCommand(res::CM_EDITCOPY, [this] { CmCopyVectors(); }),
+      OnCommand(res::CM_EDITCOPYBITMAP, [this] { CmCopyBitmap(); }),
   });
+  DefineMouseResponses();
 }
 
 TMyChild::~TMyChild() {
-  ShellState& s = Shell();
-  --s.ChildCount;
-  ShowChildCount();
+  Uncount();
   view_->SetTarget(nullptr);
-  if (normalBitmap_) gdi::DeleteObject(normalBitmap_);
+  DropBitmap(normalBitmap_);
   if (iconBitmap_) gdi::DeleteObject(iconBitmap_);
+  if (QWidget* grabber = QWidget::mouseGrabber(); grabber == view_ || grabber == this)
+    grabber->releaseMouse();
+  // Only a palette of the slide's own is freed; the application palette is shared.
   if (palette_.logPalette) {
     gdi::DeleteObject(palette_.palette);
     delete palette_.logPalette;
   }
+}
+
+void TMyChild::Uncount() {
+  if (!counted_) return;
+  counted_ = false;
+  --Shell().ChildCount;
+  ShowChildCount();
+}
+
+void TMyChild::CleanupWindow() {
+  Uncount();
+  dragged_ = nullptr;
+  if (QWidget* grabber = QWidget::mouseGrabber(); grabber == view_ || grabber == this)
+    grabber->releaseMouse();
 }
 
 void TMyChild::SetupWindow() {
@@ -115,6 +145,25 @@ void TMyChild::Invalidate() {
   if (paintPosted_) return;
   paintPosted_ = true;
   PostMessage(platform::WM_PAINT, 0, 0);
+}
+
+void TMyChild::focusInEvent(QFocusEvent* e) {
+  TMDIChild::focusInEvent(e);
+  SendMessage(platform::qt::WM_SETFOCUS, 0, 0);
+}
+
+void TMyChild::RealizeSlidePalette() {
+  if (!palette_.palette) return;
+  gdi::HDC dc = GetDC();
+  if (!dc) return;
+  // A true-colour display shows every colour as it is: selecting the palette is all there is.
+  gdi::SelectPalette(dc, palette_.palette, 0);
+  if (gdi::GetDeviceCaps(dc, gdi::SIZEPALETTE) > 0) gdi::RealizePalette(dc);
+  ReleaseDC(dc);
+}
+
+void TMyChild::CmSlideInfo() {
+  SlideReport(this, fileName_.c_str(), memberName_, nullptr);
 }
 
 void TMyChild::resizeEvent(QResizeEvent* e) {
@@ -149,8 +198,17 @@ void TMyChild::AdjustSize() {
   resized_ = false;
 }
 
+gdi::HBITMAP& ClipboardBitmap() {
+  static gdi::HBITMAP bitmap = nullptr;
+  return bitmap;
+}
+
+void TMyChild::DropBitmap(gdi::HBITMAP bitmap) {
+  if (bitmap && bitmap != ClipboardBitmap()) gdi::DeleteObject(bitmap);
+}
+
 void TMyChild::ResetNormalView() {
-  if (normalBitmap_) gdi::DeleteObject(normalBitmap_);
+  DropBitmap(normalBitmap_);
   normalBitmap_ = nullptr;
   normalView_.reached = 0;
   normalView_.lastX = normalView_.lastY = 0;
@@ -183,7 +241,8 @@ void TMyChild::CmRedraw() {
 
 void TMyChild::EvPaint() {
   ShellState& s = Shell();
-  if (!s.PaintEnabled) return;
+  // A closed window waits only for its deletion.
+  if (!s.PaintEnabled || Closing()) return;
   // Input waiting comes first; the paint follows once it is handled.
   const uint32_t mask = InterruptMask(0);
   platform::PendingMessage m{};
@@ -242,7 +301,7 @@ void TMyChild::EvPaint() {
   }
   if (!(InterruptCause() & kInterruptEscape) && view.reached < view.size) Invalidate();
   if (view.reached > 0 && kept) {
-    if (bitmap && bitmap != kept) gdi::DeleteObject(bitmap);
+    if (bitmap != kept) DropBitmap(bitmap);
     bitmap = kept;
   } else if (kept && kept != bitmap) {
     gdi::DeleteObject(kept);

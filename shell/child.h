@@ -1,7 +1,9 @@
 // TMyChild: one slide window. Draws its slide progressively into a bitmap it keeps and shows
-// that bitmap on every paint.
+// that bitmap on every paint; zooms and pans by mouse, copies to the clipboard, reports.
 #pragma once
 
+#include <QPoint>
+#include <QPointer>
 #include <string>
 
 #include "framework/frame.h"
@@ -9,7 +11,15 @@
 #include "render/acacol.h"
 #include "slide/slide_types.h"
 
+class QImage;
+
 namespace lanterna {
+
+// The normal bitmap last handed to the clipboard, or none: no reset deletes it.
+gdi::HBITMAP& ClipboardBitmap();
+
+// What a bitmap's pixels look like as an image.
+QImage BitmapImage(const gdi::Bitmap& bitmap);
 
 class TMyChild : public framework::TMDIChild {
  public:
@@ -39,13 +49,38 @@ class TMyChild : public framework::TMDIChild {
   }
 
  protected:
+  // Closed or destroyed: no longer counted, the mouse let go; the object is deleted later.
+  void CleanupWindow() override;
   void resizeEvent(QResizeEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  // Moves over the window's frame, outside the client area.
+  void mouseMoveEvent(QMouseEvent* e) override;
 
  private:
+  void Uncount();
+  void DefineMouseResponses();
   void AdjustSize();
   void ResetNormalView();
   void ResetIconView();
+  // Deletes a bitmap this window no longer shows, unless the clipboard's copy is made from it.
+  static void DropBitmap(gdi::HBITMAP bitmap);
   void CmRedraw();
+  void CmZoom();
+  void CmSlideInfo();
+  void CmCopyVectors();
+  void CmCopyBitmap();
+  void RealizeSlidePalette();
+
+  // Mouse protocol.
+  void ShowPointerStatus();
+  void ZoomAt(int x, int y, bool enlarge);
+  void StartDrag(int x, int y);
+  void FollowDrag(int x, int y);
+  void ToggleMaximized();
+
+  // The copy commands' surroundings: no interruption, progress texts, the message window.
+  bool BeginCopy();
+  void EndCopy();
 
   platform::qt::SurfaceWindow* view_;
   gdi::HBITMAP normalBitmap_ = nullptr;
@@ -57,9 +92,16 @@ class TMyChild : public framework::TMDIChild {
   gdi::RECT lastClient_{-4321, 0, 0, 0};
   bool shownBeforeDraw_ = false;
   bool paintPosted_ = false;
+  bool counted_ = true;
   SlideInfo info_;
   std::string fileName_;
   char memberName_[260] = {};
+
+  // A drag by the client area: the window (or the frame) and where it and the pointer started.
+  QPointer<QWidget> dragged_;
+  QPoint dragStartPos_, dragStartPointer_;
+  bool frameDragManual_ = false;
+  bool zoomCursor_ = false;
 };
 
 }  // namespace lanterna

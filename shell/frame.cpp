@@ -6,6 +6,10 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "dialogs/about.h"
+#include "dialogs/commands.h"
+#include "dialogs/help_viewer.h"
+#include "framework/dialog.h"
 #include "platform/exten.h"
 #include "render/acacol.h"
 #include "resources/resources.h"
@@ -21,14 +25,58 @@ using framework::TSeparatorGadget;
 // ---- TMyWindow -----------------------------------------------------------------------------
 
 TMyWindow::TMyWindow() {
+  using namespace res;
+  auto anyWindow = [](framework::TCommandEnabler& ce) { ce.Enable(Shell().ChildCount != 0); };
+  auto showEnabler = [](framework::TCommandEnabler& ce) {
+    ce.Enable(Shell().ChildCount > 1);
+    if (!Shell().SlideShowOn && Shell().SlideShowButton)
+      Shell().SlideShowButton->SetButtonState(false);
+  };
   DefineResponseTable({
       // Close-all arrives as a message too (posted when an open request is deferred).
-      OnMessage(res::CM_CLOSECHILDREN,
+      OnMessage(CM_CLOSECHILDREN,
                 [this](uintptr_t, intptr_t) {
                   CloseChildren();
                   return 0;
                 }),
+      OnMessage(WM_SCREENSLIDES,
+                [this](uintptr_t, intptr_t lParam) {
+                  ListSlideWindows(reinterpret_cast<QListWidget*>(lParam));
+                  return 0;
+                }),
+      OnCommand(CM_ICONIZEALL, [this] { CmIconizeAll(); }),
+      OnCommand(CM_RESTOREALL, [this] { CmRestoreAll(); }),
+      OnCommand(CM_ENLARGEPREV, [this] { CmEnlarge(true); }),
+      OnCommand(CM_ENLARGENEXT, [this] { CmEnlarge(false); }),
+      OnCommand(CM_TILECHILDREN, [this] { CmTile(false); }),
+      OnCommand(CM_TILECHILDRENHORIZ, [this] { CmTile(true); }),
+      OnCommand(CM_AUTOCLOSE, [this] { CmAutoClose(); }),
+      OnCommand(CM_SLIDESHOWDELAY, [this] { CmSlideShowDelay(); }),
+      OnCommand(CM_SLIDESHOW, [this] { CmSlideShow(true); }),
+      OnCommand(CM_SLIDESHOWBUTTON, [this] { CmSlideShow(false); }),
+      OnCommand(CM_CONVERTDXF, [this] { CmConvertToDxf(this, ActiveSlide()); }),
+      OnEnable(CM_ICONIZEALL, anyWindow),
+      OnEnable(CM_RESTOREALL, anyWindow),
+      OnEnable(CM_ENLARGEPREV, anyWindow),
+      OnEnable(CM_ENLARGENEXT, anyWindow),
+      OnEnable(CM_CONVERTDXF, anyWindow),
+      OnEnable(CM_SLIDESHOW, showEnabler),
+      OnEnable(CM_SLIDESHOWBUTTON, showEnabler),
+      OnEnable(CM_AUTOCLOSE,
+               [](framework::TCommandEnabler& ce) {
+                 ce.Enable();
+                 ce.SetCheck(Shell().AutoClose == 1 ? 1 : 0);
+               }),
   });
+}
+
+void TMyWindow::ListSlideWindows(QListWidget* list) {
+  framework::TListBox box(list);
+  for (TMyChild* c : SlideWindows()) {
+    std::string entry = c->FileName();
+    if (c->MemberName()[0]) entry += std::string(",") + c->MemberName();
+    box.AddString(entry);
+  }
 }
 
 TMyWindow::~TMyWindow() {
@@ -38,6 +86,8 @@ TMyWindow::~TMyWindow() {
 void TMyWindow::SetupWindow() {
   Shell().Client = this;
   viewport()->setCursor(res::LoadCursor("CUR_MANO"));
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
   setBackground(QColor(255, 255, 255));
 }
 
@@ -104,6 +154,14 @@ TMyFrame::TMyFrame(const std::string& title, TMyWindow* client)
                 [](uintptr_t wParam, intptr_t lParam) {
                   OpenByName(wParam != 0, reinterpret_cast<const char*>(lParam));
                   return 0;
+                }),
+      OnCommand(res::CM_HELPINDEX, [this] { WinHelp(this, helpPath_, HELP_INDEX, 0); }),
+      OnCommand(res::CM_HELPRENDER, [this] { WinHelp(this, helpPath_, HELP_CONTEXT, 263); }),
+      OnCommand(res::CM_HELPSERVER, [this] { WinHelp(this, helpPath_, HELP_CONTEXT, 264); }),
+      OnCommand(res::CM_HELPABOUT,
+                [this] {
+                  LanternaAboutDlg about(this);
+                  about.Execute();
                 }),
   });
   AssignMenu(res::MainMenu(), res::LoadString);

@@ -1,7 +1,14 @@
 // The main frame TMyFrame, its MDI client TMyWindow and the tool bar.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "framework/frame.h"
+
+class QDragEnterEvent;
+class QDropEvent;
+class QListWidget;
 
 namespace lanterna {
 
@@ -17,7 +24,22 @@ class TMyWindow : public framework::TMDIClient {
   std::vector<TMyChild*> SlideWindows() const;
   TMyChild* ActiveSlide() const;
 
+  // Frame commands on the set of slide windows.
+  void CmIconizeAll();
+  void CmRestoreAll();
+  void CmEnlarge(bool previous);
+  void CmTile(bool horizontal);
+  void CmAutoClose();
+  void CmSlideShowDelay();
+  void CmSlideShow(bool fromMenu);
+  // Message 1032: one entry per slide window, "file" or "file,member", in child order.
+  void ListSlideWindows(QListWidget* list);
+  // Files dropped on the client or the frame.
+  void DropFiles(const std::vector<std::string>& names);
+
  protected:
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
@@ -50,6 +72,8 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
  protected:
   void moveEvent(QMoveEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   std::string helpPath_;
@@ -62,5 +86,8 @@ framework::TStatusBar* BuildStatusBar(TMyFrame* frame);
 
 // Opens a file by name (message 1029): a slide window, or one per library member.
 void OpenByName(bool handedOver, const char* name);
+
+// The local files of a drop, in order.
+std::vector<std::string> DroppedFiles(const QDropEvent* e);
 
 }  // namespace lanterna

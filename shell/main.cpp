@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <string>
 
+#include "dialogs/message_window.h"
 #include "platform/exten.h"
 #include "platform/qt/input_queue.h"
 #include "platform/qt/message_boxes.h"
@@ -19,11 +20,13 @@ int main(int argc, char** argv) {
 
   lanterna::InstanceServer server;
   platform::qt::InputQueue input;
-  platform::qt::MessageBoxes boxes;
+  platform::qt::MessageBoxes boxes(lanterna::OwnerWidget);
   platform::SetMessageBoxService(&boxes);
+  lanterna::InstallMessageWindow();
   const std::string programDir =
       QFileInfo(QCoreApplication::applicationFilePath()).absolutePath().toStdString() + "/";
   const int status = lanterna::RunViewer(commandLine, programDir);
   platform::SetMessageBoxService(nullptr);
+  platform::SetMessageWindowService(nullptr);
   return status;
 }

@@ -50,21 +50,20 @@ void OpenByName(bool handedOver, const char* text) {
     return;
   }
   s.RetryCount = 0;
-  // The kind is decided on the upper-cased name; the file is opened by the name as given,
-  // since file names here are case-sensitive.
-  const int kind = SlideKindOf(name);
-  const bool library = UpperCased(name).find(".SLB") != std::string::npos;
-  const bool slide = kind == kKindSlide || kind == kKindRendering ||
-                     UpperCased(name).find(".SLD") != std::string::npos ||
-                     UpperCased(name).find(".RND") != std::string::npos;
-  if (!library && !slide)
-    platform::ShowErrorBox(frame, res::LoadString(res::IDS_SELECTSLD).c_str(), name.c_str(), 0);
+  // The kinds are decided on the upper-cased name, which is also what the user sees; the file
+  // is opened by the name as given, since file names here are case-sensitive.
+  const std::string upper = UpperCased(name);
+  const bool library = upper.find(".SLB") != std::string::npos;
+  const bool slide = upper.find(".SLD") != std::string::npos;
+  const bool rendering = upper.find(".RND") != std::string::npos;
+  if (!library && !slide && !rendering)
+    platform::ShowErrorBox(frame, res::LoadString(res::IDS_SELECTSLD).c_str(), upper.c_str(), 0);
   if (handedOver && s.AutoClose) client->CloseChildren();
   s.PaintEnabled = false;
 
-  if (slide && !library) {
-    if (s.FirstPaintPending) platform::ShowMex(frame, name.c_str(), kFrameTitle, 0x40, 0);
-    auto* child = new TMyChild(client, LastComponent(name), name, "");
+  if (slide || rendering) {
+    if (s.FirstPaintPending) platform::ShowMex(frame, upper.c_str(), kFrameTitle, 0x40, 0);
+    auto* child = new TMyChild(client, LastComponent(upper), name, "");
     child->Create();
     platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
     child->raise();

@@ -24,6 +24,7 @@ constexpr const char* kFrameTitle = "Quelna WWW Slide Viewer";
 constexpr const char* kHelpTitle = "Quelna Lanterna Help";
 constexpr uint32_t WM_OPENBYNAME = 0x0400 + 5;        // 1029
 constexpr uint32_t WM_WRITEDXF = 0x0400 + 6;          // 1030
+constexpr uint32_t WM_SCREENSLIDES = 0x0400 + 8;        // 1032
 constexpr uint32_t WM_REALIZEPALETTE = 0x0400 + 201;  // 1225
 
 struct ShellState {

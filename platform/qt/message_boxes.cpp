@@ -16,6 +16,10 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const std::string& 
     box->setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
     box->setDefaultButton((style & MB_DEFBUTTON2) ? QMessageBox::Cancel : QMessageBox::Retry);
     box->setEscapeButton(QMessageBox::Cancel);
+  } else if ((style & 0xF) == MB_YESNO) {
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton((style & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::No);
   } else {
     box->setStandardButtons(QMessageBox::Ok);
     box->setDefaultButton(QMessageBox::Ok);
@@ -32,6 +36,10 @@ int ButtonId(int standardButton) {
       return IDRETRY;
     case QMessageBox::Cancel:
       return IDCANCEL;
+    case QMessageBox::Yes:
+      return IDYES;
+    case QMessageBox::No:
+      return IDNO;
     default:
       return IDOK;
   }

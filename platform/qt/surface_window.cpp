@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -30,6 +31,8 @@ class PostedMessage : public QEvent {
 }  // namespace
 
 SurfaceWindow::SurfaceWindow(QWidget* parent) : QWidget(parent) {
+  // Every move counts: the target shows what lies under the pointer.
+  setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   surface_.bitsPixel = 32;
@@ -126,6 +129,66 @@ void SurfaceWindow::paintEvent(QPaintEvent* e) {
 void SurfaceWindow::resizeEvent(QResizeEvent* e) {
   FitSurface();
   QWidget::resizeEvent(e);
+}
+
+namespace {
+
+uintptr_t KeyState(const QMouseEvent* e) {
+  uintptr_t state = 0;
+  if (e->buttons() & Qt::LeftButton) state |= MK_LBUTTON;
+  if (e->buttons() & Qt::RightButton) state |= MK_RBUTTON;
+  if (e->buttons() & Qt::MiddleButton) state |= MK_MBUTTON;
+  if (e->modifiers() & Qt::ShiftModifier) state |= MK_SHIFT;
+  if (e->modifiers() & Qt::ControlModifier) state |= MK_CONTROL;
+  return state;
+}
+
+intptr_t PointOf(const QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  return MakePointParam(p.x(), p.y());
+}
+
+}  // namespace
+
+bool SurfaceWindow::ForwardMouse(QMouseEvent* e, uint32_t left, uint32_t right, uint32_t middle) {
+  if (!target_) return false;
+  uint32_t msg = 0;
+  if (e->button() == Qt::LeftButton) msg = left;
+  if (e->button() == Qt::RightButton) msg = right;
+  if (e->button() == Qt::MiddleButton) msg = middle;
+  if (e->type() == QEvent::MouseMove) msg = WM_MOUSEMOVE;
+  if (msg == 0) return false;
+  e->accept();
+  target_->SendMessage(msg, KeyState(e), PointOf(e));
+  return true;
+}
+
+void SurfaceWindow::mousePressEvent(QMouseEvent* e) {
+  if (!ForwardMouse(e, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN)) QWidget::mousePressEvent(e);
+}
+
+void SurfaceWindow::mouseReleaseEvent(QMouseEvent* e) {
+  if (!ForwardMouse(e, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP)) QWidget::mouseReleaseEvent(e);
+}
+
+void SurfaceWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (!ForwardMouse(e, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK))
+    QWidget::mouseDoubleClickEvent(e);
+}
+
+void SurfaceWindow::mouseMoveEvent(QMouseEvent* e) {
+  if (!ForwardMouse(e, 0, 0, 0)) QWidget::mouseMoveEvent(e);
+}
+
+void SurfaceWindow::leaveEvent(QEvent* e) {
+  // The pointer went on to the window's frame or beyond: no longer over the client area.
+  if (target_) target_->SendMessage(WM_NCMOUSEMOVE, 0, 0);
+  QWidget::leaveEvent(e);
+}
+
+void SurfaceWindow::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  if (target_) target_->SendMessage(WM_SETFOCUS, 0, 0);
 }
 
 }  // namespace platform::qt

@@ -1,14 +1,9 @@
 #include <QKeyEvent>
-#include <QMdiSubWindow>
 
 #include "platform/qt/input_queue.h"
 #include "resources/resources.h"
-#include "shell/app.h"
-#include "shell/child.h"
-#include "shell/frame.h"
 #include "slide/loader.h"
-#include "tests/big_slide.h"
-#include "tests/gui/gui_support.h"
+#include "tests/gui/child_window_fixture.h"
 
 namespace {
 
@@ -29,47 +24,17 @@ class KeyCounter : public QObject {
   }
 };
 
-class SlideWindowTest : public guitest::ViewerTest {
- protected:
-  void SetUp() override {
-    ViewerTest::SetUp();
-    Shell().CommandLine = "";
-    app = std::make_unique<lanterna::TMyApp>();
-    app->Start();
-    frame = dynamic_cast<lanterna::TMyFrame*>(app->GetMainWindow());
-    frame->resize(700, 560);
-    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
-  }
-  void TearDown() override {
-    app.reset();
-    ViewerTest::TearDown();
-  }
-  // A window of a fixed client size, not yet painted.
-  // Painting is off while it is made, as when a file is opened by name.
-  TMyChild* Open(const std::string& path, int w = 400, int h = 300) {
-    Shell().PaintEnabled = false;
-    auto* child = new TMyChild(Shell().Client, "test", path, "");
-    child->Create();
-    child->View()->setFixedSize(w, h);
-    child->adjustSize();
-    guitest::Pump(20);
-    Shell().PaintEnabled = true;
-    return child;
-  }
-  std::string BigSlide() { return dir.Write("big.sld", fixtures::BigDrawing(60000)); }
-
-  std::unique_ptr<lanterna::TMyApp> app;
-  lanterna::TMyFrame* frame = nullptr;
-};
+using guitest::SlideWindowTest;
 
 TEST_F(SlideWindowTest, CommandLineSlideIsDrawnInItsWindow) {
   app.reset();
   Shell().CommandLine = std::string(LANTERNA_SAMPLES_DIR) + "/floorplan.sld";
-  app = std::make_unique<lanterna::TMyApp>();
+  app = std::make_unique<guitest::IdleApp>();
   app->Start();
   ASSERT_TRUE(guitest::PumpUntil([&] { return Shell().ChildCount == 1; }));
   TMyChild* child = Shell().Client->SlideWindows().front();
-  EXPECT_EQ(child->GetCaption(), "floorplan.sld");
+  // Opened by name: the caption shows the name in capitals.
+  EXPECT_EQ(child->GetCaption(), "FLOORPLAN.SLD");
   EXPECT_EQ(child->Info().kind, lanterna::kKindSlide);
   ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
   guitest::Pump(50);
@@ -108,6 +73,7 @@ TEST_F(SlideWindowTest, KeyInterruptsAndTheDrawingResumesToTheSamePicture) {
   KeyCounter counter;
   child->View()->installEventFilter(&counter);
   child->View()->setFocus();
+  guitest::Pump(20);  // the focus's palette message is handled before the drawing
   ASSERT_FALSE(child->NormalBitmap());
   // A key pressed while the drawing runs: it stops the drawing, and it is not lost.
   QCoreApplication::postEvent(child->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, "a"));
@@ -174,7 +140,7 @@ TEST_F(SlideWindowTest, UnknownKindIsReported) {
   lanterna::OpenByName(false, "\"/tmp/readme.txt\"");
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, "Select *.SLD or *.SLB (Autocad Slide)");
-  EXPECT_EQ(boxes.boxes[0].title, "/tmp/readme.txt");
+  EXPECT_EQ(boxes.boxes[0].title, "/TMP/README.TXT");
   EXPECT_EQ(Shell().ChildCount, 0);
 }
 

@@ -1,0 +1,135 @@
+// The viewer opening a 200,000-vector slide in a maximised slide window of a 1280 x 1024 frame:
+// the time until the first progress copy is on screen and until the picture is complete.
+// Runs on the display it is given, or off screen when there is none.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QThread>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/qt/input_queue.h"
+#include "platform/qt/surface_window.h"
+#include "shell/app.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "shell/shell_state.h"
+#include "slide/ciclo.h"
+#include "tests/big_slide.h"
+
+namespace {
+
+using namespace lanterna;
+
+const std::string& SlidePath() {
+  static const std::string path = [] {
+    const std::string p = "/tmp/lanterna-gui-bench-" + std::to_string(::getpid()) + ".sld";
+    fixtures::WriteFile(p, fixtures::BigDrawing(200000));
+    return p;
+  }();
+  return path;
+}
+
+// Notes when a slide surface is first painted while a drawing holds its device context: the
+// first progress copy reaching the screen.
+class ProgressWatch : public QObject {
+ public:
+  explicit ProgressWatch(const QElapsedTimer& clock) : clock_(clock) {}
+  qint64 firstCopyNs = -1;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Paint && firstCopyNs < 0) {
+      auto* surface = dynamic_cast<platform::qt::SurfaceWindow*>(watched);
+      if (surface && surface->OpenDCs() > 0) firstCopyNs = clock_.nsecsElapsed();
+    }
+    return false;
+  }
+
+ private:
+  const QElapsedTimer& clock_;
+};
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+void BM_OpenBigSlideMaximised(benchmark::State& state) {
+  const std::string& path = SlidePath();
+  double firstCopyMs = 0, completeMs = 0;
+  for (auto _ : state) {
+    ResetShellState();
+    InterruptCause() = 0;
+    Shell().XPos = Shell().YPos = 0;
+    Shell().WPos = 1280;
+    Shell().HPos = 1024;
+    auto app = std::make_unique<TMyApp>();
+    app->Start();
+    TMyFrame* frame = Shell().Frame;
+    if (!frame || !PumpUntil([&] { return frame->isVisible(); }, 5000)) {
+      state.SkipWithError("the frame did not show");
+      return;
+    }
+    frame->resize(1280, 1024);
+    PumpUntil([] { return false; }, 50);
+
+    QElapsedTimer clock;
+    ProgressWatch watch(clock);
+    qApp->installEventFilter(&watch);
+    clock.start();
+    OpenByName(false, path.c_str());
+    TMyChild* child = Shell().Client->ActiveSlide();
+    if (!child) {
+      state.SkipWithError("no slide window");
+      return;
+    }
+    child->showMaximized();
+    const bool complete = PumpUntil([&] { return child->DrawingComplete(); }, 120000);
+    const qint64 completeNs = clock.nsecsElapsed();
+    qApp->removeEventFilter(&watch);
+    if (!complete) {
+      state.SkipWithError("the drawing did not complete");
+      return;
+    }
+    state.SetIterationTime(completeNs * 1e-9);
+    firstCopyMs += watch.firstCopyNs * 1e-6;
+    completeMs += completeNs * 1e-6;
+    state.counters["client_w"] = child->View()->width();
+    state.counters["client_h"] = child->View()->height();
+    app.reset();
+  }
+  state.counters["first_copy_ms"] = firstCopyMs / static_cast<double>(state.iterations());
+  state.counters["complete_ms"] = completeMs / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_OpenBigSlideMaximised)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  char configPattern[] = "/tmp/lanterna-gui-bench-XXXXXX";
+  if (::mkdtemp(configPattern)) ::setenv("XDG_CONFIG_HOME", configPattern, 1);
+  ::setenv("XDG_RUNTIME_DIR", configPattern, 0);
+  QApplication qapp(argc, argv);
+  platform::qt::InputQueue input;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::error_code ec;
+  std::filesystem::remove(SlidePath(), ec);
+  std::filesystem::remove_all(configPattern, ec);
+  return 0;
+}

@@ -1,0 +1,123 @@
+// The client's commands on the set of slide windows and on preferences.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <cstdlib>
+
+#include "dialogs/generic_input.h"
+#include "framework/gadgets.h"
+#include "platform/exten.h"
+#include "resources/dialog_templates.h"
+#include "resources/resources.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "shell/shell_state.h"
+
+namespace lanterna {
+
+void TMyWindow::CmIconizeAll() {
+  ShellState& s = Shell();
+  s.PaintEnabled = false;
+  for (TMyChild* c : SlideWindows()) {
+    platform::ShowMex(c, c->GetCaption().c_str(), kFrameTitle, 0x40, 0);
+    c->showMinimized();
+  }
+  ArrangeIcons();
+  platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
+  RepaintAll();
+}
+
+void TMyWindow::CmRestoreAll() {
+  Shell().PaintEnabled = false;
+  for (TMyChild* c : SlideWindows()) c->showNormal();
+  RepaintAll();
+}
+
+void TMyWindow::CmEnlarge(bool previous) {
+  if (!ActiveSlide()) return;
+  // The MDI order is the order the windows were opened in.
+  if (previous) {
+    activatePreviousSubWindow();
+  } else {
+    activateNextSubWindow();
+  }
+  if (TMyChild* now = ActiveSlide()) now->showMaximized();
+}
+
+void TMyWindow::CmTile(bool horizontal) {
+  TileChildren(horizontal);
+  if (TMyChild* active = ActiveSlide(); active && active->IsIconic()) {
+    CmRestoreAll();
+    TileChildren(horizontal);
+  }
+}
+
+void TMyWindow::CmAutoClose() {
+  Shell().AutoClose = Shell().AutoClose == 0 ? 1 : 0;
+}
+
+void TMyWindow::CmSlideShowDelay() {
+  ShellState& s = Shell();
+  char text[10];
+  std::snprintf(text, sizeof text, "%d", s.ShowDelay);
+  const std::string title = res::LoadString(res::CM_SLIDESHOWDELAY);
+  TGenericInput dialog(this, res::kGenericInputDialog, title.c_str(), text, 9);
+  if (dialog.Execute() != framework::IDOK) return;
+  // Read as atoi does: leading blanks and a sign, up to the first non-digit.
+  const long delay = std::strtol(text, nullptr, 10);
+  if (delay > 0 && delay <= INT32_MAX) s.ShowDelay = static_cast<int32_t>(delay);
+}
+
+void TMyWindow::CmSlideShow(bool fromMenu) {
+  ShellState& s = Shell();
+  framework::TButtonGadget* button = s.SlideShowButton;
+  if (!button) return;
+  if (fromMenu) button->SetButtonState(!button->ButtonState());
+  s.SlideShowOn = button->ButtonState();
+}
+
+void TMyWindow::DropFiles(const std::vector<std::string>& names) {
+  ShellState& s = Shell();
+  if (s.AutoClose) {
+    s.PaintEnabled = false;
+    if (TMyChild* active = ActiveSlide()) active->showNormal();
+    CloseChildren();
+    s.PaintEnabled = true;
+  }
+  TMyFrame* frame = s.Frame;
+  if (!frame) return;
+  for (const std::string& name : names)
+    frame->SendMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(name.c_str()));
+}
+
+std::vector<std::string> DroppedFiles(const QDropEvent* e) {
+  std::vector<std::string> names;
+  if (!e->mimeData()) return names;
+  for (const QUrl& url : e->mimeData()->urls())
+    if (url.isLocalFile()) names.push_back(url.toLocalFile().toLocal8Bit().toStdString());
+  return names;
+}
+
+void TMyWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData() && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TMyWindow::dropEvent(QDropEvent* e) {
+  const std::vector<std::string> names = DroppedFiles(e);
+  e->acceptProposedAction();
+  DropFiles(names);
+}
+
+void TMyFrame::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData() && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TMyFrame::dropEvent(QDropEvent* e) {
+  // The same as a drop on the client.
+  const std::vector<std::string> names = DroppedFiles(e);
+  e->acceptProposedAction();
+  if (Shell().Client) Shell().Client->DropFiles(names);
+}
+
+}  // namespace lanterna

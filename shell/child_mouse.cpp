@@ -1,0 +1,168 @@
+// The slide window's mouse protocol: the status read-out, zoom and pan about the pointer in
+// zoom mode, and outside it the client area acting as a caption (drag, maximise, restore).
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "framework/gadgets.h"
+#include "resources/resources.h"
+#include "shell/child.h"
+#include "shell/shell_state.h"
+
+namespace lanterna {
+
+namespace {
+
+using platform::qt::HTCAPTION;
+using platform::qt::MK_LBUTTON;
+using platform::qt::PointParamX;
+using platform::qt::PointParamY;
+
+constexpr int kMaxZoom = 15;
+
+// Zoom mode is the tool bar's Zoom toggle: one setting for all slide windows.
+bool ZoomMode() {
+  const ShellState& s = Shell();
+  return s.ZoomButton && s.ZoomButton->ButtonState();
+}
+
+void ClearPointerStatus() {
+  if (framework::TTextGadget* g = Shell().CaptionGadget) g->SetText("");
+}
+
+}  // namespace
+
+void TMyChild::DefineMouseResponses() {
+  namespace qt = platform::qt;
+  DefineResponseTable({
+      OnMessage(qt::WM_MOUSEMOVE,
+                [this](uintptr_t keys, intptr_t at) {
+                  if (dragged_ && (keys & MK_LBUTTON)) FollowDrag(PointParamX(at), PointParamY(at));
+                  ShowPointerStatus();
+                  return 0;
+                }),
+      OnMessage(qt::WM_NCMOUSEMOVE,
+                [](uintptr_t, intptr_t) {
+                  ClearPointerStatus();
+                  return 0;
+                }),
+      OnMessage(platform::WM_LBUTTONDOWN,
+                [this](uintptr_t, intptr_t at) {
+                  if (!ZoomMode()) SendMessage(platform::WM_NCLBUTTONDOWN, HTCAPTION, at);
+                  return 0;
+                }),
+      OnMessage(platform::WM_NCLBUTTONDOWN,
+                [this](uintptr_t hit, intptr_t at) {
+                  if (hit == HTCAPTION) StartDrag(PointParamX(at), PointParamY(at));
+                  return 0;
+                }),
+      OnMessage(qt::WM_LBUTTONUP,
+                [this](uintptr_t, intptr_t at) {
+                  dragged_ = nullptr;
+                  if (ZoomMode()) ZoomAt(PointParamX(at), PointParamY(at), true);
+                  return 0;
+                }),
+      OnMessage(qt::WM_LBUTTONDBLCLK,
+                [this](uintptr_t, intptr_t at) {
+                  if (!ZoomMode()) SendMessage(qt::WM_NCLBUTTONDBLCLK, HTCAPTION, at);
+                  return 0;
+                }),
+      OnMessage(qt::WM_RBUTTONUP,
+                [this](uintptr_t, intptr_t at) {
+                  if (ZoomMode()) {
+                    ZoomAt(PointParamX(at), PointParamY(at), false);
+                  } else {
+                    PostMessage(qt::WM_NCLBUTTONDBLCLK, HTCAPTION, at);
+                  }
+                  return 0;
+                }),
+      OnMessage(qt::WM_NCLBUTTONDBLCLK,
+                [this](uintptr_t hit, intptr_t) {
+                  if (hit == HTCAPTION) ToggleMaximized();
+                  return 0;
+                }),
+  });
+}
+
+void TMyChild::mouseMoveEvent(QMouseEvent* e) {
+  SendMessage(platform::qt::WM_NCMOUSEMOVE, 0, 0);
+  TMDIChild::mouseMoveEvent(e);
+}
+
+void TMyChild::ShowPointerStatus() {
+  if (framework::TTextGadget* g = Shell().CaptionGadget) {
+    std::string text = GetCaption();
+    if (normalView_.zoom != 1) text += " [1:" + std::to_string(normalView_.zoom) + "]";
+    g->SetText(text);
+  }
+  const bool zoom = ZoomMode();
+  if (zoom != zoomCursor_) {
+    zoomCursor_ = zoom;
+    view_->setCursor(res::LoadCursor(zoom ? "CUR_ZOOM" : "CUR_MANO"));
+  }
+}
+
+void TMyChild::ZoomAt(int x, int y, bool enlarge) {
+  ViewState& v = normalView_;
+  const int32_t oldZoom = v.zoom == 0 ? 1 : v.zoom;  // 0 stands for 1
+  int32_t newZoom;
+  if (enlarge) {
+    if (oldZoom >= kMaxZoom) return;
+    newZoom = oldZoom + 1;
+  } else {
+    if (oldZoom <= 1) return;
+    newZoom = oldZoom - 1;
+  }
+  // The slide point under the pointer stays under it (up to the truncating division).
+  v.panX = (static_cast<int32_t>(x) + v.panX) / oldZoom * newZoom - x;
+  v.panY = (static_cast<int32_t>(y) + v.panY) / oldZoom * newZoom - y;
+  v.zoom = static_cast<uint8_t>(newZoom);
+  DropBitmap(normalBitmap_);
+  normalBitmap_ = nullptr;
+  if (newZoom == 1) {
+    ResetNormalView();
+    v.panX = v.panY = 0;
+  }
+  v.reached = 0;
+  EvPaint();
+}
+
+void TMyChild::StartDrag(int x, int y) {
+  // A maximised window covers the client: dragging it drags the frame.
+  dragged_ = IsZoomed() ? window() : static_cast<QWidget*>(this);
+  dragStartPos_ = dragged_->pos();
+  dragStartPointer_ = view_->mapToGlobal(QPoint(x, y));
+  frameDragManual_ = false;
+}
+
+void TMyChild::FollowDrag(int x, int y) {
+  const QPoint delta = view_->mapToGlobal(QPoint(x, y)) - dragStartPointer_;
+  if (dragged_->isWindow() && !frameDragManual_) {
+    // A click that does not move leaves the frame alone (a double click restores the window);
+    // a real drag is the window system's where it offers one.
+    if (delta.manhattanLength() < QApplication::startDragDistance()) return;
+    if (QWindow* handle = dragged_->windowHandle(); handle && handle->startSystemMove()) {
+      dragged_ = nullptr;
+      return;
+    }
+    frameDragManual_ = true;
+  }
+  dragged_->move(dragStartPos_ + delta);
+}
+
+void TMyChild::ToggleMaximized() {
+  if (IsZoomed()) {
+    showNormal();
+  } else {
+    showMaximized();
+  }
+}
+
+void TMyChild::CmZoom() {
+  framework::TStatusBar* bar = Shell().StatusBar;
+  if (!bar) return;
+  bar->SetHintText(res::LoadString(res::IDS_PLACEZOOM));
+  bar->SetText(res::LoadString(ZoomMode() ? res::IDS_ZOOMBUTTONS : res::IDS_CLICKRIGHT));
+}
+
+}  // namespace lanterna

@@ -1,0 +1,215 @@
+// The slide window's mouse protocol, driven by mouse events on its client area: zoom and pan
+// about the pointer, the status read-out and cursor, dragging and maximising by the client.
+#include <QCursor>
+
+#include "framework/gadgets.h"
+#include "platform/qt/input_queue.h"
+#include "resources/resources.h"
+#include "tests/gui/child_window_fixture.h"
+
+namespace {
+
+using guitest::Click;
+using guitest::MoveTo;
+using guitest::SendMouse;
+using lanterna::Shell;
+using lanterna::TMyChild;
+
+class ChildMouseTest : public guitest::SlideWindowTest {
+ protected:
+  void SetZoomMode(bool on) { Shell().ZoomButton->SetButtonState(on); }
+  static void ExpectView(const TMyChild* c, int zoom, int panX, int panY) {
+    EXPECT_EQ(c->NormalView().zoom, zoom);
+    EXPECT_EQ(c->NormalView().panX, panX);
+    EXPECT_EQ(c->NormalView().panY, panY);
+  }
+};
+
+TEST_F(ChildMouseTest, ZoomStepsStayBetweenOneAndFifteen) {
+  SetZoomMode(true);
+  TMyChild* child = OpenDrawn(SmallSlide());
+  QWidget* client = child->View();
+  for (int i = 0; i < 10; ++i) Click(client, {0, 0});
+  ExpectView(child, 11, 0, 0);
+  // Each step draws the slide again at once.
+  EXPECT_TRUE(child->DrawingComplete());
+  for (int i = 0; i < 6; ++i) Click(client, {0, 0});
+  ExpectView(child, 15, 0, 0);
+  for (int i = 0; i < 14; ++i) Click(client, {0, 0}, Qt::RightButton);
+  ExpectView(child, 1, 0, 0);
+  Click(client, {0, 0}, Qt::RightButton);
+  ExpectView(child, 1, 0, 0);
+  EXPECT_TRUE(child->DrawingComplete());
+}
+
+TEST_F(ChildMouseTest, PanKeepsThePointUnderThePointerWithTruncatingDivision) {
+  SetZoomMode(true);
+  TMyChild* child = OpenDrawn(SmallSlide());
+  QWidget* client = child->View();
+  const gdi::PixelVector whole = child->NormalBitmap()->pixels;
+  Click(client, {100, 50});
+  ExpectView(child, 2, 100, 50);
+  ASSERT_TRUE(child->DrawingComplete());
+  EXPECT_FALSE(child->NormalBitmap()->pixels == whole);  // drawn enlarged
+  // Back to zoom 1 the pan is always 0, wherever the pointer is.
+  Click(client, {7, 3}, Qt::RightButton);
+  ExpectView(child, 1, 0, 0);
+
+  Click(client, {1, 1});  // (1 + 0) / 1 * 2 - 1
+  ExpectView(child, 2, 1, 1);
+  Click(client, {1, 1});  // (1 + 1) / 2 * 3 - 1
+  ExpectView(child, 3, 2, 2);
+  Click(client, {100, 101}, Qt::RightButton);  // (100 + 2) / 3 * 2 - 100
+  ExpectView(child, 2, -32, -33);
+  // -27 / 2 and -33 / 2 are -13 and -16 (toward zero, not -14 and -17).
+  Click(client, {5, 0});
+  ExpectView(child, 3, -44, -48);
+}
+
+TEST_F(ChildMouseTest, RedrawKeepsTheZoomUnlessZoomModeIsOn) {
+  SetZoomMode(true);
+  TMyChild* child = OpenDrawn(SmallSlide());
+  Click(child->View(), {100, 50});
+  SetZoomMode(false);
+  frame->RouteCommand(lanterna::res::CM_REDRAW);
+  ExpectView(child, 2, 100, 50);
+  EXPECT_TRUE(child->DrawingComplete());
+  SetZoomMode(true);
+  frame->RouteCommand(lanterna::res::CM_REDRAW);
+  ExpectView(child, 1, 0, 0);
+  EXPECT_TRUE(child->DrawingComplete());
+}
+
+TEST_F(ChildMouseTest, ResizingAZoomedWindowScalesItsPan) {
+  SetZoomMode(true);
+  TMyChild* child = OpenDrawn(SmallSlide());
+  Click(child->View(), {100, 50});
+  ExpectView(child, 2, 100, 50);
+  child->View()->setFixedSize(200, 150);
+  child->adjustSize();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  ExpectView(child, 2, 50, 25);
+  child->View()->setFixedSize(300, 300);
+  child->adjustSize();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  ExpectView(child, 2, 75, 50);
+  EXPECT_EQ(child->NormalBitmap()->width, 300);
+}
+
+TEST_F(ChildMouseTest, StatusReadOutAndCursorFollowZoomAndZoomMode) {
+  TMyChild* child = OpenDrawn(SmallSlide());
+  QWidget* client = child->View();
+  MoveTo(client, {10, 10});
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test");
+  EXPECT_EQ(client->cursor().shape(), Qt::OpenHandCursor);  // CUR_MANO
+
+  SetZoomMode(true);
+  MoveTo(client, {12, 10});
+  EXPECT_EQ(client->cursor().shape(), Qt::BitmapCursor);  // CUR_ZOOM
+  Click(client, {12, 10});
+  MoveTo(client, {12, 11});
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test [1:2]");
+
+  // Leaving the client area for the frame clears the read-out.
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(client, &leave);
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "");
+
+  SetZoomMode(false);
+  MoveTo(client, {20, 20});
+  EXPECT_EQ(client->cursor().shape(), Qt::OpenHandCursor);
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test [1:2]");
+}
+
+TEST_F(ChildMouseTest, ZoomToggleTellsWhatTheButtonsDo) {
+  TMyChild* child = OpenDrawn(SmallSlide());
+  framework::TButtonGadget* zoom = Shell().ZoomButton;
+  frame->UpdateCommandStates();
+  ASSERT_TRUE(zoom->Enabled());
+  zoom->Button()->click();
+  EXPECT_TRUE(zoom->ButtonState());
+  EXPECT_EQ(Shell().StatusBar->HintText(), "Place center of zoom...");
+  EXPECT_EQ(Shell().StatusBar->GetText(), "Left enlarge, Right reduce");
+  zoom->Button()->click();
+  EXPECT_FALSE(zoom->ButtonState());
+  EXPECT_EQ(Shell().StatusBar->GetText(), "Click Right to resize");
+  // Without slide windows there is nothing to zoom.
+  child->Destroy();
+  guitest::Pump(20);
+  frame->UpdateCommandStates();
+  EXPECT_FALSE(zoom->Enabled());
+}
+
+TEST_F(ChildMouseTest, OutsideZoomModeTheClientAreaDragsAndResizesTheWindow) {
+  TMyChild* child = OpenDrawn(SmallSlide(), 200, 150);
+  QWidget* client = child->View();
+  child->move(10, 10);
+  const QPoint start = child->pos();
+  const QPoint frameStart = frame->pos();
+  SendMouse(client, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+  MoveTo(client, {60, 50}, Qt::LeftButton);
+  SendMouse(client, QEvent::MouseButtonRelease, {60, 50}, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(child->pos(), start + QPoint(40, 30));
+  EXPECT_EQ(frame->pos(), frameStart);
+  MoveTo(client, {90, 90});  // no button held: no drag
+  EXPECT_EQ(child->pos(), start + QPoint(40, 30));
+  EXPECT_EQ(child->NormalView().zoom, 1);
+
+  // A double click maximises; a right click restores (posted, so it comes a moment later).
+  SendMouse(client, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(client, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
+  SendMouse(client, QEvent::MouseButtonDblClick, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(client, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
+  EXPECT_TRUE(child->IsZoomed());
+  Click(client, {20, 20}, Qt::RightButton);
+  EXPECT_TRUE(child->IsZoomed());
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !child->IsZoomed(); }));
+  EXPECT_EQ(child->NormalView().zoom, 1);
+}
+
+TEST_F(ChildMouseTest, DraggingAMaximisedWindowMovesTheFrame) {
+  TMyChild* child = OpenDrawn(SmallSlide(), 200, 150);
+  child->showMaximized();
+  guitest::Pump(20);
+  QWidget* client = child->View();
+  const QPoint frameStart = frame->pos();
+  const QPoint childStart = child->pos();
+  SendMouse(client, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+  MoveTo(client, {21, 20}, Qt::LeftButton);  // a click's wobble moves nothing
+  EXPECT_EQ(frame->pos(), frameStart);
+  MoveTo(client, {50, 45}, Qt::LeftButton);
+  SendMouse(client, QEvent::MouseButtonRelease, {50, 45}, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(frame->pos(), frameStart + QPoint(30, 25));
+  EXPECT_EQ(child->pos(), childStart);
+  EXPECT_TRUE(child->IsZoomed());
+}
+
+TEST_F(ChildMouseTest, AClickStopsADrawingAndIsHandledAfterIt) {
+  SetZoomMode(true);
+  TMyChild* child = Open(BigSlide());
+  QWidget* client = child->View();
+  guitest::PostMouse(client, QEvent::MouseButtonPress, {100, 50}, Qt::LeftButton, Qt::LeftButton);
+  guitest::PostMouse(client, QEvent::MouseButtonRelease, {100, 50}, Qt::LeftButton, Qt::NoButton);
+  child->EvPaint();
+  EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptMouse);
+  EXPECT_GT(child->NormalView().reached, 0u);
+  EXPECT_LT(child->NormalView().reached, child->NormalView().size);
+  EXPECT_EQ(platform::qt::InputQueue::Instance()->Held(), 2u);
+
+  // The click comes after the drawing, in client pixels: a zoom step about its point.
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->NormalView().zoom == 2; }));
+  ExpectView(child, 2, 100, 50);
+  // No window paints while the click's wait runs.
+  EXPECT_FALSE(child->NormalBitmap());
+  child->EvPaint();
+  EXPECT_FALSE(child->NormalBitmap());
+  EXPECT_EQ(child->NormalView().reached, 0u);
+  // About a second later every window is drawn again.
+  const int64_t waitFrom = lanterna::TickCount();
+  ASSERT_TRUE(PumpWithIdleUntil([&] { return child->DrawingComplete(); }, 60000));
+  EXPECT_GE(lanterna::TickCount() - waitFrom, 900);
+  EXPECT_EQ(lanterna::InterruptCause(), 0u);
+  ExpectView(child, 2, 100, 50);
+}
+
+}  // namespace

@@ -1,0 +1,300 @@
+// The frame's commands on the set of slide windows, opening by name and by drop, the slide
+// show, and the preferences.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include "dialogs/generic_input.h"
+#include "framework/gadgets.h"
+#include "resources/resources.h"
+#include "shell/app.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "tests/gui/gui_support.h"
+#include "tests/slide_writer.h"
+
+namespace {
+
+using lanterna::Shell;
+using lanterna::TMyChild;
+namespace res = lanterna::res;
+
+class TestApp : public lanterna::TMyApp {
+ public:
+  using TMyApp::IdleAction;
+};
+
+fixtures::Bytes SmallSlide(int shift = 0) {
+  fixtures::SlideWriter w(400, 300);
+  w.Colour(1).Vector(10 + shift, 10, 300, 200).Vector(300, 10, 10 + shift, 200);
+  return w.EndOfFile().Build();
+}
+
+class FrameCommandsTest : public guitest::ViewerTest {
+ protected:
+  void SetUp() override {
+    ViewerTest::SetUp();
+    platform::SetMessageWindowService(&mex);
+    Shell().CommandLine = "";
+    app = std::make_unique<TestApp>();
+    app->Start();
+    frame = dynamic_cast<lanterna::TMyFrame*>(app->GetMainWindow());
+    frame->resize(800, 600);
+    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  }
+  void TearDown() override {
+    app.reset();
+    platform::SetMessageWindowService(nullptr);
+    ViewerTest::TearDown();
+  }
+  std::string Library(const std::string& name, int members) {
+    std::vector<fixtures::Member> list;
+    for (int i = 0; i < members; ++i) list.push_back({"M" + std::to_string(i), SmallSlide(i)});
+    return dir.Write(name, fixtures::LibraryBytes(list));
+  }
+  void Open(const std::string& name, bool handedOver = false) {
+    frame->SendMessage(lanterna::WM_OPENBYNAME, handedOver ? 1 : 0,
+                       reinterpret_cast<intptr_t>(name.c_str()));
+    guitest::Pump(30);
+  }
+  std::vector<TMyChild*> Windows() const { return Shell().Client->SlideWindows(); }
+  bool Enabled(uint32_t id) {
+    framework::TCommandEnabler ce(id);
+    frame->RouteEnable(ce);
+    return ce.Enabled;
+  }
+  void Command(uint32_t id) {
+    frame->RouteCommand(id);
+    guitest::Pump(30);
+  }
+  // Runs the delay dialog, typing text and pressing OK.
+  void SetDelay(const char* typed) {
+    QTimer::singleShot(0, [typed] {
+      guitest::PumpUntil(
+          [] {
+            return dynamic_cast<lanterna::TGenericInput*>(QApplication::activeModalWidget()) !=
+                   nullptr;
+          },
+          3000);
+      auto* d = dynamic_cast<lanterna::TGenericInput*>(QApplication::activeModalWidget());
+      if (!d) return;
+      d->Item<QLineEdit>(101)->setText(typed);
+      d->Item<QPushButton>(1)->click();
+    });
+    frame->RouteCommand(res::CM_SLIDESHOWDELAY);
+  }
+  // Idle turns for about ms milliseconds.
+  void Idle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+      app->IdleAction(0);
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+  }
+
+  platform::RecordingMessageWindow mex;
+  std::unique_ptr<TestApp> app;
+  lanterna::TMyFrame* frame = nullptr;
+};
+
+TEST_F(FrameCommandsTest, ArrangementCommandsAreDisabledWithoutWindows) {
+  for (uint32_t id : {res::CM_ICONIZEALL, res::CM_RESTOREALL, res::CM_ENLARGEPREV,
+                      res::CM_ENLARGENEXT, res::CM_CONVERTDXF, res::CM_SLIDESHOW,
+                      res::CM_SLIDESHOWBUTTON, res::CM_CASCADECHILDREN, res::CM_TILECHILDREN,
+                      res::CM_TILECHILDRENHORIZ, res::CM_ARRANGEICONS, res::CM_CLOSECHILDREN})
+    EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(Enabled(res::CM_AUTOCLOSE));
+  EXPECT_TRUE(Enabled(res::CM_FILEOPEN));
+  Open(dir.Write("one.sld", SmallSlide()));
+  EXPECT_TRUE(Enabled(res::CM_ICONIZEALL));
+  EXPECT_TRUE(Enabled(res::CM_TILECHILDREN));
+  // A show needs two windows.
+  EXPECT_FALSE(Enabled(res::CM_SLIDESHOW));
+  Open(dir.Write("two.sld", SmallSlide(5)));
+  EXPECT_TRUE(Enabled(res::CM_SLIDESHOW));
+  EXPECT_TRUE(Enabled(res::CM_SLIDESHOWBUTTON));
+}
+
+TEST_F(FrameCommandsTest, NamesAreShownInCapitalsAndOpenedAsGiven) {
+  const std::string path = dir.Write("Roof.sld", SmallSlide());
+  Open("\"" + path + "\"");
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->GetCaption(), "ROOF.SLD");
+  EXPECT_EQ(Windows()[0]->FileName(), path);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Windows()[0]->DrawingComplete(); }));
+  // A name of no known kind: the box names it, nothing opens.
+  Open(dir.File("notes.txt"));
+  EXPECT_EQ(Windows().size(), 1u);
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes.back().text, "Select *.SLD or *.SLB (Autocad Slide)");
+}
+
+TEST_F(FrameCommandsTest, LibraryOpensOneWindowPerMemberThenTilesOrIconises) {
+  Open(Library("three.slb", 3));
+  std::vector<TMyChild*> w = Windows();
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_EQ(w[0]->GetCaption(), "M0 - (three.slb) ");
+  // Tiled side by side: same top, increasing left edges, none minimised.
+  for (size_t i = 0; i < w.size(); ++i) {
+    EXPECT_FALSE(w[i]->IsIconic());
+    EXPECT_EQ(w[i]->y(), 0);
+    if (i) EXPECT_GT(w[i]->x(), w[i - 1]->x());
+  }
+  Command(res::CM_CLOSECHILDREN);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shell().ChildCount == 0; }));
+  Open(Library("many.slb", 25));
+  ASSERT_EQ(Windows().size(), 25u);
+  EXPECT_EQ(Shell().ChildCount, 25);
+  for (TMyChild* c : Windows()) EXPECT_TRUE(c->IsIconic());
+}
+
+TEST_F(FrameCommandsTest, AutoCloseAppliesToHandedOverNamesOnly) {
+  const std::string a = dir.Write("a.sld", SmallSlide()), b = dir.Write("b.sld", SmallSlide(3));
+  Open(a);
+  Open(b, true);  // handed over, Auto Close on: a goes
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->GetCaption(), "B.SLD");
+  Command(res::CM_AUTOCLOSE);
+  EXPECT_EQ(Shell().AutoClose, 0);
+  framework::TCommandEnabler ce(res::CM_AUTOCLOSE);
+  frame->RouteEnable(ce);
+  EXPECT_EQ(ce.Check, 0);
+  Open(a, true);
+  EXPECT_EQ(Windows().size(), 2u);
+  Command(res::CM_AUTOCLOSE);
+  EXPECT_EQ(Shell().AutoClose, 1);
+}
+
+TEST_F(FrameCommandsTest, DroppingThreeFilesWithAutoCloseLeavesThem) {
+  Open(dir.Write("old.sld", SmallSlide()));
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const char* n : {"x.sld", "y.sld", "z.SLD"})
+    urls << QUrl::fromLocalFile(QString::fromStdString(dir.Write(n, SmallSlide())));
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Shell().Client->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Shell().Client->viewport(), &drop);
+  guitest::Pump(50);
+  std::vector<TMyChild*> w = Windows();
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_EQ(w[0]->GetCaption(), "X.SLD");
+  EXPECT_EQ(w[2]->GetCaption(), "Z.SLD");
+}
+
+TEST_F(FrameCommandsTest, IconizeAllShowsEachTitleThenRepaintsOnce) {
+  for (const char* n : {"a.sld", "b.sld", "c.sld"}) Open(dir.Write(n, SmallSlide()));
+  mex.calls.clear();
+  Command(res::CM_ICONIZEALL);
+  ASSERT_EQ(mex.calls.size(), 4u);
+  EXPECT_EQ(mex.calls[0].text, "A.SLD");
+  EXPECT_EQ(mex.calls[0].title, "Quelna WWW Slide Viewer");
+  EXPECT_EQ(mex.calls[2].text, "C.SLD");
+  EXPECT_FALSE(mex.calls[3].hasText || mex.calls[3].hasTitle);
+  for (TMyChild* c : Windows()) EXPECT_TRUE(c->IsIconic());
+  EXPECT_TRUE(Shell().PaintEnabled);
+  Command(res::CM_RESTOREALL);
+  for (TMyChild* c : Windows()) EXPECT_FALSE(c->IsIconic());
+}
+
+TEST_F(FrameCommandsTest, TileRestoresWhenTheActiveWindowIsAnIcon) {
+  for (const char* n : {"a.sld", "b.sld", "c.sld"}) Open(dir.Write(n, SmallSlide()));
+  std::vector<TMyChild*> w = Windows();
+  // Only an inactive window minimised: it stays an icon.
+  Shell().Client->setActiveSubWindow(w[0]);
+  w[2]->showMinimized();
+  Shell().Client->setActiveSubWindow(w[0]);
+  Command(res::CM_TILECHILDRENHORIZ);
+  EXPECT_TRUE(w[2]->IsIconic());
+  EXPECT_FALSE(w[0]->IsIconic());
+  // Stacked: same left edge, increasing tops.
+  EXPECT_EQ(w[0]->x(), w[1]->x());
+  EXPECT_GT(w[1]->y(), w[0]->y());
+  // The active one an icon: all restored and tiled.
+  Command(res::CM_ICONIZEALL);
+  Shell().Client->setActiveSubWindow(w[1]);
+  Command(res::CM_TILECHILDREN);
+  for (TMyChild* c : w) EXPECT_FALSE(c->IsIconic());
+  EXPECT_GT(w[1]->x(), w[0]->x());
+  EXPECT_GT(w[2]->x(), w[1]->x());
+}
+
+TEST_F(FrameCommandsTest, EnlargeNextAndPreviousMaximiseInOpeningOrder) {
+  for (const char* n : {"a.sld", "b.sld", "c.sld"}) Open(dir.Write(n, SmallSlide()));
+  std::vector<TMyChild*> w = Windows();
+  Shell().Client->setActiveSubWindow(w[0]);
+  Command(res::CM_ENLARGENEXT);
+  EXPECT_EQ(Shell().Client->ActiveSlide(), w[1]);
+  EXPECT_TRUE(w[1]->IsZoomed());
+  Command(res::CM_ENLARGEPREV);
+  EXPECT_EQ(Shell().Client->ActiveSlide(), w[0]);
+  EXPECT_TRUE(w[0]->IsZoomed());
+  // A window opened while the active one is maximised opens maximised.
+  Open(dir.Write("d.sld", SmallSlide()));
+  EXPECT_TRUE(Windows().back()->IsZoomed());
+}
+
+TEST_F(FrameCommandsTest, SlideShowDelayTakesOnlyPositiveNumbers) {
+  EXPECT_EQ(Shell().ShowDelay, 3);
+  SetDelay("0");
+  EXPECT_EQ(Shell().ShowDelay, 3);
+  SetDelay("-4");
+  EXPECT_EQ(Shell().ShowDelay, 3);
+  SetDelay("abc");
+  EXPECT_EQ(Shell().ShowDelay, 3);
+  SetDelay("12abc");
+  EXPECT_EQ(Shell().ShowDelay, 12);
+  SetDelay("  7");
+  EXPECT_EQ(Shell().ShowDelay, 7);
+  // Only nine characters come back.
+  SetDelay("1234567890123");
+  EXPECT_EQ(Shell().ShowDelay, 123456789);
+}
+
+TEST_F(FrameCommandsTest, SlideShowStepsCountsDownAndStopsOnAKey) {
+  for (const char* n : {"a.sld", "b.sld", "c.sld"}) Open(dir.Write(n, SmallSlide()));
+  std::vector<TMyChild*> w = Windows();
+  Shell().Client->setActiveSubWindow(w[0]);
+  Shell().ShowDelay = 1;
+  Command(res::CM_SLIDESHOW);  // the menu flips the button
+  EXPECT_TRUE(Shell().SlideShowButton->ButtonState());
+  EXPECT_TRUE(Shell().SlideShowOn);
+  // The first step comes at once.
+  app->IdleAction(0);
+  EXPECT_EQ(Shell().Client->ActiveSlide(), w[1]);
+  EXPECT_TRUE(w[1]->IsZoomed());
+  EXPECT_EQ(Shell().StatusBar->GetText(), "Wait... 1");
+  Idle(2300);
+  EXPECT_NE(Shell().Client->ActiveSlide(), w[1]);
+  // A key ends the show at the next idle turn; every window returns to normal size.
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QCoreApplication::sendEvent(Shell().Client->ActiveSlide(), &key);
+  app->IdleAction(0);
+  app->IdleAction(0);
+  EXPECT_FALSE(Shell().SlideShowOn);
+  for (TMyChild* c : Windows()) EXPECT_FALSE(c->IsZoomed());
+  // The enabler pops the button up again.
+  frame->UpdateCommandStates();
+  EXPECT_FALSE(Shell().SlideShowButton->ButtonState());
+}
+
+TEST_F(FrameCommandsTest, SlideShowMenuStopsARunningShow) {
+  for (const char* n : {"a.sld", "b.sld"}) Open(dir.Write(n, SmallSlide()));
+  Command(res::CM_SLIDESHOW);
+  app->IdleAction(0);
+  EXPECT_TRUE(Shell().SlideShowOn);
+  Command(res::CM_SLIDESHOW);
+  EXPECT_FALSE(Shell().SlideShowOn);
+  EXPECT_FALSE(Shell().SlideShowButton->ButtonState());
+  app->IdleAction(0);
+  EXPECT_FALSE(Shell().SlideShowRunning);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// A second start of the program hands its file to the running viewer and ends.
+#include <QProcess>
+
+#include "shell/app.h"
+#include "shell/child.h"
+#include "shell/frame.h"
+#include "shell/instance.h"
+#include "slide/loader.h"
+#include "tests/gui/gui_support.h"
+#include "tests/slide_writer.h"
+
+namespace {
+
+using lanterna::Shell;
+
+fixtures::Bytes Slide() {
+  fixtures::SlideWriter w(400, 300);
+  w.Colour(3).Vector(0, 0, 399, 299);
+  return w.EndOfFile().Build();
+}
+
+class HandOverTest : public guitest::ViewerTest {
+ protected:
+  void SetUp() override {
+    ViewerTest::SetUp();
+    // A socket directory of this test's own: no other viewer of the user's is reached.
+    ::setenv("XDG_RUNTIME_DIR", dir.File("").c_str(), 1);
+    Shell().CommandLine = "";
+    server = std::make_unique<lanterna::InstanceServer>();
+    ASSERT_TRUE(server->Listening());
+    app = std::make_unique<lanterna::TMyApp>();
+    app->Start();
+    frame = dynamic_cast<lanterna::TMyFrame*>(app->GetMainWindow());
+    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  }
+  void TearDown() override {
+    app.reset();
+    server.reset();
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ViewerTest::TearDown();
+  }
+  // Starts the program as a second instance and waits for it to end; its exit code.
+  int SecondStart(const QStringList& args) {
+    QProcess p;
+    p.setProgram(LANTERNA_BINARY);
+    p.setArguments(args);
+    p.start();
+    EXPECT_TRUE(guitest::PumpUntil([&] { return p.state() == QProcess::NotRunning; }, 20000));
+    guitest::Pump(30);
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  }
+  std::unique_ptr<lanterna::InstanceServer> server;
+  std::unique_ptr<lanterna::TMyApp> app;
+  lanterna::TMyFrame* frame = nullptr;
+};
+
+TEST_F(HandOverTest, SecondStartHandsTheFileOverAndEnds) {
+  const std::string a = dir.Write("a.sld", Slide()), b = dir.Write("b.sld", Slide());
+  EXPECT_EQ(SecondStart({QString::fromStdString(a)}), 0);
+  ASSERT_EQ(Shell().ChildCount, 1);
+  // Handed over with Auto Close on: the old window makes room.
+  EXPECT_EQ(SecondStart({QString::fromStdString("\"" + b + "\"")}), 0);
+  ASSERT_EQ(Shell().Client->SlideWindows().size(), 1u);
+  EXPECT_EQ(Shell().Client->SlideWindows()[0]->GetCaption(), "B.SLD");
+  // Auto Close off: the windows add up.
+  Shell().AutoClose = 0;
+  EXPECT_EQ(SecondStart({QString::fromStdString(a)}), 0);
+  EXPECT_EQ(Shell().Client->SlideWindows().size(), 2u);
+}
+
+TEST_F(HandOverTest, EmptyCommandLineOnlyBringsTheFrameForward) {
+  EXPECT_EQ(SecondStart({}), 0);
+  EXPECT_EQ(Shell().ChildCount, 0);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(HandOverTest, RequestDuringADrawingIsDeferredThenCarriedOut) {
+  const std::string a = dir.Write("a.sld", Slide());
+  // As if a drawing ran: the request closes the windows and comes again later.
+  ++lanterna::Loader().LoaderBusy;
+  frame->SendMessage(lanterna::WM_OPENBYNAME, 1, reinterpret_cast<intptr_t>(a.c_str()));
+  EXPECT_EQ(Shell().ChildCount, 0);
+  EXPECT_FALSE(Shell().PaintEnabled);
+  EXPECT_EQ(Shell().PendingName, a);
+  EXPECT_EQ(Shell().RetryCount, 1);
+  // The drawing ends before the re-posted request comes round.
+  --lanterna::Loader().LoaderBusy;
+  ASSERT_TRUE(guitest::PumpUntil([] { return Shell().ChildCount == 1; }));
+  EXPECT_EQ(Shell().RetryCount, 0);
+  EXPECT_TRUE(Shell().PaintEnabled);
+}
+
+TEST_F(HandOverTest, DeferralGivesUpAfterAHundredTries) {
+  const std::string a = dir.Write("a.sld", Slide());
+  ++lanterna::Loader().LoaderBusy;
+  frame->SendMessage(lanterna::WM_OPENBYNAME, 1, reinterpret_cast<intptr_t>(a.c_str()));
+  guitest::Pump(300);
+  EXPECT_EQ(Shell().RetryCount, 100);
+  --lanterna::Loader().LoaderBusy;
+  guitest::Pump(50);
+  EXPECT_EQ(Shell().ChildCount, 0);
+}
+
+}  // namespace

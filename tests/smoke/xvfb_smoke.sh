@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Starts the real viewer with a demo slide on a virtual X display, checks that the screen shows
+# the slide, and ends the viewer. Skipped (exit 77) where Xvfb is not installed.
+# Usage: xvfb_smoke.sh LANTERNA XWD_CHECK SLIDE
+set -euo pipefail
+viewer=$1 checker=$2 slide=$3
+
+if [[ -z "${SMOKE_WORK:-}" ]]; then
+  for tool in xvfb-run Xvfb xauth; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "xvfb_smoke: $tool is not installed (scripts/install-deps adds it); skipped"
+      exit 77
+    fi
+  done
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  mkdir -p "$work/fb" "$work/config" "$work/runtime"
+  chmod 700 "$work/runtime"
+  # A black root window: anything else on the screen is the viewer's.
+  status=0
+  SMOKE_WORK=$work xvfb-run -a -s "-screen 0 1280x1024x24 -br -nolisten tcp -fbdir $work/fb" \
+    bash "$0" "$@" || status=$?
+  exit $status
+fi
+
+# On the virtual display: a configuration and a single-instance socket of its own.
+export XDG_CONFIG_HOME=$SMOKE_WORK/config XDG_RUNTIME_DIR=$SMOKE_WORK/runtime QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+"$viewer" "$slide" >"$SMOKE_WORK/viewer.log" 2>&1 &
+pid=$!
+stop() {
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+trap stop EXIT
+
+# The slide's table is red, its chairs green and its circle blue.
+shot=$SMOKE_WORK/screen.xwd
+deadline=$((SECONDS + 20))
+while ((SECONDS < deadline)); do
+  sleep 0.5
+  if ! kill -0 "$pid" 2>/dev/null; then
+    echo "xvfb_smoke: the viewer ended before showing the slide"
+    cat "$SMOKE_WORK/viewer.log"
+    exit 1
+  fi
+  cp "$SMOKE_WORK/fb/Xvfb_screen0" "$shot"
+  if result=$("$checker" "$shot" FF0000:10 00FF00:10 0000FF:10); then
+    echo "$result"
+    echo "xvfb_smoke: the slide is on the screen"
+    exit 0
+  fi
+done
+echo "${result:-}"
+echo "xvfb_smoke: the screen did not show the slide in time"
+cat "$SMOKE_WORK/viewer.log"
+exit 1
