@@ -143,7 +143,9 @@ TEST_F(FrameCommandsTest, LibraryOpensOneWindowPerMemberThenTilesOrIconises) {
   for (size_t i = 0; i < w.size(); ++i) {
     EXPECT_FALSE(w[i]->IsIconic());
     EXPECT_EQ(w[i]->y(), 0);
-    if (i) EXPECT_GT(w[i]->x(), w[i - 1]->x());
+    if (i) {
+      EXPECT_GT(w[i]->x(), w[i - 1]->x());
+    }
   }
   Command(res::CM_CLOSECHILDREN);
   ASSERT_TRUE(guitest::PumpUntil([&] { return Shell().ChildCount == 0; }));
