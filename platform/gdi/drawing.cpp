@@ -50,6 +50,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
 }
 
 COLORREF GetPixel(HDC dc, int x, int y) {
+  if (dc) dc->Flush();
   const Bitmap* surface = dc ? dc->Surface() : nullptr;
   if (!surface) return CLR_INVALID;
   const DevicePoint p = dc->ToDeviceWide(x, y);

@@ -19,11 +19,21 @@ using BOOL = int;
 constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
   return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
-constexpr COLORREF PALETTERGB(unsigned r, unsigned g, unsigned b) { return 0x02000000 | RGB(r, g, b); }
-constexpr COLORREF PALETTEINDEX(unsigned i) { return 0x01000000 | (i & 0xFFFF); }
-constexpr unsigned GetRValue(COLORREF c) { return c & 0xFF; }
-constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFF; }
-constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFF; }
+constexpr COLORREF PALETTERGB(unsigned r, unsigned g, unsigned b) {
+  return 0x02000000 | RGB(r, g, b);
+}
+constexpr COLORREF PALETTEINDEX(unsigned i) {
+  return 0x01000000 | (i & 0xFFFF);
+}
+constexpr unsigned GetRValue(COLORREF c) {
+  return c & 0xFF;
+}
+constexpr unsigned GetGValue(COLORREF c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr unsigned GetBValue(COLORREF c) {
+  return (c >> 16) & 0xFF;
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 struct POINT {
@@ -102,7 +112,9 @@ struct PixelAllocator {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
   template <typename U>
-  bool operator==(const PixelAllocator<U>&) const { return true; }
+  bool operator==(const PixelAllocator<U>&) const {
+    return true;
+  }
 };
 using PixelVector = std::vector<uint32_t, PixelAllocator<uint32_t>>;
 
@@ -204,8 +216,10 @@ class DeviceContext {
   virtual COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) = 0;
   // Block transfer in device coordinates of both contexts (already mapped).
   virtual void Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) = 0;
-  // Device-pixel access; metafiles have none.
+  // Device-pixel access; metafiles have none. Read the pixels only after Flush.
   virtual Bitmap* Surface() { return nullptr; }
+  // Completes any copy the context has put off (see CreateWindowRasterDC).
+  virtual void Flush() {}
   virtual bool SelectBitmap(HBITMAP, HBITMAP* previous);
   // A window extent is being set, whatever the mapping mode: metafiles keep it in Map().
   virtual void NoteWindowExt(SIZE) {}
@@ -238,6 +252,22 @@ class DeviceContext {
 // A raster context draws into a bitmap with pixel-exact GDI rules. Screen-like contexts draw
 // on a surface they are given; memory contexts draw on whatever bitmap is selected.
 std::unique_ptr<DeviceContext> CreateRasterDC(Bitmap* surface, DeviceCaps caps);
+
+// A window's context, like CreateRasterDC, that puts off copies from a memory bitmap: the
+// last such copy is carried out only when the context is flushed, used otherwise, deleted,
+// or the source bitmap is deleted. Progressive drawings copy the whole picture to the window
+// every few hundred records; the window shows the pending source itself meanwhile
+// (PendingCopyOf), so only the copies anyone sees are made.
+std::unique_ptr<DeviceContext> CreateWindowRasterDC(Bitmap* surface, DeviceCaps caps);
+
+// A copy a window context has put off: pixels of source from srcOrg go to dst.
+struct PendingCopy {
+  const Bitmap* source = nullptr;
+  RECT dst{0, 0, 0, 0};
+  POINT srcOrg{0, 0};
+};
+// The context's pending copy, or null.
+const PendingCopy* PendingCopyOf(const DeviceContext* dc);
 
 // A metafile context records what is drawn, in logical units, and writes it as SVG.
 std::unique_ptr<DeviceContext> CreateMetafileDC();

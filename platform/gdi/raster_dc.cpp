@@ -27,15 +27,26 @@ Bitmap& StockBitmap() {
 
 class RasterDC final : public DeviceContext {
  public:
-  RasterDC(Bitmap* surface, DeviceCaps caps, bool memory)
-      : DeviceContext(caps), surface_(surface), memory_(memory) {}
+  RasterDC(Bitmap* surface, DeviceCaps caps, bool memory, bool deferCopies = false)
+      : DeviceContext(caps), surface_(surface), memory_(memory), deferCopies_(deferCopies) {}
+  ~RasterDC() override { RasterDC::Flush(); }
+
+  void Flush() override {
+    if (!pending_.source) return;
+    const PendingCopy copy = pending_;
+    pending_ = {};
+    Copy(copy.dst, copy.source, copy.srcOrg);
+  }
+  const PendingCopy* Pending() const { return pending_.source ? &pending_ : nullptr; }
 
   void Line(POINT from, POINT to) override {
+    Flush();
     DeviceLine(ToDeviceWide(from.x, from.y), ToDeviceWide(to.x, to.y));
   }
 
   void FillPolygon(const POINT* pts, int count) override {
     if (count < 2) return;
+    Flush();
     device_.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) device_[i] = ToDeviceWide(pts[i].x, pts[i].y);
     if (!brush_->hollow) {
@@ -47,6 +58,7 @@ class RasterDC final : public DeviceContext {
   }
 
   COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) override {
+    Flush();
     const raster::Canvas canvas = raster::CanvasOf(surface_);
     const DevicePoint p = ToDeviceWide(x, y);
     if (p.x < 0 || p.y < 0 || p.x >= canvas.width || p.y >= canvas.height) return CLR_INVALID;
@@ -68,6 +80,8 @@ class RasterDC final : public DeviceContext {
 
  protected:
   void ForgetBitmap(HBITMAP bitmap) override {
+    // A copy put off from a bitmap about to go is made while its pixels are still there.
+    if (pending_.source == bitmap) Flush();
     if (surface_ == bitmap) surface_ = memory_ ? &StockBitmap() : nullptr;
   }
 
@@ -94,8 +108,12 @@ class RasterDC final : public DeviceContext {
     }
   }
 
+  void Copy(RECT dst, const Bitmap* source, POINT srcOrg);
+
   Bitmap* surface_;
   bool memory_;
+  bool deferCopies_;
+  PendingCopy pending_;
   HPEN widthPen_ = nullptr;
   int widthLogical_ = 0;
   SIZE widthWindow_{0, 0};
@@ -114,6 +132,7 @@ void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
   if (left >= right || top >= bottom) return;
 
   if (rop == WHITENESS || rop == BLACKNESS) {
+    Flush();
     const COLORREF colour = rop == WHITENESS ? RGB(255, 255, 255) : RGB(0, 0, 0);
     for (int64_t y = top; y < bottom; ++y) {
       std::fill(to.pixels + y * to.width + left, to.pixels + y * to.width + right, colour);
@@ -122,7 +141,32 @@ void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
   }
 
   // Every other operation copies the source.
-  const raster::Canvas from = raster::CanvasOf(src ? src->Surface() : nullptr);
+  if (src) src->Flush();
+  const Bitmap* source = src ? src->Surface() : nullptr;
+  // Only memory bitmaps are GDI objects whose deletion the context hears of.
+  const auto* memorySource = dynamic_cast<const RasterDC*>(src);
+  if (deferCopies_ && memorySource && memorySource->memory_ && source && source != surface_ &&
+      source->pixels.data() != to.pixels) {
+    // A later copy of the same picture to the same place makes this one unnecessary.
+    if (pending_.source && (pending_.source != source || pending_.srcOrg.x != srcOrg.x ||
+                            pending_.srcOrg.y != srcOrg.y || pending_.dst.left != dst.left ||
+                            pending_.dst.top != dst.top || pending_.dst.right != dst.right ||
+                            pending_.dst.bottom != dst.bottom))
+      Flush();
+    pending_ = {source, dst, srcOrg};
+    return;
+  }
+  Flush();
+  Copy(dst, source, srcOrg);
+}
+
+void RasterDC::Copy(RECT dst, const Bitmap* source, POINT srcOrg) {
+  const raster::Canvas to = raster::CanvasOf(surface_);
+  int64_t left = std::max<int64_t>(dst.left, 0), top = std::max<int64_t>(dst.top, 0);
+  int64_t right = std::min<int64_t>(dst.right, to.width);
+  int64_t bottom = std::min<int64_t>(dst.bottom, to.height);
+  if (left >= right || top >= bottom) return;
+  const raster::Canvas from = raster::CanvasOf(const_cast<Bitmap*>(source));
   int64_t sx = int64_t{srcOrg.x} + (left - dst.left), sy = int64_t{srcOrg.y} + (top - dst.top);
   if (sx < 0) left -= sx, sx = 0;
   if (sy < 0) top -= sy, sy = 0;
@@ -154,6 +198,15 @@ void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
 
 std::unique_ptr<DeviceContext> CreateRasterDC(Bitmap* surface, DeviceCaps caps) {
   return std::make_unique<RasterDC>(surface, caps, false);
+}
+
+std::unique_ptr<DeviceContext> CreateWindowRasterDC(Bitmap* surface, DeviceCaps caps) {
+  return std::make_unique<RasterDC>(surface, caps, false, true);
+}
+
+const PendingCopy* PendingCopyOf(const DeviceContext* dc) {
+  auto* raster = dynamic_cast<const RasterDC*>(dc);
+  return raster ? raster->Pending() : nullptr;
 }
 
 HDC CreateCompatibleDC(HDC dc) {

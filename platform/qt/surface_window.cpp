@@ -63,7 +63,7 @@ void SurfaceWindow::FitSurface() {
 
 HDC SurfaceWindow::GetDC() {
   FitSurface();
-  dcs_.push_back(gdi::CreateRasterDC(&surface_, gdi::DeviceCaps::TrueColour()));
+  dcs_.push_back(gdi::CreateWindowRasterDC(&surface_, gdi::DeviceCaps::TrueColour()));
   return dcs_.back().get();
 }
 
@@ -120,6 +120,24 @@ void SurfaceWindow::paintEvent(QPaintEvent* e) {
     QImage image(reinterpret_cast<const uchar*>(surface_.pixels.data()), surface_.width,
                  surface_.height, surface_.width * 4, QImage::Format_RGBX8888);
     painter.drawImage(area.topLeft(), image, area);
+  }
+  // A drawing's progress copy not made yet: its picture is shown from where it is drawn.
+  for (const auto& dc : dcs_) {
+    const gdi::PendingCopy* copy = gdi::PendingCopyOf(dc.get());
+    if (!copy || copy->source->width <= 0 || copy->source->height <= 0) continue;
+    const QRect target = QRect(QPoint(copy->dst.left, copy->dst.top),
+                               QPoint(copy->dst.right - 1, copy->dst.bottom - 1))
+                             .intersected(QRect(0, 0, surface_.width, surface_.height))
+                             .intersected(area);
+    const QImage source(reinterpret_cast<const uchar*>(copy->source->pixels.data()),
+                        copy->source->width, copy->source->height, copy->source->width * 4,
+                        QImage::Format_RGBX8888);
+    const QRect from =
+        target.translated(copy->srcOrg.x - copy->dst.left, copy->srcOrg.y - copy->dst.top)
+            .intersected(source.rect());
+    painter.drawImage(
+        from.topLeft() - QPoint(copy->srcOrg.x - copy->dst.left, copy->srcOrg.y - copy->dst.top),
+        source, from);
   }
   // Whatever the surface does not cover yet is the window's white background.
   const QRegion rest = QRegion(area) - QRegion(0, 0, surface_.width, surface_.height);
