@@ -2,8 +2,9 @@
 
 #include <QEvent>
 
-#include "dialogs/commands.h"
+#include "dialogs/create_lib.h"
 #include "dialogs/help_viewer.h"
+#include "dialogs/slide_dialog.h"
 #include "platform/input.h"
 #include "resources/dialog_templates.h"
 #include "resources/resources.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "dialogs/about.h"
-#include "dialogs/commands.h"
 #include "dialogs/help_viewer.h"
+#include "dialogs/slide_save_as.h"
 #include "framework/dialog.h"
 #include "platform/exten.h"
 #include "render/acacol.h"
