@@ -35,7 +35,6 @@ constexpr int kMemberSizeLabel = 109;
 constexpr int kFileSizeLabel = 110;
 constexpr int kRenameRoom = 260;
 constexpr int kResultMargin = 50;  // room kept free in the result for one more member
-constexpr char kDeleteTitle[] = "Delete this file?";
 
 bool Holds(const std::string& path, const char* kind) {
   return UpperCased(path).find(kind) != std::string::npos;
@@ -223,7 +222,7 @@ void TSlideDialog::CmAll() {
 
 void TSlideDialog::CmDelete() {
   const std::string path = FocusedFilePath();
-  if (platform::ShowErrorBox(this, path.c_str(), kDeleteTitle,
+  if (platform::ShowErrorBox(this, path.c_str(), res::LoadString(res::IDS_DELETEFILE).c_str(),
                              platform::MB_YESNO | platform::MB_DEFBUTTON2) != platform::IDYES)
     return;
   if (::unlink(path.c_str()) != 0) {

@@ -64,6 +64,7 @@ std::string LoadString(uint32_t id) {
       {IDS_MDI, " MDI"},
       {IDS_SELECTSLD, "Select *.SLD or *.SLB (Autocad Slide)"},
       {IDS_WAIT, "Wait... "},
+      {IDS_DELETEFILE, "Delete this file?"},
       {IDS_COPY, "Copy "},
       {IDS_COPYING, "Copy..."},
       {IDS_PLACEZOOM, "Place center of zoom..."},
