@@ -18,13 +18,6 @@ using lanterna::Shell;
 using lanterna::TCreateLib;
 using lanterna::TSlideDialog;
 
-std::vector<std::string> Items(QListWidget* list) {
-  std::vector<std::string> out;
-  TListBox box(list);
-  for (int i = 0; i < box.GetCount(); ++i) out.push_back(box.GetString(i));
-  return out;
-}
-
 class CreateLibTest : public guitest::OpenDialogTest {
  protected:
   void SetUp() override {
@@ -59,7 +52,7 @@ TEST_F(CreateLibTest, ListOrderedInTheDialogIsWrittenAndOpened) {
     caption = d.windowTitle().toStdString();
     label = d.GetDlgItemText(103);
     Press(d, 106);
-    screen = Items(d.SlideList());
+    screen = guitest::ListItems(d.SlideList());
     // Add slide: a file, then two members of a library.
     WhenModal<TSlideDialog>([&](TSlideDialog& open) {
       addSlideHadAll = open.GetDlgItem(102)->isVisible() || open.GetDlgItem(103)->isVisible();
@@ -74,7 +67,7 @@ TEST_F(CreateLibTest, ListOrderedInTheDialogIsWrittenAndOpened) {
       Press(open, 1);
     });
     Press(d, 104);
-    added = Items(d.SlideList());
+    added = guitest::ListItems(d.SlideList());
     Choose(d, -1);
     removeEnabledWithout = d.GetDlgItem(105)->isEnabled();
     // b up one, then down to the end; down from the end changes nothing.
@@ -86,10 +79,10 @@ TEST_F(CreateLibTest, ListOrderedInTheDialogIsWrittenAndOpened) {
     Press(d, 108);
     Press(d, 108);
     Press(d, 108);
-    moved = Items(d.SlideList());
+    moved = guitest::ListItems(d.SlideList());
     Choose(d, 4);
     Press(d, 105);
-    removed = Items(d.SlideList());
+    removed = guitest::ListItems(d.SlideList());
     selectedAfterRemove = TListBox(d.SlideList()).GetSelIndex();
     Press(d, 1);
   });

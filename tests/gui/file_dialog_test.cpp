@@ -33,12 +33,6 @@ class FileDialogTest : public guitest::ViewerTest {
     data.InitialDir = dir.File("");
     data.MaxPath = 2600;
   }
-  static std::vector<std::string> Items(QListWidget* list) {
-    std::vector<std::string> out;
-    TListBox box(list);
-    for (int i = 0; i < box.GetCount(); ++i) out.push_back(box.GetString(i));
-    return out;
-  }
   static void Select(TOpenSaveDialog& d, const std::vector<std::string>& names) {
     auto* list = d.Item<QListWidget>(framework::IDC_FILELIST);
     TListBox box(list);
@@ -67,23 +61,24 @@ TEST_F(FileDialogTest, ListsTheDirectoryItsPathAndTheMatchingFiles) {
   TFileOpenDialog d(nullptr, data, "DLG_OPEN");
   std::vector<std::string> files, files2, dirs, drives;
   std::string label, edit, pathOfItem1;
-  EXPECT_EQ(guitest::RunModal<TFileOpenDialog>(d,
-                                               [&](TFileOpenDialog& dlg) {
-                                                 files = Items(dlg.Item<QListWidget>(1120));
-                                                 dirs = Items(dlg.Item<QListWidget>(1121));
-                                                 label = dlg.GetDlgItemText(1088);
-                                                 edit = dlg.GetDlgItemText(1152);
-                                                 auto* types = dlg.Item<QComboBox>(1136);
-                                                 types->setCurrentIndex(1);
-                                                 emit types->activated(1);
-                                                 files2 = Items(dlg.Item<QListWidget>(1120));
-                                                 auto* dr = dlg.Item<QComboBox>(1137);
-                                                 for (int i = 0; i < dr->count(); ++i)
-                                                   drives.push_back(dr->itemText(i).toStdString());
-                                                 pathOfItem1 = dlg.DirItemPath(1);
-                                                 Press(dlg, 2);
-                                               }),
-            framework::IDCANCEL);
+  EXPECT_EQ(
+      guitest::RunModal<TFileOpenDialog>(d,
+                                         [&](TFileOpenDialog& dlg) {
+                                           files = guitest::ListItems(dlg.Item<QListWidget>(1120));
+                                           dirs = guitest::ListItems(dlg.Item<QListWidget>(1121));
+                                           label = dlg.GetDlgItemText(1088);
+                                           edit = dlg.GetDlgItemText(1152);
+                                           auto* types = dlg.Item<QComboBox>(1136);
+                                           types->setCurrentIndex(1);
+                                           emit types->activated(1);
+                                           files2 = guitest::ListItems(dlg.Item<QListWidget>(1120));
+                                           auto* dr = dlg.Item<QComboBox>(1137);
+                                           for (int i = 0; i < dr->count(); ++i)
+                                             drives.push_back(dr->itemText(i).toStdString());
+                                           pathOfItem1 = dlg.DirItemPath(1);
+                                           Press(dlg, 2);
+                                         }),
+      framework::IDCANCEL);
   // Patterns match without regard to case; hidden files are not listed.
   EXPECT_EQ(files, (std::vector<std::string>{"A.SLD", "b.sld", "lib.slb"}));
   EXPECT_EQ(files2, std::vector<std::string>{"notes.txt"});
@@ -114,7 +109,7 @@ TEST_F(FileDialogTest, DirectoryListOpensSubdirectoriesAndParents) {
     dirs->setCurrentRow(sub);
     emit dirs->itemDoubleClicked(dirs->item(sub));
     inSub = dlg.CurrentDir();
-    subDirs = Items(dirs);
+    subDirs = guitest::ListItems(dirs);
     // The item before the current one is the parent.
     const int parent = box.GetSelIndex() - 1;
     dirs->setCurrentRow(parent);

@@ -6,9 +6,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QThread>
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
 #include "shell/shell_state.h"
@@ -31,6 +34,14 @@ inline bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 10000) 
 
 inline void Pump(int ms) {
   PumpUntil([] { return false; }, ms);
+}
+
+// The texts of a list's items, in order.
+inline std::vector<std::string> ListItems(QListWidget* list) {
+  std::vector<std::string> out;
+  for (int i = 0; list && i < list->count(); ++i)
+    out.push_back(list->item(i)->text().toLocal8Bit().toStdString());
+  return out;
 }
 
 inline int NonWhitePixels(const gdi::Bitmap& b) {

@@ -19,13 +19,6 @@ using guitest::RunModal;
 using lanterna::Shell;
 using lanterna::TSlideDialog;
 
-std::vector<std::string> Items(QListWidget* list) {
-  std::vector<std::string> out;
-  TListBox box(list);
-  for (int i = 0; i < box.GetCount(); ++i) out.push_back(box.GetString(i));
-  return out;
-}
-
 class SlideDialogTest : public guitest::OpenDialogTest {
  protected:
   void SetUp() override {
@@ -62,7 +55,7 @@ TEST_F(SlideDialogTest, FocusingASlideShowsItsSizeAndItsMiniature) {
     fileSize = d.GetDlgItemText(110);
     memberSize = d.GetDlgItemText(109);
     allVisible = d.GetDlgItem(102)->isVisible();
-    members = Items(Members(d)).size();
+    members = guitest::ListItems(Members(d)).size();
     path = d.CurrentPath();
     previous = d.PreviousPath();
     Press(d, 2);
@@ -86,7 +79,7 @@ TEST_F(SlideDialogTest, FocusingALibraryListsItsMembersOnceAndShowsTheFocusedOne
   int drawn = 0, blank = -1;
   Run(0, [&](TSlideDialog& d) {
     FocusFile(d, "house.slb");
-    members = Items(Members(d));
+    members = guitest::ListItems(Members(d));
     firstSelection = TListBox(Members(d)).GetSelIndexes();
     memberSize = d.GetDlgItemText(109);
     fileSize = d.GetDlgItemText(110);
@@ -100,7 +93,7 @@ TEST_F(SlideDialogTest, FocusingALibraryListsItsMembersOnceAndShowsTheFocusedOne
     keptSelection = TListBox(Members(d)).GetSelIndexes();
     // Away and back: filled again.
     FocusFile(d, "a.sld");
-    blank = static_cast<int>(Items(Members(d)).size());
+    blank = static_cast<int>(guitest::ListItems(Members(d)).size());
     FocusFile(d, "house.slb");
     refilledSelection = TListBox(Members(d)).GetSelIndexes();
     Press(d, 2);
@@ -257,7 +250,7 @@ TEST_F(SlideDialogTest, SeveralFilesAndOneFileOpenOrListByFullPath) {
   lanterna::OpenSelection(spaced + " c.sld d.sld", lanterna::kListSlides, &list);
   lanterna::OpenSelection(spaced + "/c.sld", lanterna::kListSlides, &list);
   lanterna::OpenSelection(library + ", ROOF BASE", lanterna::kListSlides, &list);
-  EXPECT_EQ(Items(&list),
+  EXPECT_EQ(guitest::ListItems(&list),
             (std::vector<std::string>{spaced + "/c.sld", spaced + "/d.sld", spaced + "/c.sld",
                                       library + ",ROOF", library + ",BASE"}));
 }
@@ -282,15 +275,15 @@ TEST_F(SlideDialogTest, DeleteAsksWithNoAsDefaultAndTellsWhenItFails) {
   Run(0, [&](TSlideDialog& d) {
     FocusFile(d, "b.sld");
     Press(d, 103);
-    afterNo = Items(d.Item<QListWidget>(1120));
+    afterNo = guitest::ListItems(d.Item<QListWidget>(1120));
     Press(d, 103);
-    afterYes = Items(d.Item<QListWidget>(1120));
+    afterYes = guitest::ListItems(d.Item<QListWidget>(1120));
     edit = d.GetDlgItemText(1152);
     // Gone behind the dialog's back: the delete fails and the list stays.
     std::filesystem::remove(slide);
     FocusFile(d, "a.sld");
     Press(d, 103);
-    afterFailure = Items(d.Item<QListWidget>(1120));
+    afterFailure = guitest::ListItems(d.Item<QListWidget>(1120));
     Press(d, 2);
   });
   ASSERT_EQ(boxes.boxes.size(), 4u);
@@ -320,7 +313,7 @@ TEST_F(SlideDialogTest, RenameKeepsTheExtensionInLowerCase) {
       Press(input, 1);
     });
     Press(d, 106);
-    files = Items(d.Item<QListWidget>(1120));
+    files = guitest::ListItems(d.Item<QListWidget>(1120));
     edit = d.GetDlgItemText(1152);
     // An empty name, or the name of another file: a beep, nothing renamed.
     beeps = platform::BeepCount();
