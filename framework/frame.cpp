@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QMenu>
-#include <QToolButton>
 
 #include "framework/application.h"
 
@@ -18,7 +17,9 @@ constexpr uint32_t CM_CLOSECHILDREN = 24365;
 constexpr uint32_t kFirstWindowListId = 0xFF00;
 
 QString MenuText(const char* text) {
-  if (text && *text == '\b') ++text;  // the right-alignment mark is no text
+  // A leading backspace right-aligns a popup on other systems. Here the menu bar's right corner
+  // holds a maximised child's buttons, which would hide the popup, so it stays in line.
+  if (text && *text == '\b') ++text;
   return QString::fromLocal8Bit(text ? text : "");
 }
 }  // namespace
@@ -42,19 +43,7 @@ void TFrameWindow::AssignMenu(const TMenuResource& menu, TStringLoader hints) {
   for (const TMenuItem& item : menu) {
     if (!popup || std::string(popupTitle) != item.popup) {
       popupTitle = item.popup;
-      if (item.popup && item.popup[0] == '\b') {
-        // A leading backspace puts the popup at the right end of the menu bar.
-        popup = new QMenu(MenuText(item.popup), bar);
-        auto* button = new QToolButton(bar);
-        button->setText(popup->title());
-        button->setMenu(popup);
-        button->setPopupMode(QToolButton::InstantPopup);
-        button->setAutoRaise(true);
-        button->setStyleSheet("QToolButton::menu-indicator { image: none; }");
-        bar->setCornerWidget(button, Qt::TopRightCorner);
-      } else {
-        popup = bar->addMenu(MenuText(item.popup));
-      }
+      popup = bar->addMenu(MenuText(item.popup));
       QObject::connect(popup, &QMenu::aboutToShow, [this, popup] {
         PopupOpening(popup);
         UpdateCommandStates();

@@ -300,3 +300,18 @@ TEST_F(FrameCommandsTest, SlideShowMenuStopsARunningShow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FrameCommandsTest, HelpStaysInTheMenuBarWhileASlideIsMaximised) {
+  Open(dir.Write("a.sld", SmallSlide()));
+  Windows()[0]->showMaximized();
+  guitest::Pump(30);
+  QStringList titles;
+  for (QAction* a : frame->menuBar()->actions())
+    if (a->isVisible()) titles << a->text();
+  EXPECT_TRUE(titles.contains("&Help")) << titles.join(",").toStdString();
+  EXPECT_NE(frame->MenuAction(res::CM_HELPABOUT), nullptr);
+}
+
+}  // namespace
