@@ -13,6 +13,7 @@
 #include "platform/exten.h"
 #include "slide/library.h"
 #include "slide/loader.h"
+#include "slide/slide_kind.h"
 
 namespace lanterna {
 
@@ -24,6 +25,12 @@ constexpr int kMessageKind = 0x40;
 // The name an entry is compared and written by: its member name cut to the field.
 std::string FieldName(const std::string& member) {
   return member.substr(0, kMaxMemberName);
+}
+
+// Members are looked up by their upper-cased names, so names that differ only in case clash:
+// "roof" beside "ROOF" would leave one of the two slides unreachable.
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && UpperCased(a) == UpperCased(b);
 }
 
 // The uniqueness pass over one list: the first `entries` items are the list's own entries,
@@ -47,7 +54,7 @@ class NamePass {
     for (bool clash = true; clash;) {
       clash = false;
       for (size_t j = 0; j < count; ++j) {
-        if ((j == i && !suffixed) || names_[j] != c) continue;
+        if ((j == i && !suffixed) || !SameName(names_[j], c)) continue;
         clash = true;
         if (suffixed) {
           if (letter == std::numeric_limits<unsigned char>::max()) return "";
@@ -59,8 +66,8 @@ class NamePass {
         c += '_';
         c += static_cast<char>(letter);
         suffixed = true;
-        if (std::find(names_.begin() + static_cast<std::ptrdiff_t>(entries_), names_.end(), c) ==
-            names_.end()) {
+        if (std::none_of(names_.begin() + static_cast<std::ptrdiff_t>(entries_), names_.end(),
+                         [&c](const std::string& made) { return SameName(made, c); })) {
           list_.push_back(c);
           names_.push_back(c);
         }

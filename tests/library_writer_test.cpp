@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "slide/loader.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -72,8 +73,8 @@ TEST(LibraryWriterNames, ClashesTakeSuffixesInListOrder) {
   EXPECT_EQ(List(list.begin() + 4, list.end()), (List{"ROOF_A", "ROOF_B", "ROOF_C"}));
 
   EXPECT_EQ(NamesOf({"/l/x.slb,ROOF", "/d/ROOF.SLD"}), (List{"ROOF_A", "ROOF_B"}));
-  // The comparison is exact: another case is another name.
-  EXPECT_EQ(NamesOf({"/d/roof.sld", "/e/ROOF.SLD"}), (List{"roof", "ROOF"}));
+  // Members are found by their upper-cased names: another case is the same name.
+  EXPECT_EQ(NamesOf({"/d/roof.sld", "/e/ROOF.SLD"}), (List{"roof_A", "ROOF_B"}));
   // An entry that already is a suffixed name pushes the others on.
   EXPECT_EQ(NamesOf({"/l/x.slb,ROOF_A", "/a/ROOF.sld", "/b/ROOF.sld"}),
             (List{"ROOF_A", "ROOF_B", "ROOF_C"}));
@@ -125,6 +126,23 @@ TEST_F(LibraryWriterBytes, TwoRoofsAndAPlainName) {
   }
   EXPECT_FALSE(calls[4].hasText || calls[4].hasTitle);
   EXPECT_FALSE(services.mex.shown);
+}
+
+TEST_F(LibraryWriterBytes, NamesDifferingOnlyInCaseStayReachable) {
+  MakeDir(dir, "a"), MakeDir(dir, "b");
+  const Bytes r1 = Slide(1), r2 = Slide(2, 7);
+  List list = {dir.Write("a/roof.sld", r1), dir.Write("b/ROOF.SLD", r2)};
+  const std::string lib = dir.File("out.slb");
+  ASSERT_TRUE(WriteSlideLibrary(nullptr, lib, list, false).written);
+  // Lookups upper-case the name; each slide has a name of its own.
+  for (const auto& [member, bytes] : {std::pair{"ROOF_A", r1}, std::pair{"roof_b", r2}}) {
+    SCOPED_TRACE(member);
+    char name[32];
+    std::snprintf(name, sizeof name, "%s", member);
+    EXPECT_EQ(lanterna::ShowIcon(nullptr, lib.c_str(), name, lanterna::SI_SIZE_ONLY, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+              static_cast<int32_t>(bytes.size()));
+  }
 }
 
 TEST_F(LibraryWriterBytes, MemberAndFileOfOneBaseNameAndALibraryAsItsOwnSource) {
