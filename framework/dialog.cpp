@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
+#include <memory>
 
 namespace framework {
 
@@ -167,12 +168,24 @@ QWidget* TDialog::MakeStandardControl(const TDialogControl& c) {
       list->setSortingEnabled(c.style & CS_SORTED);
       list->setHorizontalScrollBarPolicy((c.style & CS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                                 : Qt::ScrollBarAlwaysOff);
-      connect(list, &QListWidget::itemSelectionChanged, this,
-              [this, id] { SendMessage(WM_COMMAND, Notification(id, LBN_SELCHANGE), 0); });
-      connect(list, &QListWidget::currentRowChanged, this, [this, id, list](int) {
-        // A caret move without a selection change still tells the dialog.
-        if (list->selectionMode() == QAbstractItemView::ExtendedSelection)
-          SendMessage(WM_COMMAND, Notification(id, LBN_SELCHANGE), 0);
+      // One notification for one change: a click moves the caret and then the selection, and
+      // tells the dialog once; a caret move alone tells it once the move is over.
+      auto caretMoved = std::make_shared<bool>(false);
+      connect(list, &QListWidget::itemSelectionChanged, this, [this, id, caretMoved] {
+        *caretMoved = false;
+        SendMessage(WM_COMMAND, Notification(id, LBN_SELCHANGE), 0);
+      });
+      connect(list, &QListWidget::currentRowChanged, this, [this, id, list, caretMoved](int) {
+        if (list->selectionMode() != QAbstractItemView::ExtendedSelection) return;
+        *caretMoved = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, caretMoved] {
+              if (!*caretMoved) return;
+              *caretMoved = false;
+              SendMessage(WM_COMMAND, Notification(id, LBN_SELCHANGE), 0);
+            },
+            Qt::QueuedConnection);
       });
       connect(list, &QListWidget::itemDoubleClicked, this,
               [this, id] { SendMessage(WM_COMMAND, Notification(id, LBN_DBLCLK), 0); });

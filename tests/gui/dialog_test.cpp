@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <cstring>
@@ -204,6 +205,63 @@ TEST(ListBox, SortedAndPlainListsWithSelections) {
   EXPECT_EQ(p.GetSelIndexes(), (std::vector<int>{0, 2}));
   p.SetSelIndex(-1);
   EXPECT_EQ(p.GetSelCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+const framework::TDialogTemplate* ListTemplate(const std::string&) {
+  static const framework::TDialogTemplate t{"TEST_LIST",
+                                            "List",
+                                            8,
+                                            "MS Sans Serif",
+                                            0,
+                                            0,
+                                            120,
+                                            120,
+                                            {{7, framework::TControlClass::ListBox, "", 5, 5, 100,
+                                              100, framework::CS_MULTISEL | framework::CS_NOTIFY}}};
+  return &t;
+}
+
+class CountingDialog : public framework::TDialog {
+ public:
+  CountingDialog() : TDialog(nullptr, "TEST_LIST") {
+    DefineResponseTable(
+        {OnCommand(framework::Notification(7, framework::LBN_SELCHANGE), [this] { ++changes; })});
+  }
+  int changes = 0;
+};
+
+TEST(DialogList, AClickOrACaretMoveTellsTheDialogOnce) {
+  framework::SetDialogTemplateLoader(ListTemplate);
+  CountingDialog d;
+  d.Create();
+  auto* list = d.Item<QListWidget>(7);
+  ASSERT_NE(list, nullptr);
+  framework::TListBox box(list);
+  for (const char* name : {"a.sld", "b.sld", "c.slb"}) box.AddString(name);
+  guitest::Pump(20);
+  d.changes = 0;
+  const QPoint at = list->visualItemRect(list->item(1)).center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, list->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(list->viewport(), &press);
+  QCoreApplication::sendEvent(list->viewport(), &release);
+  guitest::Pump(20);
+  EXPECT_EQ(d.changes, 1);
+  EXPECT_EQ(box.GetSelIndex(), 1);
+  // The caret alone moves: one notification, once the move is over.
+  d.changes = 0;
+  list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+  EXPECT_EQ(d.changes, 0);
+  guitest::Pump(20);
+  EXPECT_EQ(d.changes, 1);
+  d.close();
+  lanterna::res::RegisterDialogResources();
 }
 
 }  // namespace
