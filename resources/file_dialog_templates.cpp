@@ -101,32 +101,17 @@ TDialogTemplate CreateLibTemplate() {
           }};
 }
 
-// The file dialog of a caller that brings no template of its own.
+// The file dialog of a caller that brings no template of its own: the standard controls of
+// "DLG_SAVE" without its check box.
 TDialogTemplate StandardTemplate() {
-  return {kStandardFileDialogTemplate,
-          "Save As",
-          8,
-          "Helv",
-          36,
-          24,
-          264,
-          134,
-          {
-              {IDC_FILENAME_LABEL, C::Static, "File &Name:", 6, 6, 76, 9},
-              {IDC_FILENAME, C::Edit, "", 6, 16, 90, 12, CS_BORDER},
-              {IDC_FILELIST, C::ListBox, "", 6, 32, 90, 68, CS_SORTED | CS_VSCROLL},
-              {-1, C::Static, "&Directories:", 110, 6, 92, 9},
-              {IDC_CURRENTDIR, C::Static, "", 110, 18, 92, 9},
-              {IDC_DIRLIST, C::ListBox, "", 110, 32, 92, 68, CS_VSCROLL},
-              {IDC_FILETYPES_LABEL, C::Static, "Save File as &Type:", 6, 104, 90, 9},
-              {IDC_FILETYPES, C::ComboBox, "", 6, 114, 90, 68, CS_DROPDOWNLIST},
-              {IDC_DRIVES_LABEL, C::Static, "Dri&ves:", 110, 104, 92, 9},
-              {IDC_DRIVES, C::ComboBox, "", 110, 114, 92, 68, CS_DROPDOWNLIST},
-              {1, C::Button, "OK", 208, 6, 50, 14, CS_DEFAULT},
-              {2, C::Button, "Cancel", 208, 24, 50, 14},
-              {IDC_HELPBUTTON, C::Button, "&Help", 208, 46, 50, 14},
-              {IDC_READONLY, C::CheckBox, "&Read Only", 208, 68, 50, 12},
-          }};
+  TDialogTemplate t = SaveTemplate();
+  t.name = kStandardFileDialogTemplate;
+  t.caption = "Save As";
+  t.cy = 134;
+  std::erase_if(t.controls, [](const framework::TDialogControl& c) { return c.id == 101; });
+  for (framework::TDialogControl& c : t.controls)
+    if (c.id == IDC_FILETYPES_LABEL) c.text = "Save File as &Type:";
+  return t;
 }
 
 }  // namespace
