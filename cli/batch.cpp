@@ -20,6 +20,7 @@
 
 #include "cli/cli_common.h"
 #include "platform/exten.h"
+#include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
 #include "slide/slide_types.h"
@@ -162,7 +163,7 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& inputs, const s
       continue;
     }
     // The whole library. The listing would only say "File Not Found", without the name.
-    std::FILE* probe = std::fopen(name.path.c_str(), "rb");
+    std::FILE* probe = platform::OpenRegularFile(name.path.c_str());
     if (!probe) {
       items.push_back({input, name, "", "cannot open"});
       continue;
@@ -174,6 +175,7 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& inputs, const s
       items.push_back({name.path + "," + member, {name.path, member}, "", ""});
       ++members;
     }
+    if (!ListingComplete(name.path)) continue;
     if (members == 0) Complain("lanterna-cli: %s: no members\n", name.path.c_str());
   }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"
 
@@ -119,10 +120,33 @@ int LoaderFailure(const SlideName& name, int32_t result) {
       else
         Complain("lanterna-cli: %s: cannot be loaded\n", path);
       break;
+    case kNotSlide:
+      if (!name.member.empty())
+        Complain("lanterna-cli: %s,%s: not a slide\n", path, name.member.c_str());
+      else
+        Complain("lanterna-cli: %s: not a slide\n", path);
+      break;
     default:
       Complain("lanterna-cli: %s: not a readable slide\n", path);
   }
   return kExitFailed;
+}
+
+bool ListingComplete(const std::string& library) {
+  switch (LastListingEnd()) {
+    case ListingEnd::kNotLibrary:
+      Complain("lanterna-cli: %s: not a slide library\n", library.c_str());
+      return false;
+    case ListingEnd::kDamaged:
+      Complain("lanterna-cli: %s: damaged library directory; the listing stops there\n",
+               library.c_str());
+      return false;
+    case ListingEnd::kCannotOpen:
+      return false;
+    case ListingEnd::kComplete:
+      break;
+  }
+  return true;
 }
 
 }  // namespace lanterna

@@ -29,6 +29,9 @@ bool EndsWith(const std::string& text, const std::string& tail);
 bool ParsePair(const std::string& text, char separator, int* a, int* b);
 // Tells why the loader gave a negative result, naming the slide; returns kExitFailed.
 int LoaderFailure(const SlideName& name, int32_t result);
+// After a library listing: false, with a message naming the library, when it ended early on a
+// file that is no library or on a damaged directory.
+bool ListingComplete(const std::string& library);
 
 // A message on stderr in one write, so that lines from batch workers never mix. While a
 // progress line is showing it is cleared first; the next progress update draws it again.

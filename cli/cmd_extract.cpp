@@ -8,6 +8,7 @@
 
 #include "cli/atomic_output.h"
 #include "cli/cli_common.h"
+#include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"
@@ -105,7 +106,7 @@ int ExtractCommand(const Args& args) {
     std::fprintf(stderr, "lanterna-cli: %s: not a slide library (.slb)\n", library.c_str());
     return kExitFailed;
   }
-  if (std::FILE* probe = std::fopen(library.c_str(), "rb")) {
+  if (std::FILE* probe = platform::OpenRegularFile(library.c_str())) {
     std::fclose(probe);
   } else {
     return LoaderFailure({library, ""}, kCannotOpen);
@@ -113,6 +114,7 @@ int ExtractCommand(const Args& args) {
   std::vector<std::string> stored;
   char name[kLibraryNameLength + 8];
   while (MemberIterator(library.c_str(), name)) stored.push_back(name);
+  if (!ListingComplete(library)) return kExitFailed;
 
   bool failed = false;
   std::vector<std::string> wanted;

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli_common.h"
+#include "platform/file_open.h"
 #include "slide/library.h"
 
 namespace lanterna {
@@ -23,14 +24,14 @@ int ListCommand(const Args& args) {
   const std::string& path = args[0];
   char name[kLibraryNameLength + 8];
   // The listing reports a library it cannot open itself ("File Not Found").
-  if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+  if (std::FILE* probe = platform::OpenRegularFile(path.c_str())) {
     std::fclose(probe);
   } else {
     MemberIterator(path.c_str(), name);
     return kExitFailed;
   }
   while (MemberIterator(path.c_str(), name)) std::printf("%s\n", name);
-  return kExitOk;
+  return ListingComplete(path) ? kExitOk : kExitFailed;
 }
 
 }  // namespace lanterna

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/exten.h"
+#include "platform/file_open.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"
 
@@ -38,16 +39,33 @@ Entry ReadEntry(std::FILE* file) {
   return e;
 }
 
+// A member's name is printable text and its data starts after the directory's first entry and
+// before the end of the file; anything else is random data or a damaged directory, and the
+// directory is not read past it.
+bool PlausibleEntry(const Entry& e, uint64_t fileSize) {
+  for (const char* c = e.name; *c; ++c)
+    if (static_cast<unsigned char>(*c) < 0x20 || static_cast<unsigned char>(*c) > 0x7E)
+      return false;
+  return e.offsetBytes == 4 && e.offset >= kLibraryHeaderLength + kLibraryEntryLength &&
+         e.offset < fileSize;
+}
+
 }  // namespace
+
+bool HasLibrarySignature(const uint8_t header[kLibraryHeaderLength]) {
+  return std::memcmp(header, kLibrarySignature, std::strlen(kLibrarySignature)) == 0;
+}
 
 MemberLocation FindMember(std::FILE* file, const char* upperName, uint64_t fileSize) {
   MemberLocation where;
   uint8_t header[kLibraryHeaderLength];
   if (std::fread(header, 1, sizeof header, file) != sizeof header) return where;
+  if (!HasLibrarySignature(header)) return where;
 
   Entry e;
   for (;;) {
     e = ReadEntry(file);
+    if (e.name[0] != 0 && !PlausibleEntry(e, fileSize)) return where;
     const std::string name = UpperCased(e.name);
     std::strcpy(e.name, name.c_str());
     if (e.name[0] == 0 || e.offsetBytes == 0 || std::strcmp(e.name, upperName) == 0) break;
@@ -72,6 +90,7 @@ struct Listing {
   bool active = false;
   std::FILE* stream = nullptr;
   long position = 0;
+  ListingEnd end = ListingEnd::kComplete;
 };
 
 Listing& CurrentListing() {
@@ -81,36 +100,50 @@ Listing& CurrentListing() {
 
 }  // namespace
 
+ListingEnd LastListingEnd() {
+  return CurrentListing().end;
+}
+
 int MemberIterator(const char* path, char* buffer) {
   Listing& l = CurrentListing();
   bool starting = !l.active;
+  auto finish = [&](ListingEnd end) {
+    if (l.stream) std::fclose(l.stream);
+    l.stream = nullptr;
+    l.active = false;
+    l.end = end;
+    return 0;
+  };
   if (starting) {
-    l.stream = std::fopen(path, "rb");
+    l.stream = platform::OpenRegularFile(path);
   } else if (!l.stream || std::ftell(l.stream) < 0) {
     if (l.stream) std::fclose(l.stream);
-    l.stream = std::fopen(path, "rb");
+    l.stream = platform::OpenRegularFile(path);
     if (l.stream) std::fseek(l.stream, l.position, SEEK_SET);
   }
   if (!l.stream) {
-    l.active = false;
     platform::ShowErrorBox(Loader().owner, path, "File Not Found", 0);
     buffer[0] = 0;
-    return 0;
+    return finish(ListingEnd::kCannotOpen);
   }
   if (starting) {
-    uint8_t header[kLibraryHeaderLength];
-    (void)std::fread(header, 1, sizeof header, l.stream);
     l.active = true;
+    uint8_t header[kLibraryHeaderLength] = {};
+    if (std::fread(header, 1, sizeof header, l.stream) != sizeof header ||
+        !HasLibrarySignature(header)) {
+      buffer[0] = 0;
+      return finish(ListingEnd::kNotLibrary);
+    }
   }
   Entry e = ReadEntry(l.stream);
   l.position = std::ftell(l.stream);
-  std::strcpy(buffer, e.name);
-  if (e.name[0] == 0 || std::feof(l.stream) || e.offsetBytes < 4) {
-    std::fclose(l.stream);
-    l.stream = nullptr;
-    l.active = false;
-    return 0;
+  if (e.name[0] != 0 && !PlausibleEntry(e, platform::OpenFileSize(l.stream))) {
+    buffer[0] = 0;
+    return finish(ListingEnd::kDamaged);
   }
+  std::strcpy(buffer, e.name);
+  if (e.name[0] == 0 || std::feof(l.stream) || e.offsetBytes < 4)
+    return finish(ListingEnd::kComplete);
   return 1;
 }
 

@@ -25,6 +25,15 @@ MemberLocation FindMember(std::FILE* file, const char* upperName, uint64_t fileS
 // or more): 1, or 0 when the listing has ended. One listing runs at a time.
 int MemberIterator(const char* path, char* buffer);
 
+// Why the last listing ended: at the terminating entry, or early because the file is no library
+// (no signature), could not be opened, or holds an entry that cannot be a member (a name with
+// unprintable characters, data outside the file). Callers that listed on the user's behalf say so.
+enum class ListingEnd { kComplete, kCannotOpen, kNotLibrary, kDamaged };
+ListingEnd LastListingEnd();
+
+// The 32-byte header starts with the library signature.
+bool HasLibrarySignature(const uint8_t header[kLibraryHeaderLength]);
+
 // Reads a 32-byte name field: NUL-terminated within 33 bytes, trailing blanks removed.
 void TrimmedName(const uint8_t field[kLibraryNameLength], char out[kLibraryNameLength + 1]);
 

@@ -1,13 +1,12 @@
 #include "slide/loader.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 
 #include "platform/exten.h"
+#include "platform/file_open.h"
 #include "render/dxf_writer.h"
 #include "render/rendering.h"
 #include "slide/ciclo.h"
@@ -39,12 +38,6 @@ constexpr char kRenderingSignature[] = "AutoShade Rendering Slide\r\n";
 constexpr size_t kRenderingSignatureLength = 27;
 constexpr uint32_t kModeBits =
     SI_DXF_POLYLINES | SI_KEEP_BITMAP | SI_DIRECT | SI_SIZE_ONLY | SI_COPY_RAW | SI_HEADER_ONLY;
-
-uint64_t FileSizeOf(const char* path) {
-  struct stat st;
-  if (::stat(path, &st) != 0 || st.st_size < 0) return 0;
-  return static_cast<uint64_t>(st.st_size);
-}
 
 void MsWindowsError(const char* text) {
   platform::ShowErrorBox(Loader().owner, text, "MsWindows Error", 0x1000);
@@ -130,8 +123,10 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
   if (!path || !*path) return kEmptyPath;
   int kind = SlideKindOf(path);
   if (kind == kKindNone) return kCannotOpen;  // nothing of a kind we read
-  res.file = std::fopen(path, "rb");
+  // Only regular files: a FIFO or a device named like a slide would block the program.
+  res.file = platform::OpenRegularFile(path);
   if (!res.file) return kCannotOpen;
+  const uint64_t fileSize = platform::OpenFileSize(res.file);
 
   if (dxfName) {
     if (!DxfOpen(dxfName)) {
@@ -144,7 +139,6 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
     DxfBegin();
   }
 
-  const uint64_t fileSize = FileSizeOf(path);
   if (kind == kKindLibrary) {
     MemberLocation where = FindMember(res.file, upperMember.c_str(), fileSize);
     if (!where.found) return kNotFound;
@@ -168,14 +162,15 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
   res.file = nullptr;
   L.data = res.block.get();
 
+  if (kind == kKindLibrary && L.IconSize >= kRenderingSignatureLength &&
+      std::memcmp(L.data, kRenderingSignature, kRenderingSignatureLength) == 0)
+    kind = kKindRendering;
+  if (kind != kKindRendering && !HasSlideSignature(L.data, L.IconSize)) return kNotSlide;
+
   if (mode & SI_COPY_RAW) {
     if (!rawOut || std::fwrite(L.data, 1, L.IconSize, rawOut) != L.IconSize) return kCannotOpen;
     return 0;
   }
-
-  if (kind == kKindLibrary && L.IconSize >= kRenderingSignatureLength &&
-      std::memcmp(L.data, kRenderingSignature, kRenderingSignatureLength) == 0)
-    kind = kKindRendering;
 
   RenderingHeader rendering;
   if (kind != kKindRendering) {

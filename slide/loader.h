@@ -16,6 +16,7 @@ constexpr int32_t kEmptyPath = -1;
 constexpr int32_t kCannotOpen = -2;
 constexpr int32_t kNotFound = -3;  // member not found, no memory, no bitmap
 constexpr int32_t kNotRendering = -4;
+constexpr int32_t kNotSlide = -5;  // a vector slide or member without the slide signature
 
 // The loader's process-wide state; the renderers work on it.
 struct LoaderState {

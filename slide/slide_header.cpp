@@ -10,6 +10,11 @@ namespace {
 constexpr uint16_t kSwappedTestWord = 0x3412;
 }  // namespace
 
+bool HasSlideSignature(const uint8_t* data, uint32_t size) {
+  return data && size >= kSlideSignatureLength &&
+         std::memcmp(data, kSlideSignature, kSlideSignatureLength) == 0;
+}
+
 SlideHeader ParseSlideHeader(const uint8_t* data, uint32_t size) {
   uint8_t raw[kOldFormHeaderLength] = {};
   if (data) std::memcpy(raw, data, std::min<uint32_t>(size, sizeof raw));

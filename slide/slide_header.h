@@ -8,6 +8,12 @@ namespace lanterna {
 constexpr uint32_t kNewFormHeaderLength = 31;
 constexpr uint32_t kOldFormHeaderLength = 34;
 
+// Every slide starts with "AutoCAD Slide" CR LF 0x1A; data without it is something else
+// (a text file, a cut-off download) and drawing it would only show noise.
+constexpr char kSlideSignature[] = "AutoCAD Slide\r\n\x1a";
+constexpr uint32_t kSlideSignatureLength = sizeof kSlideSignature - 1;
+bool HasSlideSignature(const uint8_t* data, uint32_t size);
+
 struct SlideHeader {
   char id[17] = {};
   uint8_t machine = 0;

@@ -1,0 +1,18 @@
+// Opening files for reading without ever blocking on something that is not a plain file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace platform {
+
+// Opens path for binary reading only when it is a regular file (symbolic links followed).
+// A FIFO, device, directory, dangling link or missing file gives nullptr at once: the open
+// itself does not wait for a writer, and the kind is checked on the opened descriptor, so a
+// file swapped between a check and the open cannot slip through.
+std::FILE* OpenRegularFile(const char* path);
+
+// The size of an open file, 0 when it cannot be told.
+uint64_t OpenFileSize(std::FILE* file);
+
+}  // namespace platform
