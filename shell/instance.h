@@ -7,8 +7,13 @@
 
 namespace lanterna {
 
-// The socket's name: in the user's runtime directory when there is one.
+// The socket's name, one per user and display: in the user's runtime directory when there is
+// one.
 std::string InstanceSocketName();
+
+// The command line as a name the running viewer can open from its own directory: surrounding
+// quotes removed, a relative name made absolute against the given directory.
+std::string AbsoluteCommandLine(const std::string& commandLine, const std::string& directory);
 
 // True when a running viewer took the command line (an empty one only raises its frame).
 bool HandOverToRunningInstance(const std::string& commandLine, int timeoutMs = 10000);

@@ -1,5 +1,6 @@
 // lanterna: the desktop viewer. One optional file name on the command line.
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <string>
 
@@ -16,7 +17,10 @@ int main(int argc, char** argv) {
   std::string commandLine;
   for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
 
-  if (lanterna::HandOverToRunningInstance(commandLine)) return 0;
+  // The running viewer may have started in another directory.
+  if (lanterna::HandOverToRunningInstance(
+          lanterna::AbsoluteCommandLine(commandLine, QDir::currentPath().toStdString())))
+    return 0;
 
   lanterna::InstanceServer server;
   platform::qt::InputQueue input;

@@ -1,4 +1,5 @@
 // A second start of the program hands its file to the running viewer and ends.
+#include <QLocalSocket>
 #include <QProcess>
 
 #include "shell/app.h"
@@ -40,9 +41,10 @@ class HandOverTest : public guitest::ViewerTest {
     ViewerTest::TearDown();
   }
   // Starts the program as a second instance and waits for it to end; its exit code.
-  int SecondStart(const QStringList& args) {
+  int SecondStart(const QStringList& args, const std::string& workingDirectory = "") {
     QProcess p;
     p.setProgram(LANTERNA_BINARY);
+    if (!workingDirectory.empty()) p.setWorkingDirectory(QString::fromStdString(workingDirectory));
     p.setArguments(args);
     p.start();
     EXPECT_TRUE(guitest::PumpUntil([&] { return p.state() == QProcess::NotRunning; }, 20000));
@@ -66,6 +68,57 @@ TEST_F(HandOverTest, SecondStartHandsTheFileOverAndEnds) {
   Shell().AutoClose = 0;
   EXPECT_EQ(SecondStart({QString::fromStdString(a)}), 0);
   EXPECT_EQ(Shell().Client->SlideWindows().size(), 2u);
+}
+
+TEST_F(HandOverTest, RelativeNamesAreResolvedWhereTheSecondStartRan) {
+  const std::string a = dir.Write("a.sld", Slide());
+  EXPECT_EQ(SecondStart({"a.sld"}, dir.File("")), 0);
+  ASSERT_EQ(Shell().Client->SlideWindows().size(), 1u);
+  EXPECT_EQ(Shell().Client->SlideWindows()[0]->FileName(), a);
+  EXPECT_TRUE(boxes.boxes.empty()) << fixtures::BoxTexts(boxes);
+  EXPECT_EQ(lanterna::AbsoluteCommandLine("\"b c.sld\"", "/x/y"), "/x/y/b c.sld");
+  EXPECT_EQ(lanterna::AbsoluteCommandLine("../b.sld", "/x/y"), "/x/b.sld");
+  EXPECT_EQ(lanterna::AbsoluteCommandLine("/abs.sld", "/x"), "/abs.sld");
+  EXPECT_EQ(lanterna::AbsoluteCommandLine("", "/x"), "");
+}
+
+// A box the user leaves up for long: the second start must have had its answer before it.
+struct AnswerCheckingBoxes : platform::MessageBoxService {
+  QLocalSocket* client = nullptr;
+  bool answeredFirst = false;
+  int shown = 0;
+  int Show(platform::HWND, const std::string&, const std::string&, unsigned) override {
+    ++shown;
+    answeredFirst = client->bytesAvailable() > 0 || client->waitForReadyRead(2000);
+    // Meanwhile the second start gives up and goes away.
+    client->abort();
+    guitest::Pump(50);
+    return platform::IDOK;
+  }
+};
+
+TEST_F(HandOverTest, SecondStartIsAnsweredBeforeTheFileIsOpened) {
+  QLocalSocket client;
+  AnswerCheckingBoxes slowBoxes;
+  slowBoxes.client = &client;
+  platform::SetMessageBoxService(&slowBoxes);
+  client.connectToServer(QString::fromStdString(lanterna::InstanceSocketName()));
+  ASSERT_TRUE(client.waitForConnected(2000));
+  client.write(QByteArray("\1notes.txt", 10).append('\0'));
+  client.flush();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return slowBoxes.shown > 0; }));
+  EXPECT_TRUE(slowBoxes.answeredFirst);
+  guitest::Pump(100);  // the viewer goes on working
+  EXPECT_TRUE(frame->isVisible());
+  platform::SetMessageBoxService(&boxes);
+}
+
+TEST_F(HandOverTest, OneViewerPerDisplay) {
+  ::setenv("DISPLAY", ":61", 1);
+  const std::string on61 = lanterna::InstanceSocketName();
+  ::setenv("DISPLAY", ":62", 1);
+  EXPECT_NE(lanterna::InstanceSocketName(), on61);
+  ::unsetenv("DISPLAY");
 }
 
 TEST_F(HandOverTest, EmptyCommandLineOnlyBringsTheFrameForward) {
