@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -193,16 +194,14 @@ void TMyFrame::SetupWindow() {
   }
   GetClientWindow()->SetupWindow();
 
-  // The stored placement, then kept on the desktop.
-  move(s.XPos, s.YPos);
-  resize(s.WPos, s.HPos);
-  const QRect desktop = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-  const int w = width(), h = height();
-  int x = std::max(s.XPos, 0), y = std::max(s.YPos, 0);
-  if (x + w > desktop.width()) x = desktop.width() - w;
-  if (y + h > desktop.height()) y = desktop.height() - h;
-  move(x, y);
-  placement_ = QRect(x, y, w, h);
+  // The stored placement (the frame with its decorations), kept on the desktop.
+  placement_ =
+      PlacementOnDesktop(QRect(s.XPos, s.YPos, s.WPos, s.HPos),
+                         screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768));
+  wantedPlacement_ = placement_;
+  placementPending_ = true;
+  ApplyPlacement();
+  WatchForDecorations(20);
 
   setWindowIcon(res::LoadIcon("101"));
   setCursor(res::LoadCursor("CUR_MANO"));
@@ -227,14 +226,69 @@ void TMyFrame::ToggleMaximized() {
   }
 }
 
+QRect PlacementOnDesktop(QRect frame, const QRect& desktop) {
+  // Shrunk to the desktop first (a bigger monitor earlier, another scale), then moved onto it:
+  // the title bar, menus and tool bar must stay reachable.
+  frame.setWidth(std::clamp(frame.width(), 1, std::max(desktop.width(), 1)));
+  frame.setHeight(std::clamp(frame.height(), 1, std::max(desktop.height(), 1)));
+  int x = std::max(frame.x(), 0), y = std::max(frame.y(), 0);
+  if (x + frame.width() > desktop.width()) x = desktop.width() - frame.width();
+  if (y + frame.height() > desktop.height()) y = desktop.height() - frame.height();
+  frame.moveTo(std::max(x, 0), std::max(y, 0));
+  return frame;
+}
+
+void TMyFrame::ApplyPlacement() {
+  // The frame's outer corner goes where it was, not its client area: the window manager's
+  // decorations are only known once the frame is on the screen, and the size is corrected then.
+  const QRect wanted = placement_;
+  const QMargins m = FrameMargins();
+  applying_ = true;
+  move(wanted.topLeft());
+  resize(std::max(wanted.width() - m.left() - m.right(), 1),
+         std::max(wanted.height() - m.top() - m.bottom(), 1));
+  applying_ = false;
+  placement_ = wanted;
+}
+
+void TMyFrame::WatchForDecorations(int triesLeft) {
+  // The window manager tells its decorations some time after the frame is shown, without an
+  // event of ours; without a window manager there are none and the placement stands.
+  QTimer::singleShot(50, this, [this, triesLeft] {
+    if (!placementPending_) return;
+    if (FrameMargins().isNull()) {
+      if (triesLeft > 1) {
+        WatchForDecorations(triesLeft - 1);
+      } else {
+        placementPending_ = false;  // no decorations: the frame is where it was stored
+      }
+      return;
+    }
+    placementPending_ = false;
+    placement_ = wantedPlacement_;
+    ApplyPlacement();
+  });
+}
+
+QMargins TMyFrame::FrameMargins() const {
+  const QRect outer = frameGeometry(), inner = geometry();
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                  outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+void TMyFrame::RecordPlacement() {
+  if (applying_ || placementPending_ || !isVisible() || isMinimized() || isMaximized()) return;
+  placement_ = frameGeometry();
+}
+
 void TMyFrame::moveEvent(QMoveEvent* e) {
   TDecoratedMDIFrame::moveEvent(e);
-  if (!isMinimized() && !isMaximized() && isVisible()) placement_.moveTo(pos());
+  RecordPlacement();
 }
 
 void TMyFrame::resizeEvent(QResizeEvent* e) {
   TDecoratedMDIFrame::resizeEvent(e);
-  if (!isMinimized() && !isMaximized() && isVisible()) placement_.setSize(size());
+  RecordPlacement();
 }
 
 // ---- bars ----------------------------------------------------------------------------------

@@ -68,6 +68,8 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
   void ToggleMaximized();
   // The frame's normal placement as last recorded.
   QRect RecordedPlacement() const { return placement_; }
+  // False until the window manager's decorations are known and the stored placement applied.
+  bool PlacementSettled() const { return !placementPending_; }
 
  protected:
   void moveEvent(QMoveEvent* e) override;
@@ -77,11 +79,21 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
 
  private:
   std::string helpPath_;
-  QRect placement_;
+  void ApplyPlacement();
+  void RecordPlacement();
+  void WatchForDecorations(int triesLeft);
+  QMargins FrameMargins() const;
+  QRect placement_;        // the frame with its decorations, as stored
+  QRect wantedPlacement_;  // the stored one, until the decorations are known
+  bool placementPending_ = false;
+  bool applying_ = false;  // the window manager has not told its decorations yet
 };
 
 // The tool bar and status bar of the frame, in their order.
 TMyControlBar* BuildToolBar(TMyFrame* frame);
+
+// The stored frame rectangle on a desktop: no larger than it, and with x, y >= 0.
+QRect PlacementOnDesktop(QRect frame, const QRect& desktop);
 framework::TStatusBar* BuildStatusBar(TMyFrame* frame);
 
 // Opens a file by name (message 1029): a slide window, or one per library member.

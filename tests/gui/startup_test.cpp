@@ -37,6 +37,7 @@ TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
   EXPECT_EQ(Shell().AutoClose, 1);
   EXPECT_EQ(Shell().ShowDelay, 3);
   EXPECT_EQ(Shell().MaxAutoIconize, 20);
+  QSize outer;
   {
     TestApp app;
     app.Start();
@@ -45,21 +46,24 @@ TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
     ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
     EXPECT_EQ(frame->windowTitle().toStdString(), "Quelna WWW Slide Viewer");
     EXPECT_EQ(frame->GetClassName(), "QVLanternaTMyFrame");
-    EXPECT_EQ(frame->pos(), QPoint(1, 1));
-    EXPECT_EQ(frame->size(), QSize(400, 300));
+    // Stored and restored: the frame with its decorations.
+    EXPECT_EQ(frame->frameGeometry(), QRect(1, 1, 400, 300));
     EXPECT_EQ(Shell().StatusBar->GetText(), "Click Right to resize");
     // The user moves the frame; closing records where it is.
+    ASSERT_TRUE(guitest::PumpUntil([&] { return frame->PlacementSettled(); }));
     frame->move(30, 40);
     frame->resize(500, 350);
     guitest::Pump(50);
+    outer = frame->frameGeometry().size();
     frame->close();
     ASSERT_TRUE(guitest::PumpUntil([&] { return !frame->isVisible(); }));
     app.DestroyMainWindow();
   }
   lanterna::WriteSettings();
   EXPECT_EQ(Contents(platform::ProfilePath("QVINI.INI")),
-            "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=500\nHPos=350\nLastDir=\n"
-            "AutoClose=1\nShowDelay=3\nMaxAutoIconize=20\n");
+            "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=" + std::to_string(outer.width()) +
+                "\nHPos=" + std::to_string(outer.height()) +
+                "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\n");
 }
 
 TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
@@ -83,13 +87,38 @@ TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
   second.Start();
   frame = second.GetMainWindow();
   ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
-  const QRect desktop = frame->screen()->geometry();
-  EXPECT_EQ(frame->x() + frame->width(), desktop.width());
-  EXPECT_EQ(frame->y(), 5);
-  EXPECT_EQ(frame->size(), QSize(400, 300));
+  const QRect desktop = frame->screen()->availableGeometry();
+  EXPECT_EQ(frame->frameGeometry(), QRect(desktop.width() - 400, 5, 400, 300));
   second.DestroyMainWindow();
   lanterna::WriteSettings();
   EXPECT_EQ(platform::GetPrivateProfileInt("Other", "Keep", 0, "QVINI.INI"), 1);
+}
+
+TEST(FramePlacement, ShrunkToTheDesktopThenKeptOnIt) {
+  const QRect desktop(0, 0, 1280, 1024);
+  struct Case {
+    QRect stored, placed;
+  } cases[] = {
+      {{0, 0, 1600, 1200}, {0, 0, 1280, 1024}},      // a bigger monitor earlier
+      {{300, 200, 1600, 1200}, {0, 0, 1280, 1024}},  // never at a negative position
+      {{-50, -50, 400, 300}, {0, 0, 400, 300}},     {{1200, 900, 400, 300}, {880, 724, 400, 300}},
+      {{1, 1, 400, 300}, {1, 1, 400, 300}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lanterna::PlacementOnDesktop(c.stored, desktop), c.placed);
+}
+
+TEST_F(StartupTest, OversizedStoredFrameOpensOnTheScreen) {
+  Shell().XPos = 1;
+  Shell().YPos = 1;
+  Shell().WPos = 5000;
+  Shell().HPos = 4000;
+  TestApp app;
+  app.Start();
+  QWidget* frame = app.GetMainWindow();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
+  const QRect desktop = frame->screen()->availableGeometry();
+  EXPECT_TRUE(desktop.contains(frame->frameGeometry())) << frame->frameGeometry().width();
+  app.DestroyMainWindow();
 }
 
 TEST_F(StartupTest, ToolBarAndMenuFollowTheResources) {

@@ -23,9 +23,15 @@ if [[ -z "${SMOKE_WORK:-}" ]]; then
   exit $status
 fi
 
-# On the virtual display: a configuration and a single-instance socket of its own.
+# On the virtual display: a configuration and a single-instance socket of its own, with a
+# frame stored on a bigger monitor earlier; a window manager when there is one.
 export XDG_CONFIG_HOME=$SMOKE_WORK/config XDG_RUNTIME_DIR=$SMOKE_WORK/runtime QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
+printf '[Lanterna]\nXPos=1\nYPos=1\nWPos=1600\nHPos=1200\n' >"$SMOKE_WORK/config/QVINI.INI"
+if command -v openbox >/dev/null; then
+  openbox >/dev/null 2>&1 &
+  sleep 0.5
+fi
 "$viewer" "$slide" >"$SMOKE_WORK/viewer.log" 2>&1 &
 pid=$!
 stop() {
@@ -34,6 +40,22 @@ stop() {
   kill -KILL "$pid" 2>/dev/null || true
 }
 trap stop EXIT
+
+# The frame, shrunk to the 1280x1024 screen, lies wholly on it.
+on_screen() {
+  command -v xwininfo >/dev/null || return 0
+  local info x y w h
+  info=$(xwininfo -name "Quelna WWW Slide Viewer")
+  x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  w=$(sed -n 's/.*Width: *//p' <<<"$info")
+  h=$(sed -n 's/.*Height: *//p' <<<"$info")
+  echo "xvfb_smoke: frame client area at $x,$y size ${w}x$h"
+  if ((x < 0 || y < 0 || x + w > 1280 || y + h > 1024)); then
+    echo "xvfb_smoke: the frame is off the screen"
+    exit 1
+  fi
+}
 
 # The slide's table is red, its chairs green and its circle blue.
 shot=$SMOKE_WORK/screen.xwd
@@ -49,6 +71,7 @@ while ((SECONDS < deadline)); do
   if result=$("$checker" "$shot" FF0000:10 00FF00:10 0000FF:10); then
     echo "$result"
     echo "xvfb_smoke: the slide is on the screen"
+    on_screen
     exit 0
   fi
 done
