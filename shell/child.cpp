@@ -137,6 +137,22 @@ void TMyChild::SetupWindow() {
                                                              : "101"));
 }
 
+void TMyChild::Refuse(int32_t result) {
+  refused_ = true;
+  SetStatusText("");
+  platform::MessageBeep(1);
+  // The loader has told about a rendering file it could not read; the rest is said here, once,
+  // naming the file, so that no window comes and goes without a word.
+  if (result != kNotRendering) {
+    const std::string name = memberName_[0] ? fileName_ + " (" + memberName_ + ")" : fileName_;
+    const char* why = result == kNotSlide   ? " is not a slide."
+                      : result == kNotFound ? ": not found in the library."
+                                            : " cannot be opened.";
+    platform::ShowErrorBox(Shell().Frame, (name + why).c_str(), "Error", 0);
+  }
+  PostMessage(platform::WM_CLOSE, 0, 0);
+}
+
 void TMyChild::Redraw(uint32_t flags) {
   if (flags & platform::RDW_INVALIDATE) Invalidate();
 }
@@ -242,7 +258,7 @@ void TMyChild::CmRedraw() {
 void TMyChild::EvPaint() {
   ShellState& s = Shell();
   // A closed window waits only for its deletion.
-  if (!s.PaintEnabled || Closing()) return;
+  if (!s.PaintEnabled || Closing() || refused_) return;
   // Input waiting comes first; the paint follows once it is handled.
   const uint32_t mask = InterruptMask(0);
   platform::PendingMessage m{};
@@ -295,8 +311,7 @@ void TMyChild::EvPaint() {
   if (!alive) return;
   if (result < 0) {
     if (kept && kept != bitmap) gdi::DeleteObject(kept);
-    platform::MessageBeep(1);
-    PostMessage(platform::WM_CLOSE, 0, 0);
+    Refuse(result);
     return;
   }
   if (!(InterruptCause() & kInterruptEscape) && view.reached < view.size) Invalidate();

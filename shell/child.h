@@ -61,6 +61,8 @@ class TMyChild : public framework::TMDIChild {
   void DefineMouseResponses();
   void AdjustSize();
   void ResetNormalView();
+  // Tells the user why the file cannot be drawn and closes the window.
+  void Refuse(int32_t result);
   void ResetIconView();
   // Deletes a bitmap this window no longer shows, unless the clipboard's copy is made from it.
   static void DropBitmap(gdi::HBITMAP bitmap);
@@ -91,6 +93,7 @@ class TMyChild : public framework::TMDIChild {
   bool resized_ = false;
   gdi::RECT lastClient_{-4321, 0, 0, 0};
   bool shownBeforeDraw_ = false;
+  bool refused_ = false;  // the file could not be drawn; the user was told once
   bool paintPosted_ = false;
   bool counted_ = true;
   SlideInfo info_;

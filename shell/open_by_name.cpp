@@ -76,6 +76,15 @@ void OpenByName(bool handedOver, const char* text) {
       child->Create();
     }
     platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
+    // Random data or a damaged directory: what could be listed is open, and the user is told.
+    if (LastListingEnd() == ListingEnd::kNotLibrary)
+      platform::ShowErrorBox(frame, (name + " is not a slide library.").c_str(), "Error", 0);
+    if (LastListingEnd() == ListingEnd::kDamaged)
+      platform::ShowErrorBox(
+          frame,
+          (name + ": the library's directory is damaged; the members after it are left out.")
+              .c_str(),
+          "Error", 0);
     if (s.ChildCount < kTileLimit) {
       client->SendMessage(framework::WM_COMMAND, res::CM_TILECHILDREN, 0);
     } else {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QKeyEvent>
 
 #include "platform/qt/input_queue.h"
@@ -142,6 +144,39 @@ TEST_F(SlideWindowTest, UnknownKindIsReported) {
   EXPECT_EQ(boxes.boxes[0].text, "Select *.SLD or *.SLB (Autocad Slide)");
   EXPECT_EQ(boxes.boxes[0].title, "/TMP/README.TXT");
   EXPECT_EQ(Shell().ChildCount, 0);
+}
+
+TEST_F(SlideWindowTest, WhatCannotBeDrawnIsRefusedWithOneBoxNamingIt) {
+  const std::string text = dir.Write("notes.sld", fixtures::Bytes(40, 'x'));
+  const std::string empty = dir.Write("empty.sld", {});
+  const std::string fifo = dir.File("pipe.sld"), folder = dir.File("folder.sld");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  struct Case {
+    std::string path, says;
+  } cases[] = {{text, " is not a slide."},
+               {empty, " is not a slide."},
+               {fifo, " cannot be opened."},
+               {folder, " cannot be opened."}};
+  for (const Case& c : cases) {
+    boxes.boxes.clear();
+    lanterna::OpenByName(false, c.path.c_str());
+    ASSERT_TRUE(guitest::PumpUntil([] { return Shell().ChildCount == 0; })) << c.path;
+    guitest::Pump(50);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << c.path << "\n" << fixtures::BoxTexts(boxes);
+    EXPECT_EQ(boxes.boxes[0].text, c.path + c.says);
+    EXPECT_EQ(Shell().StatusBar->GetText(), "");
+  }
+  // Random bytes named like a library open nothing, and say so.
+  fixtures::Bytes noise(4096);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919u >> 3);
+  const std::string random = dir.Write("random.slb", noise);
+  boxes.boxes.clear();
+  lanterna::OpenByName(false, random.c_str());
+  guitest::Pump(50);
+  EXPECT_EQ(Shell().ChildCount, 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u) << fixtures::BoxTexts(boxes);
+  EXPECT_EQ(boxes.boxes[0].text, random + " is not a slide library.");
 }
 
 }  // namespace
