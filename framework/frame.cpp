@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QStyle>
 
 #include "framework/application.h"
 
@@ -194,11 +195,40 @@ void TMDIClient::TileChildren(bool horizontal) {
   }
 }
 
+void TMDIClient::CascadeChildren() {
+  std::vector<TMDIChild*> list;
+  for (TMDIChild* c : Children())
+    if (!c->isMinimized()) list.push_back(c);
+  if (list.empty()) return;
+  // Each window one title bar below and right of the one before, all of one size that leaves
+  // every title bar in sight: never the size they had (tiled windows may be tiny).
+  const QRect area = viewport()->rect();
+  const int step = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), 16);
+  const int n = static_cast<int>(list.size());
+  const int w = std::max(area.width() - step * (n - 1), area.width() * 2 / 3);
+  const int h = std::max(area.height() - step * (n - 1), area.height() * 2 / 3);
+  // Past the space left by that size, the staircase starts again at the top.
+  const int perRun =
+      std::max(1, std::min((area.width() - w) / step, (area.height() - h) / step) + 1);
+  for (int i = 0; i < n; ++i) {
+    if (list[i]->isMaximized()) list[i]->showNormal();
+    const int k = i % perRun;
+    list[i]->setGeometry(area.left() + k * step, area.top() + k * step, w, h);
+    list[i]->raise();
+  }
+}
+
 void TMDIClient::ArrangeIcons() {
+  // Left to right along the bottom, then row above row when a row is full.
   int x = 0;
-  const int bottom = viewport()->height();
+  int bottom = viewport()->height();
+  const int width = viewport()->width();
   for (TMDIChild* c : Children()) {
     if (!c->isMinimized()) continue;
+    if (x > 0 && x + c->width() > width) {
+      x = 0;
+      bottom -= c->height();
+    }
     c->move(x, bottom - c->height());
     x += c->width();
   }

@@ -68,7 +68,7 @@ class TMDIClient : public QMdiArea, public TWindow {
   TMDIChild* GetActiveMDIChild() const;
   std::vector<TMDIChild*> Children() const;
   void CloseChildren();
-  void CascadeChildren() { cascadeSubWindows(); }
+  void CascadeChildren();
   void TileChildren(bool horizontal);
   void ArrangeIcons();
   virtual void SetupWindow() {}

@@ -228,6 +228,28 @@ TEST_F(FrameCommandsTest, TileRestoresWhenTheActiveWindowIsAnIcon) {
   EXPECT_GT(w[2]->x(), w[1]->x());
 }
 
+TEST_F(FrameCommandsTest, CascadeFromTiledGivesUsableWindowsAndIconsWrapIntoRows) {
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->PlacementSettled(); }));
+  frame->resize(1000, 700);
+  guitest::Pump(30);
+  Open(Library("many.slb", 26));
+  Shell().Client->SendMessage(framework::WM_COMMAND, res::CM_TILECHILDREN, 0);
+  guitest::Pump(30);
+  Command(res::CM_RESTOREALL);
+  Command(res::CM_TILECHILDRENHORIZ);
+  Command(res::CM_CASCADECHILDREN);
+  const QRect area = Shell().Client->viewport()->rect();
+  for (TMyChild* c : Windows()) {
+    EXPECT_GE(c->height(), area.height() * 2 / 3) << c->GetCaption();
+    EXPECT_TRUE(area.contains(c->geometry())) << c->GetCaption();
+  }
+  Command(res::CM_ICONIZEALL);
+  for (TMyChild* c : Windows()) {
+    ASSERT_TRUE(c->IsIconic());
+    EXPECT_TRUE(area.contains(c->geometry())) << c->GetCaption();
+  }
+}
+
 TEST_F(FrameCommandsTest, EnlargeNextAndPreviousMaximiseInOpeningOrder) {
   for (const char* n : {"a.sld", "b.sld", "c.sld"}) Open(dir.Write(n, SmallSlide()));
   std::vector<TMyChild*> w = Windows();
