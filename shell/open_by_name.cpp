@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/exten.h"
+#include "platform/qt/input_queue.h"
 #include "resources/resources.h"
 #include "shell/child.h"
 #include "shell/frame.h"
@@ -44,6 +45,9 @@ void OpenByName(bool handedOver, const char* text) {
     s.PaintEnabled = false;
     s.PendingName = name;
     client->PostMessage(res::CM_CLOSECHILDREN, 0, 0);
+    // The closing waits for the drawing to return: stop it now rather than at its end.
+    if (platform::qt::InputQueue* queue = platform::qt::InputQueue::Instance())
+      queue->StopDrawing();
     if (++s.RetryCount < kMaxRetries)
       frame->PostMessage(WM_OPENBYNAME, handedOver ? 1 : 0,
                          reinterpret_cast<intptr_t>(s.PendingName.c_str()));

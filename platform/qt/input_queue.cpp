@@ -1,8 +1,10 @@
 #include "platform/qt/input_queue.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWindow>
 
 #include "framework/window.h"
 
@@ -102,6 +104,14 @@ bool InputQueue::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (type == QEvent::Shortcut && suspended_ == 0) return true;
+  // An open menu's keys and its own closing are the menu's: Esc closes it and must not stop
+  // the drawing for good.
+  const auto* widget = qobject_cast<const QWidget*>(watched);
+  const auto* window = qobject_cast<const QWindow*>(watched);
+  if (((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
+       QApplication::activePopupWidget()) ||
+      (widget && widget->windowType() == Qt::Popup) || (window && window->type() == Qt::Popup))
+    return QObject::eventFilter(watched, event);
   uintptr_t wParam = 0;
   uint32_t message = 0;
   if (type == framework::TMessageEvent::EventType()) {
@@ -124,6 +134,10 @@ void InputQueue::Pump() {
 
 bool InputQueue::Peek(uint32_t first, uint32_t last, PendingMessage* out) {
   if (drawing_ > 0 && suspended_ == 0) Pump();
+  if (stopRequested_ && drawing_ > 0 && first <= WM_LBUTTONDOWN && WM_LBUTTONDOWN <= last) {
+    if (out) *out = {WM_LBUTTONDOWN, 0};
+    return true;
+  }
   for (const HeldEvent& h : held_) {
     if (h.message >= first && h.message <= last && h.receiver) {
       if (out) *out = {h.message, h.wParam};
@@ -138,6 +152,7 @@ void InputQueue::BeginDrawing() {
 }
 
 void InputQueue::EndDrawing() {
+  if (drawing_ == 1) stopRequested_ = false;
   if (--drawing_ > 0 || held_.empty() || replayPosted_) return;
   replayPosted_ = true;
   QCoreApplication::postEvent(this, new QEvent(ReplayType()));

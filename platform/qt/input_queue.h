@@ -31,6 +31,12 @@ class InputQueue : public QObject, public platform::InputQueue {
   void SuspendCapture() { ++suspended_; }
   void ResumeCapture() { --suspended_; }
 
+  // Stops the drawing under way at its next peek, as a mouse click would (it is resumed or
+  // redrawn later), so that what the caller holds back (a file handed over) comes in at once.
+  void StopDrawing() {
+    if (drawing_ > 0) stopRequested_ = true;
+  }
+
   size_t Held() const { return held_.size(); }
   // The message an event stands for (WM_KEYDOWN, WM_LBUTTONDOWN, ...), or 0 for none.
   static uint32_t MessageOf(const QEvent* e, uintptr_t* wParam);
@@ -53,6 +59,7 @@ class InputQueue : public QObject, public platform::InputQueue {
   int drawing_ = 0;
   int suspended_ = 0;
   bool replayPosted_ = false;
+  bool stopRequested_ = false;
   const QEvent* delivering_ = nullptr;
   QElapsedTimer sincePump_;
 };

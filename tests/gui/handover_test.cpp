@@ -1,12 +1,14 @@
 // A second start of the program hands its file to the running viewer and ends.
 #include <QLocalSocket>
 #include <QProcess>
+#include <QTimer>
 
 #include "shell/app.h"
 #include "shell/child.h"
 #include "shell/frame.h"
 #include "shell/instance.h"
 #include "slide/loader.h"
+#include "tests/big_slide.h"
 #include "tests/gui/gui_support.h"
 #include "tests/slide_writer.h"
 
@@ -152,6 +154,47 @@ TEST_F(HandOverTest, DeferralGivesUpAfterAHundredTries) {
   --lanterna::Loader().LoaderBusy;
   guitest::Pump(50);
   EXPECT_EQ(Shell().ChildCount, 0);
+}
+
+// Notes whether a window's drawing was complete when it was closed.
+struct CloseWatch : QObject {
+  lanterna::TMyChild* child = nullptr;
+  int closed = 0;
+  bool completeAtClose = false;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == child && e->type() == QEvent::Close) {
+      ++closed;
+      completeAtClose = child->DrawingComplete();
+    }
+    return false;
+  }
+};
+
+TEST_F(HandOverTest, RequestDuringALongDrawingStopsItAndOpensAtOnce) {
+  const std::string big = dir.Write("big.sld", fixtures::BigDrawing(300000));
+  const std::string b = dir.Write("b.sld", Slide());
+  frame->resize(900, 700);
+  frame->SendMessage(lanterna::WM_OPENBYNAME, 1, reinterpret_cast<intptr_t>(big.c_str()));
+  ASSERT_EQ(Shell().Client->SlideWindows().size(), 1u);
+  CloseWatch watch;
+  watch.child = Shell().Client->SlideWindows()[0];
+  watch.child->installEventFilter(&watch);
+  bool handedOver = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (handedOver || !lanterna::LoaderBusy()) return;
+    handedOver = true;
+    frame->SendMessage(lanterna::WM_OPENBYNAME, 1, reinterpret_cast<intptr_t>(b.c_str()));
+  });
+  poll.start(1);
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] {
+        auto w = Shell().Client->SlideWindows();
+        return handedOver && w.size() == 1 && w[0]->GetCaption() == "B.SLD";
+      },
+      60000));
+  EXPECT_EQ(watch.closed, 1);
+  EXPECT_FALSE(watch.completeAtClose);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <sys/stat.h>
 
 #include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
 
 #include "platform/qt/input_queue.h"
 #include "resources/resources.h"
@@ -177,6 +179,25 @@ TEST_F(SlideWindowTest, WhatCannotBeDrawnIsRefusedWithOneBoxNamingIt) {
   EXPECT_EQ(Shell().ChildCount, 0);
   ASSERT_EQ(boxes.boxes.size(), 1u) << fixtures::BoxTexts(boxes);
   EXPECT_EQ(boxes.boxes[0].text, random + " is not a slide library.");
+}
+
+TEST_F(SlideWindowTest, EscThatClosesAMenuLeavesTheDrawingGoing) {
+  TMyChild* child = Open(dir.Write("big.sld", fixtures::BigDrawing(300000)), 600, 450);
+  QMenu menu;
+  menu.addAction("Item");
+  bool sent = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (sent || !lanterna::LoaderBusy()) return;
+    sent = true;
+    menu.popup(QPoint(10, 10));
+    QCoreApplication::postEvent(&menu, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  });
+  poll.start(1);
+  child->Invalidate();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return sent; }, 30000));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }, 60000));
+  EXPECT_FALSE(menu.isVisible());
 }
 
 }  // namespace
