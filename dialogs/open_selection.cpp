@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/dialog.h"
+#include "framework/file_dialog.h"
 #include "platform/exten.h"
 #include "shell/child.h"
 #include "shell/frame.h"
@@ -44,17 +45,10 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The names of a blank-separated list; empty names (doubled or trailing blanks) are none.
+// The names of a blank-separated list (names with blanks quoted); doubled or trailing blanks
+// give no empty names.
 std::vector<std::string> Names(std::string_view rest) {
-  std::vector<std::string> out;
-  while (!rest.empty()) {
-    const size_t blank = rest.find(' ');
-    const std::string_view name = rest.substr(0, blank);
-    if (!name.empty()) out.emplace_back(name);
-    if (blank == std::string_view::npos) break;
-    rest.remove_prefix(blank + 1);
-  }
-  return out;
+  return framework::SplitNames(std::string(rest));
 }
 
 class Opener {

@@ -180,7 +180,7 @@ void TSlideDialog::MemberFocusChange() {
 }
 
 void TSlideDialog::DrawMiniature(int id) {
-  if (id != miniatureId_ || !miniature_) return;
+  if (id != miniatureId_ || !miniature_ || currentPath_.empty()) return;
   // A library shows a member or nothing.
   if (FocusedLibrary() && !currentMember_[0]) return;
   ShowIcon(miniature_, currentPath_.c_str(), currentMember_, SI_DIRECT, nullptr, nullptr, nullptr,
@@ -239,6 +239,20 @@ void TSlideDialog::CmDelete() {
     if (files && i < files->count()) files->setCurrentRow(i);
   }
   if (QLineEdit* edit = NameEdit()) edit->clear();
+  // The labels, the member list and the miniature show the file now focused, or nothing.
+  if (files && i < files->count()) {
+    EvFileListSelChange();
+    if (QLineEdit* edit = NameEdit()) edit->clear();
+    return;
+  }
+  currentPath_.clear();
+  previousPath_.clear();
+  currentMember_[0] = '\0';
+  SetDlgItemText(kFileSizeLabel, "Size ");
+  SetDlgItemText(kMemberSizeLabel, "-");
+  TListBox(MemberList()).ClearList();
+  if (QWidget* all = GetDlgItem(kAllButton)) all->hide();
+  if (miniature_) miniature_->RedrawNow();
 }
 
 void TSlideDialog::CmRename() {
@@ -279,6 +293,13 @@ framework::TOpenSaveDialog::TData SlideOpenData() {
                   {"Render (*.rnd)", "*.rnd"}};
   data.FilterIndex = 0;
   data.InitialDir = Shell().LastDir;
+  // No folder used yet: the one of the file the viewer was started with.
+  if (data.InitialDir.empty()) {
+    std::string started = Shell().CommandLine;
+    if (started.size() >= 2 && started.front() == '"' && started.back() == '"')
+      started = started.substr(1, started.size() - 2);
+    if (started.find('/') != std::string::npos) data.InitialDir = WithoutLastComponent(started);
+  }
   data.DefExt = "*";
   data.MaxPath = 2600;
   return data;

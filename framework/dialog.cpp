@@ -309,9 +309,23 @@ int TListBox::GetCount() const {
   return list_ ? list_->count() : 0;
 }
 
+namespace {
+
+// Sorted lists order names as people read them: without regard to case.
+class ListItem : public QListWidgetItem {
+ public:
+  using QListWidgetItem::QListWidgetItem;
+  bool operator<(const QListWidgetItem& other) const override {
+    const int c = text().compare(other.text(), Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : text() < other.text();
+  }
+};
+
+}  // namespace
+
 int TListBox::AddString(const std::string& text) {
   if (!list_) return -1;
-  auto* item = new QListWidgetItem(QString::fromLocal8Bit(text.c_str()));
+  auto* item = new ListItem(QString::fromLocal8Bit(text.c_str()));
   list_->addItem(item);
   return list_->row(item);
 }

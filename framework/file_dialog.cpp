@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -46,22 +47,25 @@ std::string Normalised(const std::string& path) {
   return s.empty() ? "/" : s;
 }
 
+// Without regard to case, as file managers list names; names equal so compare as stored.
+bool AsPeopleSort(const std::string& a, const std::string& b) {
+  const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+  const bool less =
+      std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
+        return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y));
+      });
+  if (less) return true;
+  const bool greater =
+      std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), [&](char x, char y) {
+        return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y));
+      });
+  return !greater && a < b;
+}
+
 std::string Trimmed(const std::string& s) {
   const size_t b = s.find_first_not_of(' ');
   if (b == std::string::npos) return {};
   return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::vector<std::string> SplitBlanks(const std::string& s) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < s.size()) {
-    const size_t b = s.find(' ', i);
-    const size_t end = b == std::string::npos ? s.size() : b;
-    if (end > i) out.push_back(s.substr(i, end - i));
-    i = end + 1;
-  }
-  return out;
 }
 
 void AddSubdirectories(const std::string& root, std::vector<std::string>& out) {
@@ -231,7 +235,7 @@ void TOpenSaveDialog::FillFileList() {
     if (!fs::is_regular_file(it->path(), fe)) continue;
     if (MatchesPattern(name, pattern_)) names.push_back(name);
   }
-  std::sort(names.begin(), names.end());
+  std::sort(names.begin(), names.end(), AsPeopleSort);
   // What the dialog itself puts in its lists is not a selection the user made.
   const QSignalBlocker block(list);
   list->clear();
@@ -263,7 +267,7 @@ void TOpenSaveDialog::FillDirList() {
     const std::string n = LastComponent(s);
     if (!n.empty() && n[0] != '.') names.push_back(n);
   }
-  std::sort(names.begin(), names.end());
+  std::sort(names.begin(), names.end(), AsPeopleSort);
   for (const std::string& n : names) box.AddString(n);
   // Open folders down to the current directory, closed ones below it.
   for (int i = 0; i < box.GetCount(); ++i)
@@ -330,7 +334,10 @@ void TOpenSaveDialog::EvFileListSelChange() {
   if (!list || !edit) return;
   TListBox box(list);
   std::string names;
-  for (int i : box.GetSelIndexes()) names += (names.empty() ? "" : " ") + box.GetString(i);
+  const std::vector<int> selected = box.GetSelIndexes();
+  for (int i : selected)
+    names += (names.empty() ? "" : " ") +
+             (selected.size() > 1 ? ListedName(box.GetString(i)) : box.GetString(i));
   if (!names.empty()) edit->setText(Local(names));
 }
 
@@ -417,7 +424,7 @@ void TOpenSaveDialog::CmOk() {
   const bool multi = (data_.Flags & OFN_ALLOWMULTISELECT) && text.find(' ') != std::string::npos &&
                      !Exists(Resolve(text));
   if (multi) {
-    names = SplitBlanks(text);
+    names = SplitNames(text);
   } else {
     names.push_back(text);
   }
@@ -432,7 +439,7 @@ void TOpenSaveDialog::CmOk() {
     for (const std::string& n : names) {
       const std::string full = WithDefaultExtension(Resolve(n));
       if (!Acceptable(full)) return;
-      result += " " + n + full.substr(Resolve(n).size());
+      result += " " + ListedName(n + full.substr(Resolve(n).size()));
     }
   }
   if (static_cast<int>(result.size()) + 1 > data_.MaxPath) {
@@ -459,5 +466,32 @@ TFileOpenDialog::TFileOpenDialog(QWidget* parent, TData& data, const std::string
 TFileSaveDialog::TFileSaveDialog(QWidget* parent, TData& data, const std::string& templateName,
                                  const std::string& title)
     : TOpenSaveDialog(parent, data, templateName, title, true) {}
+
+std::vector<std::string> SplitNames(const std::string& list) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < list.size()) {
+    if (list[i] == ' ') {
+      ++i;
+      continue;
+    }
+    if (list[i] == '"') {
+      const size_t close = list.find('"', i + 1);
+      const size_t end = close == std::string::npos ? list.size() : close;
+      if (end > i + 1) out.push_back(list.substr(i + 1, end - i - 1));
+      i = end + 1;
+      continue;
+    }
+    const size_t b = list.find(' ', i);
+    const size_t end = b == std::string::npos ? list.size() : b;
+    out.push_back(list.substr(i, end - i));
+    i = end;
+  }
+  return out;
+}
+
+std::string ListedName(const std::string& name) {
+  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
 
 }  // namespace framework

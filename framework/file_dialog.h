@@ -52,6 +52,11 @@ std::vector<std::string> FileSystemRoots();
 // Whether a file name matches a pattern list such as "*.sld;*.slb" (case-insensitive).
 bool MatchesPattern(const std::string& name, const std::string& patterns);
 
+// A list of several file names: separated by blanks, a name with blanks in double quotes.
+std::vector<std::string> SplitNames(const std::string& list);
+// A name as it goes into such a list.
+std::string ListedName(const std::string& name);
+
 class TOpenSaveDialog : public TDialog {
  public:
   struct TData {

@@ -378,4 +378,47 @@ TEST_F(SlideDialogTest, TheOpenCommandStartsInLastDirAndOpensTheChoice) {
   EXPECT_EQ(Windows().back(), "b.sld|" + dir.File("b.sld") + "|");
 }
 
+TEST_F(SlideDialogTest, NamesWithBlanksSortingAndDeleteAsPeopleExpect) {
+  Slide("with space.sld", 5);
+  Slide("UPPER.SLD", 9);
+  std::vector<std::string> listed;
+  std::string sizeAfterDelete;
+  int pixelsAfterDelete = -1;
+  boxes.answers = {platform::IDYES};
+  ASSERT_EQ(Run(0,
+                [&](TSlideDialog& d) {
+                  listed = guitest::ListItems(d.Item<QListWidget>(1120));
+                  // The last file deleted: nothing is focused, nothing shown.
+                  FocusFile(d, "with space.sld");
+                  Press(d, 103);
+                  sizeAfterDelete = d.GetDlgItemText(110);
+                  pixelsAfterDelete = MiniaturePixels(d);
+                  Slide("with space.sld", 5);
+                  d.Item<QLineEdit>(1152)->setText("\"with space.sld\" UPPER.SLD");
+                  Press(d, 1);
+                }),
+            framework::IDOK);
+  EXPECT_EQ(listed, (std::vector<std::string>{"a.sld", "b.sld", "house.slb", "UPPER.SLD",
+                                              "with space.sld"}));
+  EXPECT_EQ(sizeAfterDelete, "Size ");
+  EXPECT_EQ(pixelsAfterDelete, 0);
+  lanterna::OpenSelection(data.FileName, lanterna::kOpenSlides, nullptr);
+  EXPECT_EQ(Windows(),
+            (std::vector<std::string>{"with space.sld|" + dir.File("with space.sld") + "|",
+                                      "UPPER.SLD|" + dir.File("UPPER.SLD") + "|"}));
+  EXPECT_TRUE(boxes.boxes.size() == 1) << fixtures::BoxTexts(boxes);
+}
+
+TEST_F(SlideDialogTest, WithoutALastDirTheDialogStartsWhereTheStartingFileIs) {
+  Shell().LastDir = "";
+  Shell().CommandLine = "\"" + slide + "\"";
+  std::string listed;
+  guitest::WhenModal<TSlideDialog>([&](TSlideDialog& d) {
+    listed = d.CurrentDir();
+    Press(d, 2);
+  });
+  lanterna::CmFileOpen(Shell().Client);
+  EXPECT_EQ(listed + "/", dir.File(""));
+}
+
 }  // namespace
