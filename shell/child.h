@@ -55,6 +55,7 @@ class TMyChild : public framework::TMDIChild {
   void focusInEvent(QFocusEvent* e) override;
   // Moves over the window's frame, outside the client area.
   void mouseMoveEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void Uncount();
@@ -93,7 +94,9 @@ class TMyChild : public framework::TMDIChild {
   bool resized_ = false;
   gdi::RECT lastClient_{-4321, 0, 0, 0};
   bool shownBeforeDraw_ = false;
-  bool refused_ = false;  // the file could not be drawn; the user was told once
+  bool refused_ = false;
+  int wheelTurn_ = 0;  // wheel turn not yet made into zoom steps  // the file could not be drawn;
+                       // the user was told once
   bool paintPosted_ = false;
   bool counted_ = true;
   SlideInfo info_;

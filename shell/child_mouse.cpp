@@ -1,6 +1,7 @@
 // The slide window's mouse protocol: the status read-out, zoom and pan about the pointer in
 // zoom mode, and outside it the client area acting as a caption (drag, maximise, restore).
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -76,6 +77,17 @@ void TMyChild::DefineMouseResponses() {
                   }
                   return 0;
                 }),
+      OnMessage(qt::WM_MOUSEWHEEL,
+                [this](uintptr_t turn, intptr_t at) {
+                  // One notch (120) a zoom step about the pointer, as in zoom mode.
+                  wheelTurn_ += static_cast<int>(static_cast<intptr_t>(turn));
+                  while (wheelTurn_ >= 120 || wheelTurn_ <= -120) {
+                    const bool enlarge = wheelTurn_ > 0;
+                    wheelTurn_ += enlarge ? -120 : 120;
+                    ZoomAt(PointParamX(at), PointParamY(at), enlarge);
+                  }
+                  return 0;
+                }),
       OnMessage(qt::WM_NCLBUTTONDBLCLK,
                 [this](uintptr_t hit, intptr_t) {
                   if (hit == HTCAPTION) ToggleMaximized();
@@ -87,6 +99,18 @@ void TMyChild::DefineMouseResponses() {
 void TMyChild::mouseMoveEvent(QMouseEvent* e) {
   SendMessage(platform::qt::WM_NCMOUSEMOVE, 0, 0);
   TMDIChild::mouseMoveEvent(e);
+}
+
+void TMyChild::keyPressEvent(QKeyEvent* e) {
+  // + and - zoom about the middle of the window.
+  const gdi::RECT r = ClientRect();
+  if (e->key() == Qt::Key_Plus || e->key() == Qt::Key_Equal) {
+    ZoomAt(r.right / 2, r.bottom / 2, true);
+  } else if (e->key() == Qt::Key_Minus) {
+    ZoomAt(r.right / 2, r.bottom / 2, false);
+  } else {
+    TMDIChild::keyPressEvent(e);
+  }
 }
 
 void TMyChild::ShowPointerStatus() {
@@ -124,6 +148,7 @@ void TMyChild::ZoomAt(int x, int y, bool enlarge) {
     v.panX = v.panY = 0;
   }
   v.reached = 0;
+  ShowPointerStatus();  // the [1:n] read-out follows the zoom at once
   EvPaint();
 }
 

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace platform::qt {
@@ -196,6 +197,15 @@ void SurfaceWindow::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void SurfaceWindow::mouseMoveEvent(QMouseEvent* e) {
   if (!ForwardMouse(e, 0, 0, 0)) QWidget::mouseMoveEvent(e);
+}
+
+void SurfaceWindow::wheelEvent(QWheelEvent* e) {
+  if (!target_ || e->angleDelta().y() == 0) return QWidget::wheelEvent(e);
+  e->accept();
+  const QPoint p = e->position().toPoint();
+  target_->SendMessage(WM_MOUSEWHEEL,
+                       static_cast<uintptr_t>(static_cast<intptr_t>(e->angleDelta().y())),
+                       MakePointParam(p.x(), p.y()));
 }
 
 void SurfaceWindow::leaveEvent(QEvent* e) {

@@ -24,6 +24,7 @@ constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
 constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 constexpr uint32_t WM_MBUTTONUP = 0x0208;
+constexpr uint32_t WM_MOUSEWHEEL = 0x020A;  // wParam: the turn in eighths of a degree, signed
 constexpr uintptr_t MK_LBUTTON = 0x01;
 constexpr uintptr_t MK_RBUTTON = 0x02;
 constexpr uintptr_t MK_SHIFT = 0x04;
@@ -73,6 +74,7 @@ class SurfaceWindow : public QWidget, public Window {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
 

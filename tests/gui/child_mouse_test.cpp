@@ -1,6 +1,8 @@
 // The slide window's mouse protocol, driven by mouse events on its client area: zoom and pan
 // about the pointer, the status read-out and cursor, dragging and maximising by the client.
 #include <QCursor>
+#include <QKeyEvent>
+#include <QWheelEvent>
 
 #include "framework/gadgets.h"
 #include "platform/qt/input_queue.h"
@@ -64,6 +66,32 @@ TEST_F(ChildMouseTest, PanKeepsThePointUnderThePointerWithTruncatingDivision) {
   // -27 / 2 and -33 / 2 are -13 and -16 (toward zero, not -14 and -17).
   Click(client, {5, 0});
   ExpectView(child, 3, -44, -48);
+}
+
+TEST_F(ChildMouseTest, WheelAndPlusMinusZoomWithTheSameStepsAndReadOut) {
+  TMyChild* child = OpenDrawn(SmallSlide());
+  auto wheel = [&](QPoint at, int turn) {
+    QWheelEvent e(at, child->View()->mapToGlobal(at), {}, {0, turn}, Qt::NoButton, {},
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(child->View(), &e);
+  };
+  auto key = [&](int k) {
+    QKeyEvent e(QEvent::KeyPress, k, {});
+    QCoreApplication::sendEvent(child, &e);
+  };
+  wheel({100, 50}, 120);  // zoom mode off: the wheel zooms all the same, about the pointer
+  ExpectView(child, 2, 100, 50);
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test [1:2]");
+  wheel({100, 50}, 60);  // half a notch: not yet
+  ExpectView(child, 2, 100, 50);
+  wheel({7, 3}, -180);  // with the half notch before: one step back
+  ExpectView(child, 1, 0, 0);
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test");
+  for (int i = 0; i < 20; ++i) key(Qt::Key_Plus);
+  EXPECT_EQ(child->NormalView().zoom, 15);
+  key(Qt::Key_Minus);
+  EXPECT_EQ(child->NormalView().zoom, 14);
+  EXPECT_EQ(Shell().CaptionGadget->GetText(), "test [1:14]");
 }
 
 TEST_F(ChildMouseTest, RedrawKeepsTheZoomUnlessZoomModeIsOn) {
