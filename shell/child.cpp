@@ -58,7 +58,9 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
   FreshView(iconView_);
   view_->SetTarget(this);
   setWidget(view_);
-  resize(320, 240);
+  // A new window fits inside the client area, never taller or wider than it.
+  const QSize room = client->viewport()->size();
+  resize(std::min(320, std::max(room.width(), 120)), std::min(240, std::max(room.height(), 90)));
   DefineResponseTable({
       OnMessage(platform::WM_PAINT,
                 [this](uintptr_t, intptr_t) {

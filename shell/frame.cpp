@@ -1,6 +1,7 @@
 #include "shell/frame.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -207,6 +208,34 @@ void TMyFrame::SetupWindow() {
   setCursor(res::LoadCursor("CUR_MANO"));
   PostMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(s.CommandLine.c_str()));
   setAcceptDrops(true);
+}
+
+void TMyFrame::PopupOpening(QMenu* menu) {
+  TDecoratedMDIFrame::PopupOpening(menu);
+  // The File menu lists the recent files above Exit, numbered for the keyboard.
+  QAction* exit = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->data().toUInt() == res::CM_EXIT) exit = a;
+  if (!exit) return;
+  for (QAction* a : recentActions_) menu->removeAction(a), a->deleteLater();
+  recentActions_.clear();
+  const std::vector<std::string>& recent = Shell().RecentFiles;
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const std::string path = recent[i];
+    auto* a =
+        new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromLocal8Bit(path.c_str())), menu);
+    QObject::connect(a, &QAction::triggered, this, [this, path] {
+      SendMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(path.c_str()));
+    });
+    menu->insertAction(exit, a);
+    recentActions_.push_back(a);
+  }
+  if (!recent.empty()) {
+    QAction* line = new QAction(menu);
+    line->setSeparator(true);
+    menu->insertAction(exit, line);
+    recentActions_.push_back(line);
+  }
 }
 
 bool TMyFrame::CanClose() {

@@ -62,6 +62,7 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
   ~TMyFrame() override;
   void SetupWindow() override;
   bool CanClose() override;
+  void PopupOpening(QMenu* menu) override;
   std::string GetClassName() const override { return "QVLanternaTMyFrame"; }
   const std::string& HelpPath() const { return helpPath_; }
   // Toggles between maximised and normal size.
@@ -83,8 +84,9 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
   void RecordPlacement();
   void WatchForDecorations(int triesLeft);
   QMargins FrameMargins() const;
-  QRect placement_;        // the frame with its decorations, as stored
-  QRect wantedPlacement_;  // the stored one, until the decorations are known
+  std::vector<QAction*> recentActions_;  // the recent files' entries in the File menu
+  QRect placement_;                      // the frame with its decorations, as stored
+  QRect wantedPlacement_;                // the stored one, until the decorations are known
   bool placementPending_ = false;
   bool applying_ = false;  // the window manager has not told its decorations yet
 };

@@ -64,6 +64,7 @@ void OpenByName(bool handedOver, const char* text) {
     platform::ShowErrorBox(frame, res::LoadString(res::IDS_SELECTSLD).c_str(), upper.c_str(), 0);
   if (handedOver && s.AutoClose) client->CloseChildren();
   s.PaintEnabled = false;
+  if (library || slide || rendering) NoteRecentFile(name);
 
   if (slide || rendering) {
     if (s.FirstPaintPending) platform::ShowMex(frame, upper.c_str(), kFrameTitle, 0x40, 0);

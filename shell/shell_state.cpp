@@ -1,5 +1,6 @@
 #include "shell/shell_state.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -31,6 +32,21 @@ void ReadSettings() {
   s.AutoClose = GetPrivateProfileInt(kIniSection, "AutoClose", 1, kIniFile);
   s.ShowDelay = GetPrivateProfileInt(kIniSection, "ShowDelay", s.ShowDelay, kIniFile);
   s.MaxAutoIconize = GetPrivateProfileInt(kIniSection, "MaxAutoIconize", 20, kIniFile);
+  s.RecentFiles.clear();
+  for (size_t i = 1; i <= kMaxRecentFiles; ++i) {
+    char recent[1024] = "";
+    const std::string key = "Recent" + std::to_string(i);
+    platform::GetPrivateProfileString(kIniSection, key.c_str(), "", recent, sizeof recent,
+                                      kIniFile);
+    if (recent[0]) s.RecentFiles.push_back(recent);
+  }
+}
+
+void NoteRecentFile(const std::string& path) {
+  std::vector<std::string>& list = Shell().RecentFiles;
+  list.erase(std::remove(list.begin(), list.end(), path), list.end());
+  list.insert(list.begin(), path);
+  if (list.size() > kMaxRecentFiles) list.resize(kMaxRecentFiles);
 }
 
 void WriteSettings() {
@@ -48,6 +64,10 @@ void WriteSettings() {
   put("AutoClose", std::to_string(s.AutoClose));
   put("ShowDelay", std::to_string(s.ShowDelay));
   put("MaxAutoIconize", std::to_string(s.MaxAutoIconize));
+  // The recent files come after the keys older versions know.
+  // (the list never shrinks, so no key is left over from a longer one).
+  for (size_t i = 0; i < s.RecentFiles.size() && i < kMaxRecentFiles; ++i)
+    put(("Recent" + std::to_string(i + 1)).c_str(), s.RecentFiles[i]);
 }
 
 int64_t TickCount() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace framework {
 class TButtonGadget;
@@ -24,7 +25,7 @@ constexpr const char* kFrameTitle = "Quelna WWW Slide Viewer";
 constexpr const char* kHelpTitle = "Quelna Lanterna Help";
 constexpr uint32_t WM_OPENBYNAME = 0x0400 + 5;        // 1029
 constexpr uint32_t WM_WRITEDXF = 0x0400 + 6;          // 1030
-constexpr uint32_t WM_SCREENSLIDES = 0x0400 + 8;        // 1032
+constexpr uint32_t WM_SCREENSLIDES = 0x0400 + 8;      // 1032
 constexpr uint32_t WM_REALIZEPALETTE = 0x0400 + 201;  // 1225
 
 struct ShellState {
@@ -44,6 +45,7 @@ struct ShellState {
   int32_t AutoClose = 1;
   int32_t ShowDelay = 3;
   int32_t MaxAutoIconize = 20;
+  std::vector<std::string> RecentFiles;  // newest first, at most kMaxRecentFiles
 
   int32_t ChildCount = 0;
   std::string PendingName;
@@ -60,6 +62,10 @@ struct ShellState {
   framework::TButtonGadget* SlideShowButton = nullptr;
 };
 ShellState& Shell();
+
+constexpr size_t kMaxRecentFiles = 4;
+// Puts a file just opened at the head of the recent files (once; the oldest drops off).
+void NoteRecentFile(const std::string& path);
 // Back to the values of a fresh start (tests start the program more than once).
 void ResetShellState();
 

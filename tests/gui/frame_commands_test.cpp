@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
 
@@ -248,6 +251,50 @@ TEST_F(FrameCommandsTest, CascadeFromTiledGivesUsableWindowsAndIconsWrapIntoRows
     ASSERT_TRUE(c->IsIconic());
     EXPECT_TRUE(area.contains(c->geometry())) << c->GetCaption();
   }
+}
+
+TEST_F(FrameCommandsTest, RecentFilesAreKeptListedInTheFileMenuAndOpenAgain) {
+  const std::string a = dir.Write("a.sld", SmallSlide()), b = dir.Write("b.sld", SmallSlide());
+  Open(a);
+  Open(b);
+  Open(a);
+  EXPECT_EQ(Shell().RecentFiles, (std::vector<std::string>{a, b}));
+  QMenu* file = frame->menuBar()->actions()[0]->menu();
+  emit file->aboutToShow();
+  std::vector<std::string> texts;
+  QAction* first = nullptr;
+  for (QAction* act : file->actions()) {
+    if (act->text().startsWith("&1")) first = act;
+    if (act->text().contains(QRegularExpression("^&[0-9] ")))
+      texts.push_back(act->text().toStdString());
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"&1 " + a, "&2 " + b}));
+  emit file->aboutToShow();  // shown again: listed once
+  int listed = 0;
+  for (QAction* act : file->actions()) listed += act->text().startsWith("&2") ? 1 : 0;
+  EXPECT_EQ(listed, 1);
+  Shell().Client->CloseChildren();
+  guitest::Pump(30);
+  ASSERT_NE(first, nullptr);
+  first->trigger();
+  guitest::Pump(30);
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->GetCaption(), "A.SLD");
+  // Kept in the settings under keys of their own, and read back.
+  lanterna::WriteSettings();
+  Shell().RecentFiles.clear();
+  lanterna::ReadSettings();
+  EXPECT_EQ(Shell().RecentFiles, (std::vector<std::string>{a, b}));
+}
+
+TEST_F(FrameCommandsTest, NewWindowsFitInsideASmallClientArea) {
+  frame->resize(360, 220);
+  guitest::Pump(30);
+  Open(dir.Write("a.sld", SmallSlide()));
+  const QSize room = Shell().Client->viewport()->size();
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_LE(Windows()[0]->height(), room.height());
+  EXPECT_LE(Windows()[0]->width(), room.width());
 }
 
 TEST_F(FrameCommandsTest, EnlargeNextAndPreviousMaximiseInOpeningOrder) {
