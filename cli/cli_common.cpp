@@ -26,9 +26,20 @@ const char kUsage[] =
     "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
     "       lanterna-cli COMMAND --help\n";
 
+namespace {
+std::string gCommand;
+}
+
+void SetCommandName(const std::string& command) {
+  gCommand = command;
+}
+
 int Usage(const char* problem) {
-  if (problem) Complain("lanterna-cli: %s\n", problem);
-  std::fputs(kUsage, stderr);
+  if (gCommand.empty())
+    Complain("lanterna-cli: %s (see lanterna-cli --help)\n", problem);
+  else
+    Complain("lanterna-cli %s: %s (see lanterna-cli %s --help)\n", gCommand.c_str(), problem,
+             gCommand.c_str());
   return kExitUsage;
 }
 

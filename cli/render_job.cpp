@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/exten.h"
 #include "platform/window.h"
 #include "render/rendering.h"
 #include "slide/ciclo.h"
@@ -33,6 +34,27 @@ bool CloseRequested(const platform::HeadlessWindow& window) {
     if (m.msg == platform::WM_CLOSE) return true;
   return false;
 }
+
+// Passes the engine's boxes on as they are and notes the one the decoder shows when the data
+// runs out before the slide ends.
+class EarlyEndWatch : public platform::MessageBoxService {
+ public:
+  EarlyEndWatch() : previous_(platform::CurrentMessageBoxService()) {
+    platform::SetMessageBoxService(this);
+  }
+  ~EarlyEndWatch() override { platform::SetMessageBoxService(previous_); }
+  int Show(platform::HWND owner, const std::string& text, const std::string& title,
+           unsigned style) override {
+    if (text.find("ByteReaded in Ciclo") != std::string::npos) endedEarly = true;
+    if (previous_) return previous_->Show(owner, text, title, style);
+    platform::StderrMessageBoxes plain;
+    return plain.Show(owner, text, title, style);
+  }
+  bool endedEarly = false;
+
+ private:
+  platform::MessageBoxService* previous_;
+};
 
 }  // namespace
 
@@ -79,6 +101,7 @@ RenderResult RenderSlide(const RenderRequest& request) {
   view.measuredLeft = view.measuredTop = kUnmeasuredOrigin;  // as a new slide window has them
   SlidePalette palette;
   NoInterruptions quiet;
+  EarlyEndWatch watch;
   std::vector<char> name = MemberBuffer(request.member);
 
   // A window keeps painting until the drawing is complete; each call carries on from the last.
@@ -105,6 +128,7 @@ RenderResult RenderSlide(const RenderRequest& request) {
     return out;
   }
   if (bitmap) out.bitmap.reset(bitmap);
+  out.endedEarly = watch.endedEarly;
   return out;
 }
 

@@ -38,6 +38,7 @@ void DefaultPictureSize(int slideWidth, int slideHeight, int* width, int* height
 struct RenderResult {
   int32_t result = 0;  // negative: the loader failed
   std::unique_ptr<gdi::Bitmap> bitmap;
+  bool endedEarly = false;  // the data ran out before the slide's end: the picture is partial
 };
 RenderResult RenderSlide(const RenderRequest& request);
 

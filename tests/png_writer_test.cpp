@@ -88,7 +88,9 @@ TEST(PngWriter, ColourCountPicksTypeAndDepth) {
     DecodedPng png = WriteBoth(b, dir, &ppm);
     EXPECT_EQ(png.colourType, c.type) << c.colours;
     EXPECT_EQ(png.bitDepth, c.depth) << c.colours;
-    if (c.type == PNG_COLOR_TYPE_PALETTE) EXPECT_EQ(png.paletteSize, c.colours);
+    if (c.type == PNG_COLOR_TYPE_PALETTE) {
+      EXPECT_EQ(png.paletteSize, c.colours);
+    }
     EXPECT_EQ(png.rgb, ppm) << c.colours;
   }
 }
@@ -125,8 +127,9 @@ TEST(PngWriter, RealSlidesMatchTheirPpmAndVectorSlidesAreIndexed) {
     fixtures::Bytes ppm;
     DecodedPng png = WriteBoth(*out.bitmap, dir, &ppm);
     EXPECT_EQ(png.rgb, ppm) << path << "," << member;
-    if (SlideKindOf(fs::path(path).filename().string()) != kKindRendering)
+    if (SlideKindOf(fs::path(path).filename().string()) != kKindRendering) {
       EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE) << path << "," << member;
+    }
   }
 }
 
