@@ -6,6 +6,7 @@
 #include "cli/cli_common.h"
 #include "cli/image_writer.h"
 #include "cli/render_job.h"
+#include "cli/slide_pdf.h"
 #include "cli/stdin_spool.h"
 #include "cli/stdout_output.h"
 #include "slide/loader.h"
@@ -15,19 +16,20 @@ namespace lanterna {
 namespace {
 
 const char kRenderHelp[] =
-    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm [OPTIONS]\n"
-    "       lanterna-cli render FILE[,MEMBER] -o - --format png|ppm|svg [OPTIONS]\n"
-    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg] [--jobs N] [OPTIONS]\n"
+    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm|OUT.pdf [OPTIONS]\n"
+    "       lanterna-cli render FILE[,MEMBER] -o - --format png|ppm|svg|pdf [OPTIONS]\n"
+    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg|pdf] [--jobs N] [OPTIONS]\n"
     "\n"
     "Draws a slide exactly as a slide window of the given client size shows it, on white.\n"
-    "SVG is the vector picture in slide units. FILE - reads a slide or rendering slide from\n"
-    "standard input.\n"
+    "SVG is the vector picture in slide units; PDF is a vector page of the picture's\n"
+    "proportions (scanline rendering slides as an image). FILE - reads a slide or rendering\n"
+    "slide from standard input.\n"
     "\n"
     "  -o OUT        one slide to OUT, in the format its extension names; - writes to\n"
     "                standard output in the --format given\n"
     "  -d DIR        every INPUT to DIR/NAME.png (or the --format), NAME being the slide's\n"
     "                base name or LIBRARY_MEMBER; a library alone stands for all its members\n"
-    "  --format F    png (the default with -d), ppm or svg; with -d or -o -\n"
+    "  --format F    png (the default with -d), ppm, svg or pdf; with -d or -o -\n"
     "  --jobs N      with -d, N worker processes (1 to 64, default 1)\n"
     "  --size WxH    the client size, each 1 to 16384 (default: the slide's own, scaled\n"
     "                down to at most 2048 on the longer side)\n"
@@ -37,10 +39,13 @@ const char kRenderHelp[] =
     "Exit status: 0 all written, 1 a slide could not be read, its data ended early (what it\n"
     "has is written) or its output could not be written, 2 usage.\n";
 
-enum class Format { kPng, kPpm, kSvg };
+enum class Format { kPng, kPpm, kSvg, kPdf };
 
 const char* Extension(Format f) {
-  return f == Format::kSvg ? ".svg" : f == Format::kPpm ? ".ppm" : ".png";
+  return f == Format::kSvg   ? ".svg"
+         : f == Format::kPpm ? ".ppm"
+         : f == Format::kPdf ? ".pdf"
+                             : ".png";
 }
 
 bool CannotWrite(const std::string& output) {
@@ -55,6 +60,8 @@ bool ParseFormat(const std::string& text, Format* format) {
     *format = Format::kPpm;
   else if (text == "svg")
     *format = Format::kSvg;
+  else if (text == "pdf")
+    *format = Format::kPdf;
   else
     return false;
   return true;
@@ -70,9 +77,11 @@ bool RenderToFile(RenderRequest request, SlideName name, const std::string& outp
   request.member = name.member;
   OutputTarget out(output);
   if (out.TempPath().empty()) return CannotWrite(output);
-  if (format == Format::kSvg) {
+  if (format == Format::kSvg || format == Format::kPdf) {
     bool writeFailed = false;
-    const int32_t result = RenderSlideSvg(request, out.TempPath(), &writeFailed);
+    const int32_t result = format == Format::kSvg
+                               ? RenderSlideSvg(request, out.TempPath(), &writeFailed)
+                               : RenderSlidePdf(request, out.TempPath(), &writeFailed);
     if (writeFailed) return CannotWrite(output);
     if (result < 0) {
       LoaderFailure(shown, result);
@@ -123,7 +132,7 @@ int RenderCommand(const Args& args) {
     } else if (a == "--format") {
       Format f;
       if (!value(&format) || !ParseFormat(format, &f))
-        return Usage("--format needs png, ppm or svg");
+        return Usage("--format needs png, ppm, svg or pdf");
     } else if (a == "--jobs") {
       if (!value(&v) || !ParseJobs(v, &jobs)) return Usage("--jobs needs a number from 1 to 64");
     } else if (a == "--size") {
@@ -163,7 +172,7 @@ int RenderCommand(const Args& args) {
   if (output.empty()) return Usage("no output: give -o OUT or -d DIR");
   Format f = Format::kPng;
   if (output == "-") {
-    if (format.empty()) return Usage("-o - needs --format png, ppm or svg");
+    if (format.empty()) return Usage("-o - needs --format png, ppm, svg or pdf");
     ParseFormat(format, &f);
   } else {
     if (!format.empty())
@@ -173,8 +182,10 @@ int RenderCommand(const Args& args) {
       f = Format::kSvg;
     else if (EndsWith(name, ".PPM"))
       f = Format::kPpm;
+    else if (EndsWith(name, ".PDF"))
+      f = Format::kPdf;
     else if (!EndsWith(name, ".PNG"))
-      return Usage("the output must be .png, .svg or .ppm");
+      return Usage("the output must be .png, .svg, .ppm or .pdf");
   }
   return RenderToFile(request, ParseSlideName(inputs[0]), output, f) ? kExitOk : kExitFailed;
 }

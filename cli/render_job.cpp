@@ -132,21 +132,34 @@ RenderResult RenderSlide(const RenderRequest& request) {
   return out;
 }
 
-int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
-                       bool* writeFailed) {
-  if (writeFailed) *writeFailed = false;
-  int width = request.width, height = request.height;
-  if (width <= 0 || height <= 0) {
-    SlideExtent e = ReadSlideExtent(request.path, request.member);
-    if (e.result < 0) return e.result;
-    DefaultPictureSize(e.width, e.height, &width, &height);
-  }
-  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result) {
+  *width = request.width;
+  *height = request.height;
+  *result = 0;
+  if (*width > 0 && *height > 0) return true;
+  SlideExtent e = ReadSlideExtent(request.path, request.member);
+  *result = e.result;
+  if (e.result < 0) return false;
+  DefaultPictureSize(e.width, e.height, width, height);
+  return true;
+}
+
+int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile) {
   gdi::RECT rect{0, 0, 100, 100};
   std::vector<char> name = MemberBuffer(request.member);
   NoInterruptions quiet;
-  const int32_t result = ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr,
-                                  metafile.get(), &rect, nullptr, nullptr, nullptr, nullptr);
+  return ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr, metafile, &rect,
+                  nullptr, nullptr, nullptr, nullptr);
+}
+
+int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
+                       bool* writeFailed) {
+  if (writeFailed) *writeFailed = false;
+  int width, height;
+  int32_t result;
+  if (!PictureSize(request, &width, &height, &result)) return result;
+  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+  result = RecordSlide(request, metafile.get());
   if (result < 0) return result;
   std::ofstream out(outPath, std::ios::binary);
   if (out) gdi::WriteMetafileSvg(metafile.get(), out, width, height);

@@ -42,6 +42,13 @@ struct RenderResult {
 };
 RenderResult RenderSlide(const RenderRequest& request);
 
+// Records the slide's vector picture on a metafile context, as the clipboard copy does; the
+// loader's result.
+int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile);
+// The picture size a request asks for, the slide's own when it names none; false with the
+// loader's result when the slide cannot be read.
+bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result);
+
 // The vector picture of a slide in slide units, as the clipboard's metafile holds it. A file
 // that cannot be written gives kCannotOpen with *writeFailed set.
 int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,

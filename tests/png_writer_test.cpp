@@ -1,7 +1,6 @@
 // PNG output: a palette of exactly the colours used when there are at most 256, RGB beyond, and
 // pixels identical to the PPM of the same picture.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <filesystem>
 
@@ -9,48 +8,15 @@
 #include "cli/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
+#include "tests/png_reader.h"
 #include "tests/test_support.h"
 
 namespace {
 
 using namespace lanterna;
+using fixtures::DecodedPng;
+using fixtures::ReadPng;
 namespace fs = std::filesystem;
-
-struct DecodedPng {
-  int colourType = -1;
-  int bitDepth = 0;
-  int paletteSize = 0;
-  fixtures::Bytes rgb;
-};
-
-DecodedPng ReadPng(const std::string& path) {
-  DecodedPng d;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return d;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    d.colourType = -1;
-    return d;
-  }
-  png_init_io(png, f);
-  png_read_info(png, info);
-  d.colourType = png_get_color_type(png, info);
-  d.bitDepth = png_get_bit_depth(png, info);
-  png_colorp palette = nullptr;
-  png_get_PLTE(png, info, &palette, &d.paletteSize);
-  png_set_palette_to_rgb(png);  // expands low bit depths as well
-  png_read_update_info(png, info);
-  const size_t rowBytes = png_get_rowbytes(png, info);
-  const png_uint_32 height = png_get_image_height(png, info);
-  d.rgb.resize(rowBytes * height);
-  for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, d.rgb.data() + y * rowBytes, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(f);
-  return d;
-}
 
 // The PPM's pixels, after its three header lines.
 fixtures::Bytes PpmPixels(const std::string& path) {

@@ -1,0 +1,51 @@
+#include "cli/slide_pdf.h"
+
+#include <cairo-pdf.h>
+
+#include <algorithm>
+
+#include "cli/cairo_drawing.h"
+#include "slide/loader.h"
+
+namespace lanterna {
+
+int32_t RenderSlidePdf(const RenderRequest& request, const std::string& outPath,
+                       bool* writeFailed) {
+  if (writeFailed) *writeFailed = false;
+  int width, height;
+  int32_t result;
+  if (!PictureSize(request, &width, &height, &result)) return result;
+  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+  result = RecordSlide(request, metafile.get());
+  if (result < 0) return result;
+  gdi::MetafileContents picture;
+  gdi::ReadMetafile(metafile.get(), &picture);
+
+  const double scale = kPageLongSide / std::max(width, height);
+  const double pageW = width * scale, pageH = height * scale;
+  cairo_surface_t* surface = cairo_pdf_surface_create(outPath.c_str(), pageW, pageH);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  if (HasPixels(picture)) {
+    // Scanline rendering slides are pixels: the picture a window of this size shows.
+    RenderRequest raster = request;
+    raster.width = width;
+    raster.height = height;
+    RenderResult drawn = RenderSlide(raster);
+    if (drawn.bitmap) DrawBitmap(cr, *drawn.bitmap, 0, 0, pageW, pageH);
+  } else {
+    DrawMetafile(cr, picture, 0, 0, pageW, pageH, width, height);
+  }
+  cairo_destroy(cr);
+  cairo_surface_finish(surface);
+  const bool written = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  if (!written) {
+    if (writeFailed) *writeFailed = true;
+    return kCannotOpen;
+  }
+  return result;
+}
+
+}  // namespace lanterna
