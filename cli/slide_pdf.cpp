@@ -6,6 +6,7 @@
 
 #include "cli/cairo_drawing.h"
 #include "slide/loader.h"
+#include "slide/slide_types.h"
 
 namespace lanterna {
 
@@ -27,7 +28,7 @@ int32_t RenderSlidePdf(const RenderRequest& request, const std::string& outPath,
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  if (HasPixels(picture)) {
+  if (ReadSlideExtent(request.path, request.member).kind == kKindRendering && HasPixels(picture)) {
     // Scanline rendering slides are pixels: the picture a window of this size shows.
     RenderRequest raster = request;
     raster.width = width;
