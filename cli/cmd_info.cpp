@@ -58,6 +58,9 @@ int InfoCommand(const Args& args) {
   std::string text;
   if (!BuildSlideReport(&owner, name.path.c_str(), member.data(), nullptr, &text))
     return kExitFailed;
+  // Standard input is named as such, not by the temporary file it was read into.
+  for (size_t at; spool.Active() && (at = text.find(name.path)) != std::string::npos;)
+    text.replace(at, name.path.size(), kStdinLabel);
   std::fputs(text.c_str(), stdout);
   if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
   return kExitOk;

@@ -71,6 +71,7 @@ bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
   }
   IndexedPicture indexed;
   const bool usesPalette = IndexColours(bitmap, &indexed);
+  if (usesPalette && indexed.palette.empty()) indexed.palette.push_back(0xFFFFFF);  // no pixels
   const int depth = usesPalette ? BitDepthFor(indexed.palette.size()) : 8;
   std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3 + kRowSlack);
   if (setjmp(png_jmpbuf(png))) {
