@@ -14,9 +14,9 @@ void SetColour(cairo_t* cr, gdi::COLORREF c) {
 
 }  // namespace
 
-bool HasPixels(const gdi::MetafileContents& picture) {
+bool HasPolygons(const gdi::MetafileContents& picture) {
   for (const gdi::MetafileRecord& r : *picture.records)
-    if (r.kind == gdi::MetafileRecord::Kind::Pixel) return true;
+    if (r.kind == gdi::MetafileRecord::Kind::Polygon) return true;
   return false;
 }
 

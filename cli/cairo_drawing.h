@@ -16,7 +16,8 @@ void DrawMetafile(cairo_t* cr, const gdi::MetafileContents& picture, double x, d
 void DrawBitmap(cairo_t* cr, const gdi::Bitmap& bitmap, double x, double y, double width,
                 double height);
 
-// True when the picture holds single pixels (scanline rendering slides), best kept as an image.
-bool HasPixels(const gdi::MetafileContents& picture);
+// True when the picture holds polygons: a rendering slide without any is a scanline one,
+// whose picture is kept as an image.
+bool HasPolygons(const gdi::MetafileContents& picture);
 
 }  // namespace lanterna

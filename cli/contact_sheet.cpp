@@ -70,7 +70,7 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
     }
     gdi::MetafileContents picture;
     gdi::ReadMetafile(metafile.get(), &picture);
-    if (!(e.kind == kKindRendering && HasPixels(picture))) {
+    if (!(e.kind == kKindRendering && !HasPolygons(picture))) {
       DrawMetafile(cr, picture, bx, by, bw, bh, request.width, request.height);
       return true;
     }

@@ -22,22 +22,30 @@ int32_t RenderSlidePdf(const RenderRequest& request, const std::string& outPath,
   gdi::MetafileContents picture;
   gdi::ReadMetafile(metafile.get(), &picture);
 
+  // Scanline rendering slides are pixels: the picture a window of this size shows, on a page
+  // of the bitmap's own proportions.
+  RenderResult raster;
+  if (ReadSlideExtent(request.path, request.member).kind == kKindRendering &&
+      !HasPolygons(picture)) {
+    RenderRequest sized = request;
+    sized.width = width;
+    sized.height = height;
+    raster = RenderSlide(sized);
+    if (raster.bitmap) {
+      width = raster.bitmap->width;
+      height = raster.bitmap->height;
+    }
+  }
   const double scale = kPageLongSide / std::max(width, height);
   const double pageW = width * scale, pageH = height * scale;
   cairo_surface_t* surface = cairo_pdf_surface_create(outPath.c_str(), pageW, pageH);
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  if (ReadSlideExtent(request.path, request.member).kind == kKindRendering && HasPixels(picture)) {
-    // Scanline rendering slides are pixels: the picture a window of this size shows.
-    RenderRequest raster = request;
-    raster.width = width;
-    raster.height = height;
-    RenderResult drawn = RenderSlide(raster);
-    if (drawn.bitmap) DrawBitmap(cr, *drawn.bitmap, 0, 0, pageW, pageH);
-  } else {
+  if (raster.bitmap)
+    DrawBitmap(cr, *raster.bitmap, 0, 0, pageW, pageH);
+  else
     DrawMetafile(cr, picture, 0, 0, pageW, pageH, width, height);
-  }
   cairo_destroy(cr);
   cairo_surface_finish(surface);
   const bool written = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
