@@ -16,8 +16,8 @@ AtomicOutput::AtomicOutput(std::string finalPath) : final_(std::move(finalPath))
   const size_t slash = final_.rfind('/');
   const std::string dir = slash == std::string::npos ? "" : final_.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? final_ : final_.substr(slash + 1);
-  temp_ = dir + "." + base + ".part-" + std::to_string(::getpid()) + "-" +
-          std::to_string(gSerial++);
+  temp_ =
+      dir + "." + base + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(gSerial++);
 }
 
 AtomicOutput::~AtomicOutput() {

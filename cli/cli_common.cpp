@@ -14,9 +14,10 @@
 namespace lanterna {
 
 const char kUsage[] =
-    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm [--size WxH] [--zoom N]"
-    " [--pan X,Y]\n"
-    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg] [--jobs N] [--size WxH]"
+    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm|OUT.pdf [--size WxH]"
+    " [--zoom N] [--pan X,Y]\n"
+    "       lanterna-cli render FILE[,MEMBER]|- -o - --format png|ppm|svg|pdf [OPTIONS]\n"
+    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg|pdf] [--jobs N] [--size WxH]"
     " [--zoom N] [--pan X,Y]\n"
     "       lanterna-cli list LIBRARY\n"
     "       lanterna-cli info FILE[,MEMBER]\n"
@@ -24,11 +25,24 @@ const char kUsage[] =
     "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
     "       lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
     "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
+    "       lanterna-cli sheet INPUT... -o OUT.pdf|OUT.png [--columns N] [--cell WxH]\n"
+    "       lanterna-cli --version\n"
     "       lanterna-cli COMMAND --help\n";
 
+namespace {
+std::string gCommand;
+}
+
+void SetCommandName(const std::string& command) {
+  gCommand = command;
+}
+
 int Usage(const char* problem) {
-  if (problem) Complain("lanterna-cli: %s\n", problem);
-  std::fputs(kUsage, stderr);
+  if (gCommand.empty())
+    Complain("lanterna-cli: %s (see lanterna-cli --help)\n", problem);
+  else
+    Complain("lanterna-cli %s: %s (see lanterna-cli %s --help)\n", gCommand.c_str(), problem,
+             gCommand.c_str());
   return kExitUsage;
 }
 

@@ -16,9 +16,12 @@ constexpr int kExitUsage = 2;
 
 using Args = std::vector<std::string>;
 
-// Prints the problem and the usage text on stderr; returns kExitUsage.
-int Usage(const char* problem = nullptr);
+// Prints one line on stderr naming the problem and pointing at the command's help; returns
+// kExitUsage.
+int Usage(const char* problem = "missing arguments");
 extern const char kUsage[];
+// The command being run, for usage lines ("render"); empty before one is known.
+void SetCommandName(const std::string& command);
 // "--help" or "-h" among the arguments.
 bool WantsHelp(const Args& args);
 // Prints a command's help text on stdout; returns kExitOk.
@@ -46,5 +49,6 @@ int InfoCommand(const Args& args);
 int DxfCommand(const Args& args);
 int CreateCommand(const Args& args);
 int ExtractCommand(const Args& args);
+int SheetCommand(const Args& args);
 
 }  // namespace lanterna

@@ -2,8 +2,12 @@
 #include <cstdio>
 
 #include "cli/cli_common.h"
+#include "cli/stdin_spool.h"
+#include "platform/file_open.h"
 #include "platform/window.h"
+#include "slide/library.h"
 #include "slide/report.h"
+#include "slide/slide_kind.h"
 
 namespace lanterna {
 
@@ -13,16 +17,40 @@ const char kInfoHelp[] =
     "usage: lanterna-cli info FILE[,MEMBER]\n"
     "\n"
     "Prints the slide information report: file size and format, the header's facts (size,\n"
-    "aspect, byte order) and, for rendering slides, colours, shading and background.\n"
+    "aspect, byte order) and, for rendering slides, colours, shading and background. A\n"
+    "library without a member gives its member count and names. FILE - reads a slide from\n"
+    "standard input.\n"
     "\n"
     "Exit status: 0 reported, 1 the slide cannot be read, 2 usage.\n";
+
+// A library named alone: how many members it has and their names, in directory order.
+int ListMembers(const std::string& path) {
+  if (std::FILE* probe = platform::OpenRegularFile(path.c_str())) {
+    std::fclose(probe);
+  } else {
+    Complain("lanterna-cli: %s: cannot open\n", path.c_str());
+    return kExitFailed;
+  }
+  std::vector<std::string> names;
+  char name[kLibraryNameLength + 8];
+  while (MemberIterator(path.c_str(), name)) names.emplace_back(name);
+  if (!ListingComplete(path)) return kExitFailed;
+  std::printf("%s: slide library, %zu member%s\n", path.c_str(), names.size(),
+              names.size() == 1 ? "" : "s");
+  for (const std::string& n : names) std::printf("  %s\n", n.c_str());
+  return kExitOk;
+}
 
 }  // namespace
 
 int InfoCommand(const Args& args) {
   if (WantsHelp(args)) return Help(kInfoHelp);
-  if (args.size() != 1) return Usage();
-  const SlideName name = ParseSlideName(args[0]);
+  if (args.size() != 1) return Usage("info takes one FILE[,MEMBER]");
+  if (args[0].size() > 1 && args[0][0] == '-') return Usage(("unknown option " + args[0]).c_str());
+  SlideName name = args[0] == "-" ? SlideName{"-", ""} : ParseSlideName(args[0]);
+  if (name.member.empty() && SlideKindOf(name.path) == kKindLibrary) return ListMembers(name.path);
+  StdinSpool spool;
+  if (!spool.Take(&name)) return kExitFailed;
   // A true-colour window owns the report, as on a desktop without a palette.
   platform::HeadlessWindow owner(1, 1);
   std::vector<char> member(name.member.begin(), name.member.end());
@@ -30,6 +58,9 @@ int InfoCommand(const Args& args) {
   std::string text;
   if (!BuildSlideReport(&owner, name.path.c_str(), member.data(), nullptr, &text))
     return kExitFailed;
+  // Standard input is named as such, not by the temporary file it was read into.
+  for (size_t at; spool.Active() && (at = text.find(name.path)) != std::string::npos;)
+    text.replace(at, name.path.size(), kStdinLabel);
   std::fputs(text.c_str(), stdout);
   if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
   return kExitOk;

@@ -6,6 +6,9 @@
 #include "cli/cli_common.h"
 #include "cli/image_writer.h"
 #include "cli/render_job.h"
+#include "cli/slide_pdf.h"
+#include "cli/stdin_spool.h"
+#include "cli/stdout_output.h"
 #include "slide/loader.h"
 
 namespace lanterna {
@@ -13,63 +16,97 @@ namespace lanterna {
 namespace {
 
 const char kRenderHelp[] =
-    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm [OPTIONS]\n"
-    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg] [--jobs N] [OPTIONS]\n"
+    "usage: lanterna-cli render FILE[,MEMBER] -o OUT.png|OUT.svg|OUT.ppm|OUT.pdf [OPTIONS]\n"
+    "       lanterna-cli render FILE[,MEMBER] -o - --format png|ppm|svg|pdf [OPTIONS]\n"
+    "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg|pdf] [--jobs N] [OPTIONS]\n"
     "\n"
     "Draws a slide exactly as a slide window of the given client size shows it, on white.\n"
-    "SVG is the vector picture in slide units.\n"
+    "SVG is the vector picture in slide units; PDF is a vector page of the picture's\n"
+    "proportions (scanline rendering slides as an image). FILE - reads a slide or rendering\n"
+    "slide from standard input.\n"
     "\n"
-    "  -o OUT        one slide to OUT, in the format its extension names\n"
+    "  -o OUT        one slide to OUT, in the format its extension names; - writes to\n"
+    "                standard output in the --format given\n"
     "  -d DIR        every INPUT to DIR/NAME.png (or the --format), NAME being the slide's\n"
     "                base name or LIBRARY_MEMBER; a library alone stands for all its members\n"
-    "  --format F    png (the default), ppm or svg, with -d\n"
+    "  --format F    png (the default with -d), ppm, svg or pdf; with -d or -o -\n"
     "  --jobs N      with -d, N worker processes (1 to 64, default 1)\n"
     "  --size WxH    the client size, each 1 to 16384 (default: the slide's own, scaled\n"
     "                down to at most 2048 on the longer side)\n"
     "  --zoom N      zoom factor, 1 to 15\n"
     "  --pan X,Y     device pixels the picture is shifted left and up\n"
     "\n"
-    "Exit status: 0 all written, 1 a slide could not be read or its output written, 2 usage.\n";
+    "Exit status: 0 all written, 1 a slide could not be read, its data ended early (what it\n"
+    "has is written) or its output could not be written, 2 usage.\n";
 
-enum class Format { kPng, kPpm, kSvg };
+enum class Format { kPng, kPpm, kSvg, kPdf };
 
 const char* Extension(Format f) {
-  return f == Format::kSvg ? ".svg" : f == Format::kPpm ? ".ppm" : ".png";
+  return f == Format::kSvg   ? ".svg"
+         : f == Format::kPpm ? ".ppm"
+         : f == Format::kPdf ? ".pdf"
+                             : ".png";
 }
 
 bool CannotWrite(const std::string& output) {
-  Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+  Complain("lanterna-cli: %s: cannot write\n", output == "-" ? "standard output" : output.c_str());
   return false;
 }
 
-// One slide to one file, written under a temporary name and renamed when complete.
-bool RenderToFile(RenderRequest request, const SlideName& name, const std::string& output,
-                  Format format) {
+bool ParseFormat(const std::string& text, Format* format) {
+  if (text == "png")
+    *format = Format::kPng;
+  else if (text == "ppm")
+    *format = Format::kPpm;
+  else if (text == "svg")
+    *format = Format::kSvg;
+  else if (text == "pdf")
+    *format = Format::kPdf;
+  else
+    return false;
+  return true;
+}
+
+// One slide to one file, written under a temporary name and renamed when complete, or to
+// standard output ("-").
+bool RenderToFile(RenderRequest request, SlideName name, const std::string& output, Format format) {
+  StdinSpool spool;
+  if (!spool.Take(&name)) return false;
+  const SlideName shown = ShownName(name, spool);
   request.path = name.path;
   request.member = name.member;
-  GuardedOutput out(output);
-  if (format == Format::kSvg) {
+  OutputTarget out(output);
+  if (out.TempPath().empty()) return CannotWrite(output);
+  if (format == Format::kSvg || format == Format::kPdf) {
     bool writeFailed = false;
-    const int32_t result = RenderSlideSvg(request, out.TempPath(), &writeFailed);
+    const int32_t result = format == Format::kSvg
+                               ? RenderSlideSvg(request, out.TempPath(), &writeFailed)
+                               : RenderSlidePdf(request, out.TempPath(), &writeFailed);
     if (writeFailed) return CannotWrite(output);
     if (result < 0) {
-      LoaderFailure(name, result);
+      LoaderFailure(shown, result);
       return false;
     }
     return out.Commit() || CannotWrite(output);
   }
   RenderResult picture = RenderSlide(request);
   if (picture.result < 0) {
-    LoaderFailure(name, picture.result);
+    LoaderFailure(shown, picture.result);
     return false;
   }
   if (!picture.bitmap) {
-    Complain("lanterna-cli: %s: nothing to draw\n", name.path.c_str());
+    Complain("lanterna-cli: %s: nothing to draw\n", shown.path.c_str());
     return false;
   }
   const bool written = format == Format::kPpm ? WritePpm(out.TempPath(), *picture.bitmap)
                                               : WritePng(out.TempPath(), *picture.bitmap);
-  return (written && out.Commit()) || CannotWrite(output);
+  if (!written || !out.Commit()) return CannotWrite(output);
+  if (picture.endedEarly) {
+    Complain("lanterna-cli: %s: the data ends early; the picture shows what there is\n",
+             shown.path.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -93,8 +130,9 @@ int RenderCommand(const Args& args) {
     } else if (a == "-d") {
       if (!value(&dir) || dir.empty()) return Usage("-d needs a directory");
     } else if (a == "--format") {
-      if (!value(&format) || (format != "png" && format != "ppm" && format != "svg"))
-        return Usage("--format needs png, ppm or svg");
+      Format f;
+      if (!value(&format) || !ParseFormat(format, &f))
+        return Usage("--format needs png, ppm, svg or pdf");
     } else if (a == "--jobs") {
       if (!value(&v) || !ParseJobs(v, &jobs)) return Usage("--jobs needs a number from 1 to 64");
     } else if (a == "--size") {
@@ -110,7 +148,7 @@ int RenderCommand(const Args& args) {
     } else if (a == "--pan") {
       if (!value(&v) || !ParsePair(v, ',', &request.panX, &request.panY))
         return Usage("--pan needs X,Y");
-    } else if (!a.empty() && a[0] == '-') {
+    } else if (a.size() > 1 && a[0] == '-') {
       return Usage(("unknown option " + a).c_str());
     } else {
       inputs.push_back(a);
@@ -119,20 +157,36 @@ int RenderCommand(const Args& args) {
 
   if (!dir.empty()) {
     if (!output.empty()) return Usage("-o names one output, -d a directory for many: not both");
-    if (inputs.empty()) return Usage();
-    const Format f = format == "svg" ? Format::kSvg : format == "ppm" ? Format::kPpm : Format::kPng;
+    if (inputs.empty()) return Usage("no slide given");
+    for (const std::string& input : inputs)
+      if (input == "-") return Usage("standard input goes with -o, not -d");
+    Format f = Format::kPng;
+    if (!format.empty()) ParseFormat(format, &f);
     return RunBatchCommand(inputs, dir, Extension(f), jobs, [&](const BatchItem& item) {
       return RenderToFile(request, item.slide, item.output, f);
     });
   }
 
-  if (!format.empty()) return Usage("--format goes with -d; with -o the extension tells");
   if (inputs.size() > 1) return Usage("one slide at a time with -o; -d DIR takes many");
-  if (inputs.empty() || output.empty()) return Usage();
-  const bool svg = EndsWith(output, ".SVG"), ppm = EndsWith(output, ".PPM");
-  if (!svg && !ppm && !EndsWith(output, ".PNG"))
-    return Usage("the output must be .png, .svg or .ppm");
-  const Format f = svg ? Format::kSvg : ppm ? Format::kPpm : Format::kPng;
+  if (inputs.empty()) return Usage("no slide given");
+  if (output.empty()) return Usage("no output: give -o OUT or -d DIR");
+  Format f = Format::kPng;
+  if (output == "-") {
+    if (format.empty()) return Usage("-o - needs --format png, ppm, svg or pdf");
+    ParseFormat(format, &f);
+  } else {
+    if (!format.empty())
+      return Usage("--format goes with -d or -o -; with -o FILE the extension tells");
+    const std::string name = output;
+    if (EndsWith(name, ".SVG"))
+      f = Format::kSvg;
+    else if (EndsWith(name, ".PPM"))
+      f = Format::kPpm;
+    else if (EndsWith(name, ".PDF"))
+      f = Format::kPdf;
+    else if (!EndsWith(name, ".PNG"))
+      return Usage("the output must be .png, .svg, .ppm or .pdf");
+  }
   return RenderToFile(request, ParseSlideName(inputs[0]), output, f) ? kExitOk : kExitFailed;
 }
 

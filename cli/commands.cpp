@@ -4,19 +4,29 @@
 #include <string>
 
 #include "cli/cli_common.h"
+#include "lanterna_version.h"
 
 namespace lanterna {
 
 int CliMain(int argc, char** argv) {
-  if (argc < 2) return Usage();
+  if (argc < 2) return Usage("no command");
   const std::string command = argv[1];
   Args args(argv + 2, argv + argc);
+  if (command == "--version") {
+    std::puts("lanterna-cli " LANTERNA_VERSION);
+    return kExitOk;
+  }
+  static const char* const kCommands[] = {"render", "list",    "info", "dxf",
+                                          "create", "extract", "sheet"};
+  for (const char* known : kCommands)
+    if (command == known) SetCommandName(command);
   if (command == "render") return RenderCommand(args);
   if (command == "list") return ListCommand(args);
   if (command == "info") return InfoCommand(args);
   if (command == "dxf") return DxfCommand(args);
   if (command == "create") return CreateCommand(args);
   if (command == "extract") return ExtractCommand(args);
+  if (command == "sheet") return SheetCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     if (command == "help" && argc > 2 && std::string(argv[2]) != "help") {
       // "help COMMAND" is "COMMAND --help".

@@ -1,6 +1,7 @@
 #include "cli/image_writer.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <bit>
@@ -8,6 +9,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "cli/colour_index.h"
 
 namespace lanterna {
 
@@ -39,11 +42,26 @@ void RowToRgb(const gdi::Bitmap& bitmap, int y, uint8_t* out) {
   }
 }
 
-}  // namespace
+// Packs one row of palette indices at the given bit depth, leftmost pixel in the high bits.
+void PackRow(const uint8_t* indices, int width, int depth, uint8_t* out) {
+  if (depth == 8) {
+    std::memcpy(out, indices, static_cast<size_t>(width));
+    return;
+  }
+  const int perByte = 8 / depth;
+  for (int x = 0; x < width; x += perByte, ++out) {
+    unsigned byte = 0;
+    const int n = std::min(perByte, width - x);
+    for (int k = 0; k < n; ++k) byte |= indices[x + k] << (8 - depth * (k + 1));
+    *out = static_cast<uint8_t>(byte);
+  }
+}
 
-bool WritePng(const std::string& path, const gdi::Bitmap& bitmap) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
+int BitDepthFor(size_t colours) {
+  return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
+}
+
+bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -51,28 +69,47 @@ bool WritePng(const std::string& path, const gdi::Bitmap& bitmap) {
     png_destroy_write_struct(&png, nullptr);
     return false;
   }
+  IndexedPicture indexed;
+  const bool usesPalette = IndexColours(bitmap, &indexed);
+  if (usesPalette && indexed.palette.empty()) indexed.palette.push_back(0xFFFFFF);  // no pixels
+  const int depth = usesPalette ? BitDepthFor(indexed.palette.size()) : 8;
   std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3 + kRowSlack);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file.get());
-  png_set_IHDR(png, info, bitmap.width, bitmap.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_init_io(png, file);
+  // Measured on dense line drawings: filters only make palette indices look random, Z_RLE
+  // and level 1 leave files 5% larger than netpbm's, level 6 costs half as much time again
+  // as level 5 for 0.1%. Level 5 with the default search keeps below netpbm's size.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_level(png, 5);
+  png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
+  png_set_IHDR(png, info, bitmap.width, bitmap.height, depth,
+               usesPalette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> palette;
+  for (gdi::COLORREF c : indexed.palette)
+    palette.push_back({static_cast<png_byte>(gdi::GetRValue(c)),
+                       static_cast<png_byte>(gdi::GetGValue(c)),
+                       static_cast<png_byte>(gdi::GetBValue(c))});
+  if (usesPalette) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   png_write_info(png, info);
   for (int y = 0; y < bitmap.height; ++y) {
-    RowToRgb(bitmap, y, row.data());
+    if (usesPalette)
+      PackRow(indexed.indices.data() + static_cast<size_t>(y) * bitmap.width, bitmap.width, depth,
+              row.data());
+    else
+      RowToRgb(bitmap, y, row.data());
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  return std::fflush(file.get()) == 0;
+  return std::fflush(file) == 0;
 }
 
-bool WritePpm(const std::string& path, const gdi::Bitmap& bitmap) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
-  std::fprintf(file.get(), "P6\n%d %d\n255\n", bitmap.width, bitmap.height);
+bool WritePpmTo(std::FILE* file, const gdi::Bitmap& bitmap) {
+  std::fprintf(file, "P6\n%d %d\n255\n", bitmap.width, bitmap.height);
   // Rows go out in chunks of about 256 KiB: one write call per row is most of the cost, and a
   // chunk that stays in the cache and needs few page faults of its own costs less than a big one.
   const size_t rowBytes = static_cast<size_t>(bitmap.width) * 3;
@@ -83,9 +120,29 @@ bool WritePpm(const std::string& path, const gdi::Bitmap& bitmap) {
     const int rows = std::min(rowsPerChunk, bitmap.height - y);
     for (int i = 0; i < rows; ++i) RowToRgb(bitmap, y + i, chunk.data() + rowBytes * i);
     const size_t bytes = rowBytes * static_cast<size_t>(rows);
-    if (std::fwrite(chunk.data(), 1, bytes, file.get()) != bytes) return false;
+    if (std::fwrite(chunk.data(), 1, bytes, file) != bytes) return false;
   }
-  return std::fflush(file.get()) == 0;
+  return std::fflush(file) == 0;
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const gdi::Bitmap& bitmap) {
+  File file(std::fopen(path.c_str(), "wb"));
+  return file && WritePngTo(file.get(), bitmap);
+}
+
+bool WritePpm(const std::string& path, const gdi::Bitmap& bitmap) {
+  File file(std::fopen(path.c_str(), "wb"));
+  return file && WritePpmTo(file.get(), bitmap);
+}
+
+bool WritePng(std::FILE* file, const gdi::Bitmap& bitmap) {
+  return WritePngTo(file, bitmap);
+}
+
+bool WritePpm(std::FILE* file, const gdi::Bitmap& bitmap) {
+  return WritePpmTo(file, bitmap);
 }
 
 }  // namespace lanterna

@@ -1,6 +1,8 @@
-// Writes a bitmap of resolved colours as PNG or as binary PPM.
+// Writes a bitmap of resolved colours as PNG (indexed when it has at most 256 colours, RGB
+// otherwise) or as binary PPM.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "platform/gdi/gdi.h"
@@ -9,5 +11,8 @@ namespace lanterna {
 
 bool WritePng(const std::string& path, const gdi::Bitmap& bitmap);
 bool WritePpm(const std::string& path, const gdi::Bitmap& bitmap);
+// The same to an open stream (standard output), left open.
+bool WritePng(std::FILE* file, const gdi::Bitmap& bitmap);
+bool WritePpm(std::FILE* file, const gdi::Bitmap& bitmap);
 
 }  // namespace lanterna

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/exten.h"
 #include "platform/window.h"
 #include "render/rendering.h"
 #include "slide/ciclo.h"
@@ -33,6 +34,27 @@ bool CloseRequested(const platform::HeadlessWindow& window) {
     if (m.msg == platform::WM_CLOSE) return true;
   return false;
 }
+
+// Passes the engine's boxes on as they are and notes the one the decoder shows when the data
+// runs out before the slide ends.
+class EarlyEndWatch : public platform::MessageBoxService {
+ public:
+  EarlyEndWatch() : previous_(platform::CurrentMessageBoxService()) {
+    platform::SetMessageBoxService(this);
+  }
+  ~EarlyEndWatch() override { platform::SetMessageBoxService(previous_); }
+  int Show(platform::HWND owner, const std::string& text, const std::string& title,
+           unsigned style) override {
+    if (text.find("ByteReaded in Ciclo") != std::string::npos) endedEarly = true;
+    if (previous_) return previous_->Show(owner, text, title, style);
+    platform::StderrMessageBoxes plain;
+    return plain.Show(owner, text, title, style);
+  }
+  bool endedEarly = false;
+
+ private:
+  platform::MessageBoxService* previous_;
+};
 
 }  // namespace
 
@@ -79,6 +101,7 @@ RenderResult RenderSlide(const RenderRequest& request) {
   view.measuredLeft = view.measuredTop = kUnmeasuredOrigin;  // as a new slide window has them
   SlidePalette palette;
   NoInterruptions quiet;
+  EarlyEndWatch watch;
   std::vector<char> name = MemberBuffer(request.member);
 
   // A window keeps painting until the drawing is complete; each call carries on from the last.
@@ -105,24 +128,38 @@ RenderResult RenderSlide(const RenderRequest& request) {
     return out;
   }
   if (bitmap) out.bitmap.reset(bitmap);
+  out.endedEarly = watch.endedEarly;
   return out;
+}
+
+bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result) {
+  *width = request.width;
+  *height = request.height;
+  *result = 0;
+  if (*width > 0 && *height > 0) return true;
+  SlideExtent e = ReadSlideExtent(request.path, request.member);
+  *result = e.result;
+  if (e.result < 0) return false;
+  DefaultPictureSize(e.width, e.height, width, height);
+  return true;
+}
+
+int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile) {
+  gdi::RECT rect{0, 0, 100, 100};
+  std::vector<char> name = MemberBuffer(request.member);
+  NoInterruptions quiet;
+  return ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr, metafile, &rect,
+                  nullptr, nullptr, nullptr, nullptr);
 }
 
 int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
                        bool* writeFailed) {
   if (writeFailed) *writeFailed = false;
-  int width = request.width, height = request.height;
-  if (width <= 0 || height <= 0) {
-    SlideExtent e = ReadSlideExtent(request.path, request.member);
-    if (e.result < 0) return e.result;
-    DefaultPictureSize(e.width, e.height, &width, &height);
-  }
+  int width, height;
+  int32_t result;
+  if (!PictureSize(request, &width, &height, &result)) return result;
   std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
-  gdi::RECT rect{0, 0, 100, 100};
-  std::vector<char> name = MemberBuffer(request.member);
-  NoInterruptions quiet;
-  const int32_t result = ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr,
-                                  metafile.get(), &rect, nullptr, nullptr, nullptr, nullptr);
+  result = RecordSlide(request, metafile.get());
   if (result < 0) return result;
   std::ofstream out(outPath, std::ios::binary);
   if (out) gdi::WriteMetafileSvg(metafile.get(), out, width, height);

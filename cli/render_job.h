@@ -38,8 +38,16 @@ void DefaultPictureSize(int slideWidth, int slideHeight, int* width, int* height
 struct RenderResult {
   int32_t result = 0;  // negative: the loader failed
   std::unique_ptr<gdi::Bitmap> bitmap;
+  bool endedEarly = false;  // the data ran out before the slide's end: the picture is partial
 };
 RenderResult RenderSlide(const RenderRequest& request);
+
+// Records the slide's vector picture on a metafile context, as the clipboard copy does; the
+// loader's result.
+int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile);
+// The picture size a request asks for, the slide's own when it names none; false with the
+// loader's result when the slide cannot be read.
+bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result);
 
 // The vector picture of a slide in slide units, as the clipboard's metafile holds it. A file
 // that cannot be written gives kCannotOpen with *writeFailed set.

@@ -57,6 +57,9 @@ void RecordingMessageWindow::ShowMex(HWND, const char* text, const char* title, 
 void SetMessageBoxService(MessageBoxService* service) {
   Services().boxes = service;
 }
+MessageBoxService* CurrentMessageBoxService() {
+  return Services().boxes;
+}
 void SetMessageWindowService(MessageWindowService* service) {
   Services().messageWindow = service;
 }

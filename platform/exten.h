@@ -74,6 +74,8 @@ class RecordingMessageWindow : public MessageWindowService {
 // Process-wide services; null restores the headless defaults.
 void SetMessageBoxService(MessageBoxService* service);
 void SetMessageWindowService(MessageWindowService* service);
+// The box service set, or null for the headless default.
+MessageBoxService* CurrentMessageBoxService();
 
 int ShowErrorBox(HWND owner, const char* text, const char* title, unsigned style);
 void ShowMex(HWND owner, const char* text, const char* title, int kind, int delay);

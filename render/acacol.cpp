@@ -118,6 +118,10 @@ gdi::COLORREF AciColorRef(int index) {
   return ref;
 }
 
+gdi::COLORREF BackgroundColorRef() {
+  return gdi::RGB(255, 255, 255) + (PaletteInUse() != 0 ? 0x02000000 : 0);
+}
+
 int RgbToNearestAci(float r, float g, float b) {
   // Rounded once from the double product, then compared in float like the table.
   constexpr double kToUnit = 0.00392156862745098;  // 1/255

@@ -19,6 +19,8 @@ struct SlidePalette {
 void AciToRgb(int index, float rgb[3], int scaled);
 // The colour reference pens and brushes use; palette-relative while the palette is in use.
 gdi::COLORREF AciColorRef(int index);
+// The white slides are drawn on, as a colour reference of the same kind.
+gdi::COLORREF BackgroundColorRef();
 // The colour index (1-254, white as 7) nearest to an RGB triple on the 0-255 scale.
 int RgbToNearestAci(float r, float g, float b);
 

@@ -1,10 +1,13 @@
-// lanterna: the desktop viewer. One optional file name on the command line.
+// lanterna: the desktop viewer. One optional file name on the command line, or --version.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "dialogs/message_window.h"
+#include "lanterna_version.h"
 #include "platform/exten.h"
 #include "platform/qt/input_queue.h"
 #include "platform/qt/message_boxes.h"
@@ -12,6 +15,11 @@
 #include "shell/instance.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::puts("lanterna " LANTERNA_VERSION);
+    return 0;
+  }
   QApplication qapp(argc, argv);
   // The command line is one file name; a name with blanks may come unquoted in pieces.
   std::string commandLine;

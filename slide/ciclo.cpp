@@ -39,7 +39,9 @@ struct ColourObjects {
 
   void Select(gdi::HDC dc, int colour) {
     Release(dc);
-    const gdi::COLORREF ref = AciColorRef(colour);
+    // Colour 0 is the drawing's background in CAD programs (masks behind texts are stored
+    // in it): it is drawn in the background the slide is drawn on, white.
+    const gdi::COLORREF ref = colour == 0 ? BackgroundColorRef() : AciColorRef(colour);
     pen = gdi::CreatePen(gdi::PS_SOLID, 1, ref);
     previousPen = gdi::SelectObject(dc, pen);
     brush = gdi::CreateSolidBrush(ref);
@@ -137,6 +139,11 @@ int Ciclo(gdi::HDC windowDC, gdi::HDC offscreenDC, ViewState* view) {
   auto wrap = [](int v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); };
   auto line = [&](int x1, int y1, int x2, int y2) {
     gdi::MoveToEx(dc, x1, y1, nullptr);
+    // A vector whose ends meet is a CAD point; the line rule would leave it out entirely.
+    if (x1 == x2 && y1 == y2) {
+      gdi::SetPixel(dc, x1, y1, dc->CurrentPen()->color);
+      return;
+    }
     gdi::LineTo(dc, x2, y2);
   };
 

@@ -69,6 +69,38 @@ TEST(CicloPixels, VectorsLeaveOutTheEndPixelAndFollowColours) {
   EXPECT_EQ(b.At(70, 50), kWhite);
 }
 
+// What CAD programs store: colour 0 is the background (a mask over black ink is white), colour
+// 7 the default black, and a vector whose ends meet is a point of one pixel.
+TEST(CicloPixels, BackgroundColourMasksAndPointsShow) {
+  struct Case {
+    const char* what;
+    int colour;
+    bool mask;  // a filled mask over a black line
+    int x1, y1, x2, y2;
+    int probeX, probeY;
+    gdi::COLORREF expected;
+  } cases[] = {
+      {"colour 0 fill masks the line", 0, true, 0, 0, 0, 0, 50, 50, kWhite},
+      {"colour 7 fill stays black", 7, true, 0, 0, 0, 0, 50, 50, kBlack},
+      {"colour 0 vector erases", 0, false, 10, 50, 90, 50, 50, 50, kWhite},
+      {"a point draws one pixel", 1, false, 30, 70, 30, 70, 30, 30, kRed},
+      {"beside the point nothing", 1, false, 30, 70, 30, 70, 31, 30, kWhite},
+  };
+  fixtures::TempDir dir;
+  for (const Case& c : cases) {
+    SlideWriter s(100, 100);
+    s.Colour(7).Vector(10, 50, 90, 50);  // a black line across the middle
+    if (c.mask)
+      s.Colour(c.colour).Fill({{40, 40}, {60, 40}, {60, 60}, {40, 60}});
+    else
+      s.Colour(c.colour).Vector(c.x1, c.y1, c.x2, c.y2);
+    const std::string path = dir.Write("p.sld", s.EndOfFile().Build());
+    Picture p = Render(path, 100, 100);
+    ASSERT_GE(p.result, 0) << c.what;
+    EXPECT_EQ(p.bitmap->At(c.probeX, c.probeY), c.expected) << c.what;
+  }
+}
+
 TEST(CicloPixels, OffsetAndCommonEndpointVectorsDrawFromTheLastPoint) {
   fixtures::TempDir dir;
   SlideWriter s(200, 200);

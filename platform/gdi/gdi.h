@@ -277,6 +277,30 @@ void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int
 // How many drawing records a metafile holds (for tests and sanity checks).
 size_t MetafileRecordCount(DeviceContext* metafile);
 
+// One recorded drawing call, in logical units, with its colours resolved.
+struct MetafileRecord {
+  enum class Kind : uint8_t { Line, Polygon, Pixel };
+  Kind kind;
+  bool penNull;
+  bool hollow;
+  COLORREF pen;                 // lines, polygon outlines and pixels
+  COLORREF fill;                // polygons
+  int width;                    // logical pen width
+  POINT from, to;               // lines; pixels use from
+  uint32_t firstPoint, points;  // polygons, in MetafileContents::points
+};
+
+// What a metafile holds, for writers other than SVG; valid while the context lives.
+struct MetafileContents {
+  const std::vector<MetafileRecord>* records = nullptr;
+  const std::vector<POINT>* points = nullptr;
+  SIZE windowExt{1, 1};  // as set on the context; without one the units are picture pixels
+  POINT windowOrg{0, 0};
+  bool windowSet = false;
+};
+// False when the context is no metafile.
+bool ReadMetafile(DeviceContext* metafile, MetafileContents* out);
+
 // ---- the GDI entry points the Parts call ---------------------------------------------------
 
 HPEN CreatePen(int style, int width, COLORREF color);

@@ -16,17 +16,8 @@ namespace {
 
 class MetafileDC final : public DeviceContext {
  public:
-  enum class Kind : uint8_t { Line, Polygon, Pixel };
-  struct Record {
-    Kind kind;
-    bool penNull;
-    bool hollow;
-    COLORREF pen;                 // lines, polygon outlines and pixels
-    COLORREF fill;                // polygons
-    int width;                    // logical pen width
-    POINT from, to;               // lines; pixels use from
-    uint32_t firstPoint, points;  // polygons, in points_
-  };
+  using Kind = MetafileRecord::Kind;
+  using Record = MetafileRecord;
 
   MetafileDC() : DeviceContext(DeviceCaps::TrueColour()) {}
 
@@ -67,6 +58,13 @@ class MetafileDC final : public DeviceContext {
   }
 
   size_t RecordCount() const { return records_.size(); }
+  void Contents(MetafileContents* out) const {
+    out->records = &records_;
+    out->points = &points_;
+    out->windowExt = map_.windowExt;
+    out->windowOrg = map_.windowOrg;
+    out->windowSet = windowSet_;
+  }
   void WriteSvg(std::ostream& out, int width, int height) const;
 
  private:
@@ -220,6 +218,12 @@ std::unique_ptr<DeviceContext> CreateMetafileDC() {
 
 void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height) {
   if (auto* m = dynamic_cast<MetafileDC*>(metafile)) m->WriteSvg(out, width, height);
+}
+
+bool ReadMetafile(DeviceContext* metafile, MetafileContents* out) {
+  auto* m = dynamic_cast<MetafileDC*>(metafile);
+  if (m) m->Contents(out);
+  return m != nullptr;
 }
 
 size_t MetafileRecordCount(DeviceContext* metafile) {

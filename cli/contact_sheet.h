@@ -1,0 +1,34 @@
+// A contact sheet: slides in a grid of cells, each with its name under it, drawn with cairo.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/slide_name.h"
+
+namespace lanterna {
+
+struct SheetEntry {
+  SlideName slide;
+  std::string label;  // the name under the cell
+};
+
+struct SheetLayout {
+  int columns = 4;
+  int cellWidth = 240;  // the picture's box; the name goes below it
+  int cellHeight = 180;
+};
+
+constexpr int kSheetLabelHeight = 16;
+constexpr int kSheetGap = 8;
+
+// Grid rows on one PDF page: about the proportions of an A4 sheet standing up.
+int RowsPerPage(const SheetLayout& layout);
+
+// Writes every entry into its cell: a PDF with one page per grid (names as text), or a PNG of
+// all rows. Slides that cannot be read are named on stderr and leave their cell empty but for
+// the name; false when any could not, or the file could not be written (*writeFailed).
+bool WriteSheet(const std::vector<SheetEntry>& entries, const SheetLayout& layout,
+                const std::string& path, bool pdf, bool* writeFailed);
+
+}  // namespace lanterna
