@@ -24,6 +24,9 @@ const char kUsage[] =
     "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
     "       lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
     "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
+    "       lanterna-cli add LIBRARY ENTRY... [--replace]\n"
+    "       lanterna-cli remove LIBRARY MEMBER...\n"
+    "       lanterna-cli rename LIBRARY OLD NEW\n"
     "       lanterna-cli COMMAND --help\n";
 
 int Usage(const char* problem) {

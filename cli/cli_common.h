@@ -46,5 +46,8 @@ int InfoCommand(const Args& args);
 int DxfCommand(const Args& args);
 int CreateCommand(const Args& args);
 int ExtractCommand(const Args& args);
+int AddCommand(const Args& args);
+int RemoveCommand(const Args& args);
+int RenameCommand(const Args& args);
 
 }  // namespace lanterna
