@@ -27,6 +27,7 @@ const char kUsage[] =
     "       lanterna-cli add LIBRARY ENTRY... [--replace]\n"
     "       lanterna-cli remove LIBRARY MEMBER...\n"
     "       lanterna-cli rename LIBRARY OLD NEW\n"
+    "       lanterna-cli slide INPUT.dxf -o OUTPUT.sld [--size WxH] [--layer NAME...]\n"
     "       lanterna-cli COMMAND --help\n";
 
 int Usage(const char* problem) {

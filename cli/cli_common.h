@@ -49,5 +49,6 @@ int ExtractCommand(const Args& args);
 int AddCommand(const Args& args);
 int RemoveCommand(const Args& args);
 int RenameCommand(const Args& args);
+int SlideCommand(const Args& args);
 
 }  // namespace lanterna
