@@ -83,9 +83,9 @@ int SlideCommand(const Args& args) {
     skipped += (skipped.empty() ? "" : ", ") + std::to_string(n) + " " + kind;
     count += n;
   }
-  if (count > 0 || drawing.texts > 0)
+  if (count > 0 || made.texts > 0)
     Complain("lanterna-cli: %s: warning: %d entities skipped%s%s; %d texts drawn as boxes\n",
-             input.c_str(), count, skipped.empty() ? "" : ": ", skipped.c_str(), drawing.texts);
+             input.c_str(), count, skipped.empty() ? "" : ": ", skipped.c_str(), made.texts);
 
   AtomicOutput out(output);
   std::FILE* f = std::fopen(out.TempPath().c_str(), "wb");

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <exception>
 
-namespace lanterna::dxfin {
+#include "render/dxf_writer.h"
 
-const char kFillsComment[] = "lanterna: closed POLYLINEs are filled slide polygons";
+namespace lanterna::dxfin {
 
 namespace {
 
@@ -279,8 +279,8 @@ class Collector : public DL_CreationAdapter {
 
   // A text's box: width by height from (x, y) shifted by (dx, dy), turned by angle (radians).
   void TextBox(double x, double y, double dx, double dy, double w, double h, double angle) {
-    ++d_.texts;
     Entity& e = Add(Kind::kPath);
+    e.text = true;
     e.closed = true;
     const double c = std::cos(angle), s = std::sin(angle);
     const double corners[4][2] = {{dx, dy}, {dx + w, dy}, {dx + w, dy + h}, {dx, dy + h}};
@@ -335,7 +335,7 @@ class Collector : public DL_CreationAdapter {
   }
 
   void Comment(const std::string& text) {
-    if (text == kFillsComment) d_.closedPolylinesAreFills = true;
+    if (text == kDxfFillsComment) d_.closedPolylinesAreFills = true;
   }
 
   void Variable(const std::string& key, double x, double y) {

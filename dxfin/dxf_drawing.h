@@ -28,6 +28,7 @@ struct Entity {
   std::vector<Vertex> points;
   bool closed = false;
   double ax = 0, ay = 0, ratio = 1, t0 = 0, t1 = 0;
+  bool text = false;                    // the box of a TEXT or MTEXT
   std::string block;                    // upper-cased
   double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
   int cols = 1, rows = 1;
@@ -50,14 +51,9 @@ struct Drawing {
   std::vector<Entity> model;
   bool hasExtents = false;  // $EXTMIN and $EXTMAX in the header, and sensible
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
-  bool closedPolylinesAreFills = false;  // written so by lanterna-cli dxf
-  int texts = 0;                         // TEXT and MTEXT, drawn as their boxes
+  bool closedPolylinesAreFills = false;  // lanterna-cli dxf says so in a header comment
   std::map<std::string, int> skipped;    // entity kinds left out, and how many
 };
-
-// The comment lanterna-cli dxf puts in its header: the closed POLYLINEs of such a file are a
-// slide's filled polygons, not outlines.
-extern const char kFillsComment[];
 
 // Reads path; false when it cannot be opened or read as DXF.
 bool ReadDrawing(const std::string& path, Drawing* drawing);

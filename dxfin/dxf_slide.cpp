@@ -33,8 +33,8 @@ Affine Translate(double x, double y) {
 }
 
 // One shape in drawing coordinates, in its resolved colour.
-using Sink =
-    std::function<void(int colour, const std::vector<Point>& points, bool closed, bool fill)>;
+using Sink = std::function<void(int colour, const std::vector<Point>& points, bool closed,
+                                bool fill, bool text)>;
 
 constexpr int kMaxNesting = 32;  // blocks inserting themselves end here
 
@@ -95,11 +95,12 @@ class Walker {
     std::vector<Point> pts;
     switch (e.kind) {
       case Kind::kPoint:
-        if (!e.points.empty()) sink_(colour, {m(e.points[0].x, e.points[0].y)}, false, false);
+        if (!e.points.empty())
+          sink_(colour, {m(e.points[0].x, e.points[0].y)}, false, false, false);
         return;
       case Kind::kFill:
         for (const Vertex& v : e.points) pts.push_back(m(v.x, v.y));
-        sink_(colour, pts, true, true);
+        sink_(colour, pts, true, true, false);
         return;
       case Kind::kPath: {
         const size_t n = e.points.size();
@@ -108,7 +109,7 @@ class Walker {
           pts.push_back(m(p.x, p.y));
           if (p.bulge != 0 && (i + 1 < n || e.closed)) Arc(p, e.points[(i + 1) % n], m, pts);
         }
-        sink_(colour, pts, e.closed, false);
+        sink_(colour, pts, e.closed, false, e.text);
         return;
       }
       case Kind::kEllipse: {
@@ -123,7 +124,7 @@ class Walker {
           pts.push_back(m(cx + e.ax * std::cos(t) + vx * std::sin(t),
                           cy + e.ay * std::cos(t) + vy * std::sin(t)));
         }
-        sink_(colour, pts, whole, false);
+        sink_(colour, pts, whole, false, false);
         return;
       }
       case Kind::kInsert: {
@@ -164,7 +165,7 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   double minX = std::numeric_limits<double>::max(), minY = minX;
   double maxX = std::numeric_limits<double>::lowest(), maxY = maxX;
   bool any = false;
-  Walker(drawing, options, 0, [&](int, const std::vector<Point>& pts, bool, bool) {
+  Walker(drawing, options, 0, [&](int, const std::vector<Point>& pts, bool, bool, bool) {
     for (const Point& p : pts) {
       if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
       any = true;
@@ -207,7 +208,7 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   };
   // A quarter of a slide unit: curves look round at the slide's own resolution.
   Walker(drawing, options, 0.25 / scale,
-         [&](int colour, const std::vector<Point>& pts, bool closed, bool fill) {
+         [&](int colour, const std::vector<Point>& pts, bool closed, bool fill, bool text) {
            std::vector<SlidePoint> s;
            for (const Point& p : pts) {
              if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
@@ -216,6 +217,7 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
            }
            if ((closed || fill) && s.size() > 1 && s.front() == s.back()) s.pop_back();
            if (s.empty()) return;
+           made.texts += text;
            EncodeColour(enc, std::clamp(colour, 0, 255));
            if (fill && s.size() >= 3) {
              EncodeFill(enc, s);

@@ -19,6 +19,7 @@ struct MadeSlide {
   std::vector<uint8_t> bytes;  // empty when nothing was drawn
   int width = 0, height = 0;
   int lines = 0, fills = 0;  // records of each kind written
+  int texts = 0;             // texts drawn as their boxes
 };
 
 MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options);

@@ -59,6 +59,7 @@ void EncodeColour(SlideEncoder& e, int colour) {
 }
 
 void EncodeLine(SlideEncoder& e, SlidePoint a, SlidePoint b) {
+  if (e.colour < 0) EncodeColour(e, 7);
   a = Clamped(a);
   b = Clamped(b);
   // Lines have no direction: one that ends where the last began continues from there.
@@ -87,9 +88,11 @@ void EncodeLine(SlideEncoder& e, SlidePoint a, SlidePoint b) {
 
 void EncodeFill(SlideEncoder& e, const std::vector<SlidePoint>& polygon) {
   if (polygon.size() < 3) return;
+  // Fills are painted with the brush of a colour record: one comes first.
+  if (e.colour < 0) EncodeColour(e, 7);
   // A fan from the first vertex: exact for convex outlines such as circles and boxes.
   for (size_t start = 1;;) {
-    const size_t end = std::min(polygon.size(), start + kMaxFillVertices - 1);
+    const size_t end = std::min(polygon.size(), start + static_cast<size_t>(kMaxFillVertices) - 1);
     Record(e, kSolidFill, 0);
     Word(e, static_cast<int>(end - start + 1));
     Word(e, -1);  // start and end records carry a negative y

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "slide/ciclo.h"  // kMaxFillVertices, what a fill sequence may hold
+
 namespace lanterna {
 
 struct SlidePoint {
@@ -13,9 +15,6 @@ struct SlidePoint {
   int y = 0;
   bool operator==(const SlidePoint& o) const { return x == o.x && y == o.y; }
 };
-
-// The fill record sequence holds at most this many vertices.
-constexpr size_t kMaxFillVertices = 30;
 
 struct SlideEncoder {
   std::vector<uint8_t> bytes;
@@ -27,6 +26,7 @@ struct SlideEncoder {
 SlideEncoder BeginSlide(int width, int height);
 // A colour record, when the colour (0-255) differs from the current one.
 void EncodeColour(SlideEncoder& e, int colour);
+// Before the first colour record, lines and fills take colour 7 (one is written).
 // A line; a single point when a == b. Coordinates are clamped to 0-32767.
 void EncodeLine(SlideEncoder& e, SlidePoint a, SlidePoint b);
 // A filled polygon of 3 or more vertices; longer ones are cut into fans of at most 30.
