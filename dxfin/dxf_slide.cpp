@@ -37,6 +37,8 @@ using Sink = std::function<void(int colour, const std::vector<Point>& points, bo
                                 bool fill, bool text)>;
 
 constexpr int kMaxNesting = 32;  // blocks inserting themselves end here
+// Block copies drawn in all: arrays of nested arrays multiply, and bad files must still end.
+constexpr long kMaxInstances = 200000;
 
 class Walker {
  public:
@@ -134,8 +136,8 @@ class Walker {
         const Affine place = Translate(e.points[0].x, e.points[0].y) * Affine{c, -s, s, c, 0, 0};
         const Affine shape =
             Affine{e.sx, 0, 0, e.sy, 0, 0} * Translate(-b->second.baseX, -b->second.baseY);
-        for (int row = 0; row < std::min(e.rows, 1000); ++row)
-          for (int col = 0; col < std::min(e.cols, 1000); ++col)
+        for (int row = 0; row < e.rows && instances_ < kMaxInstances; ++row)
+          for (int col = 0; col < e.cols && instances_ < kMaxInstances; ++col, ++instances_)
             Walk(b->second.entities,
                  m * place * Translate(col * e.colSpacing, row * e.rowSpacing) * shape, colour,
                  layer, depth + 1);
@@ -148,6 +150,7 @@ class Walker {
   double tolerance_;
   Sink sink_;
   std::vector<std::string> only_;
+  long instances_ = 0;
 };
 
 SlidePoint Rounded(double x, double y) {
