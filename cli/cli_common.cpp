@@ -26,6 +26,10 @@ const char kUsage[] =
     "       lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
     "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
     "       lanterna-cli sheet INPUT... -o OUT.pdf|OUT.png [--columns N] [--cell WxH]\n"
+    "       lanterna-cli add LIBRARY ENTRY... [--replace]\n"
+    "       lanterna-cli remove LIBRARY MEMBER...\n"
+    "       lanterna-cli rename LIBRARY OLD NEW\n"
+    "       lanterna-cli slide INPUT.dxf -o OUTPUT.sld [--size WxH] [--layer NAME...]\n"
     "       lanterna-cli --version\n"
     "       lanterna-cli COMMAND --help\n";
 

@@ -50,5 +50,9 @@ int DxfCommand(const Args& args);
 int CreateCommand(const Args& args);
 int ExtractCommand(const Args& args);
 int SheetCommand(const Args& args);
+int AddCommand(const Args& args);
+int RemoveCommand(const Args& args);
+int RenameCommand(const Args& args);
+int SlideCommand(const Args& args);
 
 }  // namespace lanterna

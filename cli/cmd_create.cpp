@@ -1,10 +1,9 @@
 // lanterna-cli create: a slide library from slide files and members of other libraries.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "cli/cli_common.h"
+#include "cli/library_entries.h"
 #include "slide/library.h"
 #include "slide/library_writer.h"
 #include "slide/slide_kind.h"
@@ -36,50 +35,6 @@ const char kCreateHelp[] =
     "LIBRARY once complete and on disk. When anything fails, LIBRARY and the sources are\n"
     "left as they were.\n"
     "Exit status: 0 written, 1 an entry could not be read or the library not written, 2 usage.\n";
-
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// The writer's list texts for one argument; false when the argument cannot be one.
-bool AddEntries(const std::string& arg, std::vector<std::string>* list) {
-  const SlideName name = ParseSlideName(arg);
-  // The writer splits its texts at the first comma: a path must not hold one.
-  if (name.path.find(',') != std::string::npos) {
-    std::fprintf(stderr, "lanterna-cli: %s: a path with a comma cannot be a library entry\n",
-                 arg.c_str());
-    return false;
-  }
-  if (!name.member.empty()) {
-    list->push_back(name.path + "," + name.member);
-  } else if (SlideKindOf(name.path) == kKindLibrary && IsFile(name.path)) {
-    char member[kLibraryNameLength + 8];
-    while (MemberIterator(name.path.c_str(), member)) list->push_back(name.path + "," + member);
-  } else {
-    list->push_back(name.path);
-  }
-  return true;
-}
-
-void ReportFailure(const std::string& entry, int32_t result) {
-  const ListEntry e = SplitListEntry(entry);
-  switch (result) {
-    case kNoMemberName:
-      std::fprintf(stderr, "lanterna-cli: %s: no member name can be made from it\n", entry.c_str());
-      break;
-    case kChangedSize:
-      std::fprintf(stderr, "lanterna-cli: %s: changed while the library was written\n",
-                   entry.c_str());
-      break;
-    case kTooLarge:
-      std::fprintf(stderr, "lanterna-cli: %s: the library would pass 2 GiB\n", entry.c_str());
-      break;
-    default:
-      LoaderFailure(e.library.empty() ? SlideName{entry, ""} : SlideName{e.library, e.member},
-                    result);
-  }
-}
 
 }  // namespace
 

@@ -27,6 +27,10 @@ int CliMain(int argc, char** argv) {
   if (command == "create") return CreateCommand(args);
   if (command == "extract") return ExtractCommand(args);
   if (command == "sheet") return SheetCommand(args);
+  if (command == "add") return AddCommand(args);
+  if (command == "remove") return RemoveCommand(args);
+  if (command == "rename") return RenameCommand(args);
+  if (command == "slide") return SlideCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     if (command == "help" && argc > 2 && std::string(argv[2]) != "help") {
       // "help COMMAND" is "COMMAND --help".

@@ -67,6 +67,8 @@ void Lines(std::initializer_list<const char*> texts) {
 
 }  // namespace
 
+const char kDxfFillsComment[] = "lanterna: closed POLYLINEs are filled slide polygons";
+
 bool DxfOpen(const char* path) {
   DxfClose();
   DxfState().writeFailed = false;
@@ -91,6 +93,15 @@ void DxfBegin() {
   std::memset(s.previousLine, 0, sizeof s.previousLine);
   s.previousVertex[0] = s.previousVertex[1] = 0;
   s.vertexLatched = false;
+  if (s.extentWidth >= 0 && s.extentHeight >= 0) {
+    Lines({"  0", "SECTION", "  2", "HEADER"});
+    if (!s.polylineMode) Lines({"999", kDxfFillsComment});
+    Lines({"  9", "$EXTMIN", " 10", "0.0", " 20", "0.0", " 30", "0.0", "  9", "$EXTMAX", " 10"});
+    Number(s.extentWidth);
+    Line(" 20");
+    Number(s.extentHeight);
+    Lines({" 30", "0.0", "  0", "ENDSEC"});
+  }
   Lines({"  0", "SECTION", "  2", "ENTITIES", "  0"});
 }
 

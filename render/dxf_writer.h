@@ -21,12 +21,19 @@ struct DxfOutputState {
   int32_t previousVertex[2] = {0, 0};
   bool vertexLatched = false;
   bool writeFailed = false;  // the last file closed had a failed write (a full disk)
+  // Set by lanterna-cli only: a HEADER section with the drawing extents (0, 0) to (width,
+  // height) goes first, so that the file can be made back into a slide of the same size.
+  int extentWidth = -1;
+  int extentHeight = -1;
 };
 DxfOutputState& DxfState();
 
 // Creates or truncates the output file; false when it cannot be created (nothing is written).
 bool DxfOpen(const char* path);
 void DxfClose();  // records a failed write in writeFailed
+
+// The comment of that HEADER when fills are the only closed POLYLINEs (not in polyline mode).
+extern const char kDxfFillsComment[];
 
 void DxfBegin();
 void DxfEnd();

@@ -144,7 +144,8 @@ std::string UniqueMemberName(std::vector<std::string>& list, size_t entries, siz
 }
 
 LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& libraryPath,
-                                     std::vector<std::string>& list, bool autoDelete) {
+                                     std::vector<std::string>& list, bool autoDelete,
+                                     const std::vector<std::string>* givenNames) {
   LibraryWriteResult r;
   r.library = libraryPath;
   r.temporary = TemporaryLibraryName(libraryPath);
@@ -184,7 +185,11 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
     std::vector<int32_t> sizes(n, -1);
     NamePass pass(list, n);
     for (size_t i = 0; i < n; ++i) {
-      const std::string name = pass.Unique(i);
+      // A given name may fill the whole field: a stored 32-character name stays as it was.
+      const std::string name = !givenNames ? pass.Unique(i)
+                               : i < givenNames->size()
+                                   ? (*givenNames)[i].substr(0, kLibraryNameLength)
+                                   : std::string();
       r.names.push_back(name);
       if (name.empty()) fail(i, kNoMemberName);
       if (next > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) fail(i, kTooLarge);

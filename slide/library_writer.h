@@ -51,8 +51,10 @@ struct LibraryWriteResult {
 // replaces the library in one step once complete and on disk; any failure shows "Error
 // writing Slide Library" and leaves the library as it was. With autoDelete, the single slide
 // files of the list are deleted after a successful write. list receives the names the
-// uniqueness pass adds.
+// uniqueness pass adds. With givenNames (one per entry, already checked by the caller), entry i
+// is written under givenNames[i] as it is: editing a library keeps its members' names.
 LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& libraryPath,
-                                     std::vector<std::string>& list, bool autoDelete);
+                                     std::vector<std::string>& list, bool autoDelete,
+                                     const std::vector<std::string>* givenNames = nullptr);
 
 }  // namespace lanterna

@@ -226,7 +226,8 @@ TEST(CliBatchUsage, ExitCodesForUsage) {
 
 TEST(CliBatchHelp, EveryCommandHasHelpOnStdout) {
   for (const std::string command :
-       {"render", "dxf", "list", "info", "create", "extract", "sheet"}) {
+       {"render", "dxf", "list", "info", "create", "extract", "sheet", "add", "remove",
+        "rename", "slide"}) {
     CliRun r = Cli(command + " --help", false);
     EXPECT_EQ(r.exit, 0) << command;
     EXPECT_EQ(r.output.rfind("usage: lanterna-cli " + command, 0), 0u) << command << r.output;

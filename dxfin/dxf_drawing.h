@@ -1,0 +1,61 @@
+// A DXF drawing as the slide maker needs it: layers, blocks and model-space entities with their
+// geometry in their own coordinates. Read with dxflib; nothing here depends on it.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace lanterna::dxfin {
+
+struct Vertex {
+  double x = 0, y = 0;
+  double bulge = 0;  // tan(sweep / 4) of the arc to the next vertex; 0 for a straight edge
+};
+
+enum class Kind {
+  kPath,     // points with bulges; closed joins the last to the first
+  kFill,     // a filled polygon (SOLID, TRACE, 3DFACE, solid HATCH loop)
+  kEllipse,  // centre points[0], major axis (ax, ay), ratio, parameters t0 to t1 (radians)
+  kPoint,    // points[0]
+  kInsert,   // block at points[0], scaled, rotated, in an array
+};
+
+struct Entity {
+  Kind kind = Kind::kPath;
+  std::string layer;  // upper-cased
+  int colour = 256;   // 0 by block, 256 by layer, else 1-255
+  std::vector<Vertex> points;
+  bool closed = false;
+  double ax = 0, ay = 0, ratio = 1, t0 = 0, t1 = 0;
+  bool text = false;                    // the box of a TEXT or MTEXT
+  std::string block;                    // upper-cased
+  double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
+  int cols = 1, rows = 1;
+  double colSpacing = 0, rowSpacing = 0;
+};
+
+struct Layer {
+  int colour = 7;
+  bool shown = true;  // neither off nor frozen
+};
+
+struct Block {
+  double baseX = 0, baseY = 0;
+  std::vector<Entity> entities;
+};
+
+struct Drawing {
+  std::map<std::string, Layer> layers;  // by upper-cased name
+  std::map<std::string, Block> blocks;  // by upper-cased name
+  std::vector<Entity> model;
+  bool hasExtents = false;  // $EXTMIN and $EXTMAX in the header, and sensible
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool closedPolylinesAreFills = false;  // lanterna-cli dxf says so in a header comment
+  std::map<std::string, int> skipped;    // entity kinds left out, and how many
+};
+
+// Reads path; false when it cannot be opened or read as DXF.
+bool ReadDrawing(const std::string& path, Drawing* drawing);
+
+}  // namespace lanterna::dxfin

@@ -1,0 +1,27 @@
+// A DXF drawing's model space as a vector slide: blocks expanded, colours resolved, curves
+// flattened finely enough to look round at the slide's resolution.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dxfin/dxf_drawing.h"
+
+namespace lanterna::dxfin {
+
+struct SlideOptions {
+  int width = 0, height = 0;        // the slide's size in slide units; 0: from the extents
+  std::vector<std::string> layers;  // only these layers (any case); empty: every shown layer
+};
+
+struct MadeSlide {
+  std::vector<uint8_t> bytes;  // empty when nothing was drawn
+  int width = 0, height = 0;
+  int lines = 0, fills = 0;  // records of each kind written
+  int texts = 0;             // texts drawn as their boxes
+};
+
+MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options);
+
+}  // namespace lanterna::dxfin

@@ -1,0 +1,225 @@
+// lanterna-cli slide: slides made from DXF drawings (a third-party one made by ezdxf, and our
+// own DXF of every sample and corpus slide), drawn where expected; the encoder's records.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "cli/render_job.h"
+#include "slide/library.h"
+#include "slide/slide_encoder.h"
+#include "slide/slide_kind.h"
+#include "slide/slide_types.h"
+#include "tests/cli_runner.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using namespace lanterna;
+using fixtures::Quote;
+namespace fs = std::filesystem;
+
+std::unique_ptr<gdi::Bitmap> Render(const std::string& path, const std::string& member, int w,
+                                    int h) {
+  fixtures::RecordedServices services;  // a box would be a fault: it is kept from the screen
+  RenderRequest r;
+  r.path = path, r.member = member, r.width = w, r.height = h;
+  RenderResult out = RenderSlide(r);
+  EXPECT_EQ(fixtures::BoxTexts(services.boxes), "") << path;
+  return std::move(out.bitmap);
+}
+
+// Pixels of a whose colour b has nowhere within one pixel: rounding may move a line by one.
+int Unmatched(const gdi::Bitmap& a, const gdi::Bitmap& b) {
+  int n = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      bool found = false;
+      for (int dy = -1; dy <= 1 && !found; ++dy)
+        for (int dx = -1; dx <= 1 && !found; ++dx) {
+          const int X = x + dx, Y = y + dy;
+          found = X >= 0 && Y >= 0 && X < b.width && Y < b.height && b.At(X, Y) == a.At(x, y);
+        }
+      n += !found;
+    }
+  return n;
+}
+
+// Every vector slide (and library member) of samples/ and of the corpus.
+std::vector<std::pair<std::string, std::string>> RoundTripSlides() {
+  std::vector<std::pair<std::string, std::string>> slides;
+  for (const char* dir : {LANTERNA_SOURCE_DIR "/samples", LANTERNA_CORPUS_DIR}) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) continue;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string path = entry.path().string();
+      if (SlideKindOf(path) == kKindSlide) slides.push_back({path, ""});
+      if (SlideKindOf(path) != kKindLibrary) continue;
+      char name[kLibraryNameLength + 8];
+      while (MemberIterator(path.c_str(), name)) slides.push_back({path, name});
+    }
+  }
+  return slides;
+}
+
+TEST(DxfSlideRoundTrip, EverySampleAndCorpusSlideComesBackAsTheSamePicture) {
+  fixtures::TempDir dir;
+  const std::string dxf = dir.File("x.dxf"), made = dir.File("y.sld");
+  const auto slides = RoundTripSlides();
+  ASSERT_GE(slides.size(), 3u);  // at least the samples
+  for (const auto& [path, member] : slides) {
+    const std::string name = path + (member.empty() ? "" : "," + member);
+    ASSERT_EQ(fixtures::Cli("dxf " + Quote(name) + " " + Quote(dxf)).exit, 0) << name;
+    const fixtures::CliRun r = fixtures::Cli("slide " + Quote(dxf) + " -o " + Quote(made));
+    ASSERT_EQ(r.exit, 0) << name << "\n" << r.output;
+    const auto a = Render(path, member, 640, 480), b = Render(made, "", 640, 480);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(Unmatched(*a, *b), 0) << name;
+    EXPECT_EQ(Unmatched(*b, *a), 0) << name;
+  }
+}
+
+bool HaveEzdxf() {
+  return std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") == 0;
+}
+
+// The ezdxf drawing (tests/fixtures/make_dxf.py) made into a slide, drawn on 1001 x 1001
+// pixels: drawing point (x, y) lands on pixel (x, 1000 - y).
+struct EzdxfSlide : ::testing::Test {
+  fixtures::TempDir dir;
+  std::string dxf = dir.File("ezdxf.dxf"), made = dir.File("made.sld");
+  void SetUp() override {
+    if (!HaveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " LANTERNA_SOURCE_DIR "/tests/fixtures/make_dxf.py " +
+                           Quote(dxf))
+                              .c_str()),
+              0);
+  }
+};
+
+// Any pixel within two of the spot has the colour.
+bool Near(const gdi::Bitmap& b, int x, int y, gdi::COLORREF c) {
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      if (b.At(x + dx, 1000 - (y + dy)) == c) return true;
+  return false;
+}
+
+TEST_F(EzdxfSlide, EachEntityKindIsDrawnWhereExpected) {
+  const fixtures::CliRun r = fixtures::Cli("slide " + Quote(dxf) + " -o " + Quote(made));
+  ASSERT_EQ(r.exit, 0) << r.output;
+  EXPECT_NE(r.output.find("warning: 1 entities skipped: 1 DIMENSION"), std::string::npos)
+      << r.output;
+  const auto b = Render(made, "", 1001, 1001);
+  ASSERT_TRUE(b);
+  const gdi::COLORREF black = gdi::RGB(0, 0, 0), white = gdi::RGB(255, 255, 255),
+                      red = gdi::RGB(255, 0, 0), green = gdi::RGB(0, 255, 0),
+                      cyan = gdi::RGB(0, 255, 255), blue = gdi::RGB(0, 0, 255);
+  struct Spot {
+    const char* what;
+    int x, y;
+    gdi::COLORREF colour;
+  };
+  const std::vector<Spot> spots = {
+      {"LINE, colour 1", 150, 50, red},
+      {"LWPOLYLINE bulge arc top", 400, 150, blue},
+      {"LWPOLYLINE closing edge", 400, 50, blue},
+      {"CIRCLE right", 230, 250, black},
+      {"CIRCLE top", 150, 330, black},
+      {"ARC start", 480, 250, black},
+      {"ARC end", 400, 330, black},
+      {"ARC left out", 320, 250, white},
+      {"ELLIPSE major end", 750, 250, black},
+      {"ELLIPSE minor end", 650, 300, black},
+      {"SPLINE middle", 150, 450, black},
+      {"SPLINE not its control point", 150, 500, white},
+      {"POINT", 400, 450, black},
+      {"SOLID filled", 600, 450, green},
+      {"3DFACE filled", 750, 450, black},
+      {"TRACE filled", 900, 450, black},
+      {"INSERT rotated, scaled, by block", 100, 740, green},
+      {"INSERT array, third column", 445, 650, black},
+      {"INSERT nested", 690, 650, black},
+      {"layer off", 150, 850, white},
+      {"layer frozen", 400, 850, white},
+      {"by layer colour", 700, 850, red},
+      {"TEXT box", 60, 920, black},
+      {"solid HATCH", 900, 100, cyan},
+  };
+  for (const Spot& s : spots) EXPECT_TRUE(Near(*b, s.x, s.y, s.colour)) << s.what;
+}
+
+TEST_F(EzdxfSlide, ChosenLayersAndSizeAndSldtoppm) {
+  ASSERT_EQ(fixtures::Cli("slide " + Quote(dxf) + " -o " + Quote(made) + " --size 300x100").exit,
+            0);
+  EXPECT_EQ(ReadSlideExtent(made, "").width, 300);
+  EXPECT_EQ(ReadSlideExtent(made, "").height, 100);
+  if (std::system("command -v sldtoppm >/dev/null") == 0) {
+    // netpbm's reader takes it without a word.
+    const fixtures::CliRun r =
+        fixtures::Cli("", true, "sldtoppm " + Quote(made) + " 2>&1 >/dev/null #");
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.output, "");
+  }
+  // Only the red line's layer: the slide is fitted to it.
+  const fixtures::CliRun r =
+      fixtures::Cli("slide " + Quote(dxf) + " --layer red -o " + Quote(made) + " --size 200x10");
+  ASSERT_EQ(r.exit, 0) << r.output;
+  const auto b = Render(made, "", 201, 11);
+  ASSERT_TRUE(b);
+  for (int x = 10; x < 190; x += 30) EXPECT_EQ(b->At(x, 5), gdi::RGB(255, 0, 0)) << x;
+}
+
+TEST(DxfSlideFailures, UnreadableOrEmptyDrawingsWriteNothing) {
+  fixtures::TempDir dir;
+  const std::string empty =
+      dir.Write("empty.dxf",
+                fixtures::Bytes{'0', '\n', 'S', 'E', 'C', 'T',  'I', 'O',  'N',  '\n', '2',  '\n',
+                                'E', 'N',  'T', 'I', 'T', 'I',  'E', 'S',  '\n', '0',  '\n', 'E',
+                                'N', 'D',  'S', 'E', 'C', '\n', '0', '\n', 'E',  'O',  'F',  '\n'});
+  const std::string garbage = dir.Write("garbage.dxf", fixtures::Bytes(300, 0xFF));
+  struct Case {
+    std::string input, args, message;
+  };
+  const std::vector<Case> cases = {
+      {dir.File("missing.dxf"), "", "cannot be read"},
+      {garbage, "", "draws nothing"},  // dxflib finds no entity in it
+      {empty, "", "draws nothing"},
+      {empty, "--layer NONE", "draws nothing"},
+  };
+  for (const Case& c : cases) {
+    const std::string out = dir.File("out.sld");
+    const fixtures::CliRun r =
+        fixtures::Cli("slide " + Quote(c.input) + " -o " + Quote(out) + " " + c.args);
+    EXPECT_EQ(r.exit, 1) << c.input;
+    EXPECT_NE(r.output.find(c.input + ": " + c.message), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(out)) << c.input;
+  }
+}
+
+// Steps that fit a byte take the short records; a long polygon is filled in fans.
+TEST(SlideEncoder, ShortRecordsAndLongFills) {
+  SlideEncoder e = BeginSlide(1000, 1000);
+  const size_t header = e.bytes.size();
+  EncodeColour(e, 1);
+  EncodeLine(e, {300, 300}, {310, 300});  // a full vector, leaving (310, 300) as the last point
+  EncodeLine(e, {310, 300}, {310, 320});  // common endpoint
+  EncodeLine(e, {300, 330}, {290, 330});  // offset vector
+  EXPECT_EQ(e.bytes.size() - header, 2u + 8 + 3 + 5);
+  std::vector<SlidePoint> circle;
+  for (int i = 0; i < 100; ++i)
+    circle.push_back(
+        SlidePoint{500 + static_cast<int>(std::lround(300 * std::cos(i * M_PI / 50))),
+                   500 + static_cast<int>(std::lround(300 * std::sin(i * M_PI / 50)))});
+  EncodeFill(e, circle);
+  EndSlide(e);
+  fixtures::TempDir dir;
+  const std::string path = dir.Write("fill.sld", fixtures::Bytes(e.bytes.begin(), e.bytes.end()));
+  const auto b = Render(path, "", 1001, 1001);
+  ASSERT_TRUE(b);
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{500, 500}, {790, 500}, {500, 210}})
+    EXPECT_NE(b->At(x, 1000 - y), gdi::RGB(255, 255, 255)) << x << "," << y;
+  EXPECT_EQ(b->At(500, 1000 - 100), gdi::RGB(255, 255, 255));
+}
+
+}  // namespace
