@@ -24,6 +24,7 @@ const char kUsage[] =
     "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
     "       lanterna-cli create LIBRARY ENTRY... [--delete-sources]\n"
     "       lanterna-cli extract LIBRARY [MEMBER...] [-d DIR]\n"
+    "       lanterna-cli thumbnail INPUT OUTPUT.png [--size N]\n"
     "       lanterna-cli COMMAND --help\n";
 
 int Usage(const char* problem) {

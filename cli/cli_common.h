@@ -46,5 +46,6 @@ int InfoCommand(const Args& args);
 int DxfCommand(const Args& args);
 int CreateCommand(const Args& args);
 int ExtractCommand(const Args& args);
+int ThumbnailCommand(const Args& args);
 
 }  // namespace lanterna

@@ -17,6 +17,7 @@ int CliMain(int argc, char** argv) {
   if (command == "dxf") return DxfCommand(args);
   if (command == "create") return CreateCommand(args);
   if (command == "extract") return ExtractCommand(args);
+  if (command == "thumbnail") return ThumbnailCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     if (command == "help" && argc > 2 && std::string(argv[2]) != "help") {
       // "help COMMAND" is "COMMAND --help".
