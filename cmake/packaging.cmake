@@ -3,10 +3,6 @@
 # refreshed by the dpkg triggers of shared-mime-info, desktop-file-utils, hicolor-icon-theme
 # and man-db, as for any Debian package that installs into /usr, so no maintainer scripts.
 
-set(LANTERNA_HOMEPAGE "https://example.org/lanterna" CACHE STRING "The project's home page")
-set(LANTERNA_MAINTAINER "Lanterna developers <lanterna@example.org>"
-  CACHE STRING "The package maintainer, Name <address>")
-
 # The Debian copyright file: the machine-readable header, then the licence text indented as a
 # field continuation (blank lines become " .").
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE LANTERNA_LICENSE_TEXT)
