@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan run bench samples clean format
+.PHONY: all deps build test test-asan run bench samples clean format package
 
 all: build
 
@@ -15,6 +15,10 @@ $(BUILD)/build.ninja: | deps
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
+
+# lanterna_<version>_<arch>.deb in $(BUILD)/
+package: build
+	cmake --build $(BUILD) --target package
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -30,6 +30,7 @@ const char kUsage[] =
     "       lanterna-cli remove LIBRARY MEMBER...\n"
     "       lanterna-cli rename LIBRARY OLD NEW\n"
     "       lanterna-cli slide INPUT.dxf -o OUTPUT.sld [--size WxH] [--layer NAME...]\n"
+    "       lanterna-cli thumbnail INPUT OUTPUT.png [--size N]\n"
     "       lanterna-cli --version\n"
     "       lanterna-cli COMMAND --help\n";
 

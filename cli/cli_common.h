@@ -54,5 +54,6 @@ int AddCommand(const Args& args);
 int RemoveCommand(const Args& args);
 int RenameCommand(const Args& args);
 int SlideCommand(const Args& args);
+int ThumbnailCommand(const Args& args);
 
 }  // namespace lanterna

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
+#include "cli/license_notice.h"
 #include "lanterna_version.h"
 
 namespace lanterna {
@@ -14,10 +15,12 @@ int CliMain(int argc, char** argv) {
   Args args(argv + 2, argv + argc);
   if (command == "--version") {
     std::puts("lanterna-cli " LANTERNA_VERSION);
+    std::fputs(kLicenseNotice, stdout);
     return kExitOk;
   }
-  static const char* const kCommands[] = {"render", "list",    "info", "dxf",
-                                          "create", "extract", "sheet"};
+  static const char* const kCommands[] = {"render", "list",   "info",   "dxf",   "create",
+                                          "extract", "sheet", "add",    "remove", "rename",
+                                          "slide",  "thumbnail"};
   for (const char* known : kCommands)
     if (command == known) SetCommandName(command);
   if (command == "render") return RenderCommand(args);
@@ -31,6 +34,7 @@ int CliMain(int argc, char** argv) {
   if (command == "remove") return RemoveCommand(args);
   if (command == "rename") return RenameCommand(args);
   if (command == "slide") return SlideCommand(args);
+  if (command == "thumbnail") return ThumbnailCommand(args);
   if (command == "-h" || command == "--help" || command == "help") {
     if (command == "help" && argc > 2 && std::string(argv[2]) != "help") {
       // "help COMMAND" is "COMMAND --help".

@@ -39,7 +39,7 @@ constexpr char kRecord[] =
     "\\StringFileInfo\\040904E4\\ProductName\0"
     "Quelna's Slide Viewer for WWW\0"
     "\\StringFileInfo\\040904E4\\ProductVersion\0" LANTERNA_VERSION
-    "\0";  // the literal's own NUL ends the list
+    "\0";  // the build's version; the literal's own NUL ends the list
 constexpr size_t kMaxRecord = 64 * 1024;
 
 std::string Marker() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/message_window.h"
+#include "cli/license_notice.h"
 #include "lanterna_version.h"
 #include "platform/exten.h"
 #include "platform/qt/input_queue.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   // Answered before Qt starts, so that it works without a display.
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::puts("lanterna " LANTERNA_VERSION);
+    std::fputs(lanterna::kLicenseNotice, stdout);
     return 0;
   }
   QApplication qapp(argc, argv);

@@ -16,7 +16,7 @@ using fixtures::SlideWriter;
 TEST(CliConventions, VersionNamesTheProgram) {
   CliRun r = Cli("--version", false);
   EXPECT_EQ(r.exit, 0);
-  EXPECT_EQ(r.output, "lanterna-cli " LANTERNA_VERSION "\n");
+  EXPECT_EQ(r.output.rfind("lanterna-cli " LANTERNA_VERSION "\nLicense GPL-3.0-or-later", 0), 0u) << r.output;
 }
 
 TEST(CliConventions, UsageErrorsAreOneLinePointingAtHelp) {

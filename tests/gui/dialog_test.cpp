@@ -162,6 +162,8 @@ TEST_F(DialogTest, VersionRecordKeys) {
   EXPECT_EQ(value, "lanterna.exe");
   ASSERT_TRUE(v.QueryValue("\\StringFileInfo\\040904E4\\FileVersion", value));
   EXPECT_EQ(value, "2.1.001");
+  ASSERT_TRUE(v.ReadProductVersion(value));
+  EXPECT_EQ(value, LANTERNA_VERSION);  // the build's one version
   EXPECT_FALSE(v.ReadSpecialBuild(value));
   // A record cut short by the end of the file yields what is complete.
   const std::string cut = dir.File("cut.bin");
