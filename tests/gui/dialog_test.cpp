@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "lanterna_version.h"
 #include "dialogs/about.h"
 #include "dialogs/generic_input.h"
 #include "dialogs/version_record.h"
