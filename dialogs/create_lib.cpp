@@ -104,9 +104,11 @@ void TCreateLib::CmOk() {
   const size_t n = entries.size();
   const LibraryWriteResult written =
       WriteSlideLibrary(this, libraryName_, entries, IsDlgButtonChecked(kAutoDeleteBox));
+  // A failed write keeps the dialog and its list, so the entry named in the box can be mended.
+  if (!written.written) return;
   // The names the uniqueness pass made show in the list until the dialog closes.
   for (size_t i = n; i < entries.size(); ++i) list.AddString(entries[i]);
-  if (written.written) OpenWrittenLibrary(libraryName_);
+  OpenWrittenLibrary(libraryName_);
   TDialog::CmOk();
 }
 

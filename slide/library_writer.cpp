@@ -143,6 +143,29 @@ std::string UniqueMemberName(std::vector<std::string>& list, size_t entries, siz
   return NamePass(list, entries).Unique(i);
 }
 
+const char* EntryFailureText(int32_t result) {
+  switch (result) {
+    case kEmptyPath:
+      return "no file named";
+    case kCannotOpen:
+      return "cannot be opened";
+    case kNotFound:
+      return "not found";
+    case kNotRendering:
+      return "not a rendering slide";
+    case kNotSlide:
+      return "not a slide";
+    case kNoMemberName:
+      return "no member name can be made for it";
+    case kChangedSize:
+      return "changed while it was copied";
+    case kTooLarge:
+      return "the library would pass 2 GiB";
+    default:
+      return "cannot be read";
+  }
+}
+
 LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& libraryPath,
                                      std::vector<std::string>& list, bool autoDelete,
                                      const std::vector<std::string>* givenNames) {
@@ -237,7 +260,14 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
   }
   r.ioError = out.error;
   if (failed) {
-    platform::ShowErrorBox(nullptr, "Error writing Slide Library", "Error", 0);
+    // The box says which entry failed and why, so the list can be mended and tried again.
+    std::string text = "Error writing Slide Library";
+    if (!r.failures.empty())
+      text += "\n" + list[r.failures.front().entry] + ": " +
+              EntryFailureText(r.failures.front().result);
+    else if (out.error)
+      text += "\n" + r.temporary + ": " + std::strerror(out.error);
+    platform::ShowErrorBox(nullptr, text.c_str(), "Error", 0);
     if (created) std::remove(r.temporary.c_str());  // only a file this call made
     return r;
   }

@@ -38,6 +38,9 @@ struct EntryFailure {
   int32_t result;
 };
 
+// What went wrong with one entry, for messages ("not a slide", "cannot be opened"...).
+const char* EntryFailureText(int32_t result);
+
 struct LibraryWriteResult {
   bool written = false;            // the library now holds the list; open it from here
   std::string library;             // the library's path

@@ -156,6 +156,26 @@ TEST_F(CreateLibTest, CancelWritesNothing) {
   EXPECT_EQ(Shell().ChildCount, 0);
 }
 
+TEST_F(CreateLibTest, AFailedEntryIsNamedAndTheDialogStaysOpenWithItsList) {
+  NameTheLibrary("broken");
+  const std::string gone = dir.File("gone.sld");
+  std::vector<std::string> kept;
+  std::string box;
+  WhenModal<TCreateLib>([&](TCreateLib& d) {
+    TListBox(d.SlideList()).AddString(a);
+    TListBox(d.SlideList()).AddString(gone);
+    Press(d, 1);
+    box = boxes.boxes.empty() ? "" : boxes.boxes.back().text;
+    kept = guitest::ListItems(d.SlideList());
+    Press(d, 2);
+  });
+  lanterna::CmCreateLibrary(Shell().Client);
+  guitest::Pump(50);
+  EXPECT_EQ(box, "Error writing Slide Library\n" + gone + ": cannot be opened");
+  EXPECT_EQ(kept, (std::vector<std::string>{a, gone}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("broken.SLB")));
+}
+
 TEST_F(CreateLibTest, RemoveSlideOnTheOnlyEntryLeavesNoSelection) {
   TCreateLib d(nullptr, lanterna::kCreateLibTemplate, dir.File("x.slb"));
   guitest::RunModal<TCreateLib>(d, [&](TCreateLib& dlg) {
