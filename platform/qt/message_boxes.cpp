@@ -6,11 +6,33 @@
 
 namespace platform::qt {
 
+namespace {
+// Reports line their values up with tabs, which a label does not expand: each line becomes a
+// row of a table, the text before the first tab in one column and the rest in the next.
+QString TabbedAsTable(const QString& text) {
+  QString html = "<table cellspacing=\"0\" cellpadding=\"1\">";
+  for (const QString& line : text.split('\n')) {
+    const qsizetype tab = line.indexOf('\t');
+    const QString label = tab < 0 ? line : line.left(tab);
+    const QString value = tab < 0 ? QString() : line.mid(tab).remove('\t');
+    html += "<tr><td style=\"padding-right:12px\">" + label.toHtmlEscaped() + "&nbsp;</td><td>" +
+            value.toHtmlEscaped() + "</td></tr>";
+  }
+  return html + "</table>";
+}
+}  // namespace
+
 std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const std::string& text,
                                              const std::string& title, unsigned style) {
   auto box = std::make_unique<QMessageBox>(owner);
   box->setWindowTitle(QString::fromLocal8Bit(title.c_str()));
-  box->setText(QString::fromLocal8Bit(text.c_str()));
+  const QString shown = QString::fromLocal8Bit(text.c_str());
+  if (shown.contains('\t')) {
+    box->setTextFormat(Qt::RichText);
+    box->setText(TabbedAsTable(shown));
+  } else {
+    box->setText(shown);
+  }
   box->setIcon((style & MB_ICONHAND) ? QMessageBox::Critical : QMessageBox::NoIcon);
   if ((style & 0xF) == MB_RETRYCANCEL) {
     box->setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);

@@ -93,6 +93,12 @@ TEST(QtMessageBoxes, ButtonsAndDefaultsFollowTheStyle) {
   auto retryFirst = platform::qt::BuildMessageBox(nullptr, "q", "Errore", 0x15);
   EXPECT_EQ(retryFirst->defaultButton(), retryFirst->button(QMessageBox::Retry));
 
+  // Tabbed reports show as two aligned columns, the values escaped.
+  auto info = platform::qt::BuildMessageBox(nullptr, "Size:\t\t<12>\nType:\tSLD", "Info", 0);
+  EXPECT_EQ(info->textFormat(), Qt::RichText);
+  EXPECT_NE(info->text().indexOf("<td>&lt;12&gt;</td>"), -1) << info->text().toStdString();
+  EXPECT_NE(info->text().indexOf("Type:&nbsp;</td><td>SLD</td>"), -1);
+
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Retry), platform::IDRETRY);
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Cancel), platform::IDCANCEL);
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Ok), platform::IDOK);
