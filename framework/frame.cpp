@@ -327,7 +327,8 @@ void TMDIChild::Gone() {
   // the windows that stay.
   closing_ = true;
   CleanupWindow();
-  client_->removeSubWindow(this);
+  // A closed window may already be out of the area's list (Qt drops it on its own close).
+  if (client_->subWindowList().contains(this)) client_->removeSubWindow(this);
 }
 
 uint32_t TMDIChild::TranslateAccelerator(int key, Qt::KeyboardModifiers modifiers) const {
