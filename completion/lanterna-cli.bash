@@ -29,9 +29,9 @@ _lanterna_cli_members() {
 _lanterna_cli() {
   COMPREPLY=()
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-  local commands="render list info dxf create extract thumbnail help"
+  local commands="render list info dxf create extract add remove rename slide sheet thumbnail help"
   if ((COMP_CWORD == 1)); then
-    mapfile -t COMPREPLY < <(compgen -W "$commands --help" -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W "$commands --help --version" -- "$cur")
     return
   fi
   local command=${COMP_WORDS[1]}
@@ -39,14 +39,14 @@ _lanterna_cli() {
   case $prev in
     -o)
       compopt -o filenames 2>/dev/null
-      _lanterna_cli_files "$cur" png svg ppm
+      _lanterna_cli_files "$cur" png svg ppm pdf sld
       return ;;
     -d)
       compopt -o filenames 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -d -- "$cur")
       return ;;
     --format)
-      mapfile -t COMPREPLY < <(compgen -W "png ppm svg" -- "$cur")
+      mapfile -t COMPREPLY < <(compgen -W "png ppm svg pdf" -- "$cur")
       return ;;
     --zoom)
       mapfile -t COMPREPLY < <(compgen -W "$(echo {1..15})" -- "$cur")
@@ -58,7 +58,7 @@ _lanterna_cli() {
       [[ $command == thumbnail ]] &&
         mapfile -t COMPREPLY < <(compgen -W "128 256 512" -- "$cur")
       return ;;
-    --pan)
+    --pan | --columns | --cell | --layer)
       return ;;
   esac
 
@@ -70,6 +70,9 @@ _lanterna_cli() {
       create) options="--delete-sources --help" ;;
       extract) options="-d --help" ;;
       thumbnail) options="--size --help" ;;
+      add) options="--replace --help" ;;
+      slide) options="-o --size --layer --help" ;;
+      sheet) options="-o --columns --cell --help" ;;
       *) options="--help" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
@@ -81,7 +84,7 @@ _lanterna_cli() {
   for ((i = 2; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      -o | -d | --format | --jobs | --size | --zoom | --pan) ((i++)) ;;
+      -o | -d | --format | --jobs | --size | --zoom | --pan | --columns | --cell | --layer) ((i++)) ;;
       -*) ;;
       *) positional+=("$word") ;;
     esac
@@ -104,7 +107,20 @@ _lanterna_cli() {
         _lanterna_cli_members "${positional[0]}" "$cur" ""
       fi
       return ;;
-    create)
+    remove | rename)
+      if ((${#positional[@]} == 0)); then
+        compopt -o filenames 2>/dev/null
+        _lanterna_cli_files "$cur" slb
+      elif [[ $command == remove ]] || ((${#positional[@]} == 1)); then
+        _lanterna_cli_members "${positional[0]}" "$cur" ""
+      fi
+      return ;;
+    slide)
+      ((${#positional[@]} == 0)) || return
+      compopt -o filenames 2>/dev/null
+      _lanterna_cli_files "$cur" dxf
+      return ;;
+    create | add)
       if ((${#positional[@]} == 0)); then
         compopt -o filenames 2>/dev/null
         _lanterna_cli_files "$cur" slb
