@@ -152,15 +152,22 @@ int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile) 
                   nullptr, nullptr, nullptr, nullptr);
 }
 
+std::unique_ptr<gdi::DeviceContext> RecordPicture(const RenderRequest& request, int* width,
+                                                  int* height, int32_t* result) {
+  if (!PictureSize(request, width, height, result)) return nullptr;
+  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+  *result = RecordSlide(request, metafile.get());
+  if (*result < 0) return nullptr;
+  return metafile;
+}
+
 int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
                        bool* writeFailed) {
   if (writeFailed) *writeFailed = false;
   int width, height;
   int32_t result;
-  if (!PictureSize(request, &width, &height, &result)) return result;
-  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
-  result = RecordSlide(request, metafile.get());
-  if (result < 0) return result;
+  std::unique_ptr<gdi::DeviceContext> metafile = RecordPicture(request, &width, &height, &result);
+  if (!metafile) return result;
   std::ofstream out(outPath, std::ios::binary);
   if (out) gdi::WriteMetafileSvg(metafile.get(), out, width, height);
   if (out) out.close();  // a full disk shows when the last of the buffer goes out

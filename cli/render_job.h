@@ -48,6 +48,9 @@ int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile);
 // The picture size a request asks for, the slide's own when it names none; false with the
 // loader's result when the slide cannot be read.
 bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result);
+// The picture's size and the slide recorded in a metafile; null with *result < 0 on failure.
+std::unique_ptr<gdi::DeviceContext> RecordPicture(const RenderRequest& request, int* width,
+                                                  int* height, int32_t* result);
 
 // The vector picture of a slide in slide units, as the clipboard's metafile holds it. A file
 // that cannot be written gives kCannotOpen with *writeFailed set.

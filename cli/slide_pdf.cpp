@@ -15,10 +15,8 @@ int32_t RenderSlidePdf(const RenderRequest& request, const std::string& outPath,
   if (writeFailed) *writeFailed = false;
   int width, height;
   int32_t result;
-  if (!PictureSize(request, &width, &height, &result)) return result;
-  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
-  result = RecordSlide(request, metafile.get());
-  if (result < 0) return result;
+  std::unique_ptr<gdi::DeviceContext> metafile = RecordPicture(request, &width, &height, &result);
+  if (!metafile) return result;
   gdi::MetafileContents picture;
   gdi::ReadMetafile(metafile.get(), &picture);
 
