@@ -407,10 +407,15 @@ int DrawRendering(gdi::HDC dc, uint32_t size, const RenderingHeader& header, Vie
 
   if (view && view->reached != 0) {
     SelectSlidePalette();  // resumed: the colour map comes back from the slide's palette
-  } else if (RenderingColours(header) == 0 &&
-             gdi::GetDeviceCaps(dc, gdi::SIZEPALETTE) == kPaletteDeviceEntries) {
-    FillColourMapWithAci();
-    SelectSlidePalette();
+  } else {
+    // A fresh drawing starts from an empty map: indices this slide never defines are black,
+    // whatever slide was drawn before it in this process.
+    std::fill(std::begin(s.colourMap), std::end(s.colourMap), ColourMapEntry{});
+    if (RenderingColours(header) == 0 &&
+        gdi::GetDeviceCaps(dc, gdi::SIZEPALETTE) == kPaletteDeviceEntries) {
+      FillColourMapWithAci();
+      SelectSlidePalette();
+    }
   }
   SelectPlaceholders();
   if (dxfOn) ShowConverting();

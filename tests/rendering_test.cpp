@@ -164,6 +164,19 @@ TEST(RenderingColourMap, ScaleIsTheIntegerQuotientOfTheHeaderAndAbsentIntensityK
   }
 }
 
+TEST(RenderingColourMap, ASlideNeverSeesTheColoursOfTheSlideBefore) {
+  RenderingWriter first(40, 40);
+  first.ColourEntry(5, 100, 60, 20).ColourEntry(6, 1, 2, 3).Polygon(5, 6, kSquare);
+  Canvas before(40, 40);
+  Block(first.Build()).Draw(before.dc.get());
+  RenderingWriter second(40, 40);  // uses 5 and 6 without defining them
+  second.Polygon(5, 6, kSquare);
+  Canvas canvas(40, 40);
+  Block(second.Build()).Draw(canvas.dc.get());
+  EXPECT_EQ(canvas.At(20, 20), gdi::RGB(0, 0, 0));
+  EXPECT_EQ(canvas.At(10, 20), gdi::RGB(0, 0, 0));
+}
+
 TEST(RenderingColourMap, ContinuousPolygonsScaleTheirComponentsByIntensity) {
   const double fill[3] = {1, 0.5, 0}, edge[3] = {0, 0, 1}, bright[3] = {0, 1, 0};
   RenderingWriter w(40, 40, 0);
