@@ -128,13 +128,6 @@ std::string WithoutExtension(const std::string& name) {
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-// Member names are free text: nothing in them may reach outside the output directory.
-std::string FileNameSafe(std::string text) {
-  for (char& c : text)
-    if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
-  return text;
-}
-
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
   return dir.back() == '/' ? dir + name : dir + "/" + name;
@@ -146,6 +139,13 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+// Member names are free text: nothing in them may reach outside the output directory.
+std::string FileNameSafe(std::string text) {
+  for (char& c : text)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+  return text;
+}
 
 std::string OutputStem(const SlideName& slide) {
   const std::string stem = WithoutExtension(BaseName(slide.path));

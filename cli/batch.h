@@ -21,6 +21,8 @@ struct BatchItem {
 // The output name of a slide without directory or extension: the file's base name, or
 // LIBRARY_MEMBER for a member.
 std::string OutputStem(const SlideName& slide);
+// A member name as a file name: separators and control characters become '_'.
+std::string FileNameSafe(std::string text);
 
 // Expands the inputs (a library without a member name stands for every member, in directory
 // order) and names one output in dir for each; names that would clash get "_2", "_3"...

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli/atomic_output.h"
+#include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "platform/file_open.h"
 #include "slide/library.h"
@@ -37,10 +38,7 @@ const char kExtractHelp[] =
 constexpr char kRenderingSignature[] = "AutoShade Rendering Slide\r\n";
 
 std::string FileNameFor(const std::string& member, bool rendering) {
-  std::string name = member;
-  for (char& c : name)
-    if (c == '/') c = '_';
-  return name + (rendering ? ".RND" : ".SLD");
+  return FileNameSafe(member) + (rendering ? ".RND" : ".SLD");
 }
 
 // A member's bytes through the loader; false with the loader's result when it cannot.
