@@ -1,6 +1,9 @@
 #include "slide/slide_fit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace lanterna {
 
@@ -47,7 +50,14 @@ void ApplyWindowMapping(gdi::HDC dc, const ViewState* view) {
                       static_cast<int>(f.slideHeight / zoom), nullptr);
   gdi::SetViewportExtEx(dc, f.right, -f.bottom, nullptr);
   gdi::DPtoLP(dc, &pan, 1);
-  gdi::SetWindowOrgEx(dc, pan.x - f.offsetX, f.slideHeight + f.offsetY + pan.y, nullptr);
+  // A far pan maps to logical points near the ends of the 32-bit range: add in 64 bits and
+  // keep the origin within it, so the picture is the same with and without overflow checks.
+  auto within = [](int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                std::numeric_limits<int32_t>::max()));
+  };
+  gdi::SetWindowOrgEx(dc, within(int64_t{pan.x} - f.offsetX),
+                      within(int64_t{f.slideHeight} + f.offsetY + pan.y), nullptr);
 }
 
 void ApplyMetafileMapping(gdi::HDC dc) {
