@@ -67,7 +67,15 @@ bool DxfToFile(const SlideName& name, const std::string& output, bool polylines)
     Complain("lanterna-cli: %s: conversion failed\n", name.path.c_str());
     return false;
   }
-  if (DxfState().writeFailed || !out.Commit()) return CannotWrite(output);
+  if (DxfState().writeFailed) return CannotWrite(output);
+  // A drawing that stopped early (a refused record, a Cancel) leaves the file without its
+  // trailer: that is no DXF, and no file is left for it.
+  if (!DxfState().ended) {
+    Complain("lanterna-cli: %s: conversion failed: the drawing stopped before its end\n",
+             name.path.c_str());
+    return false;
+  }
+  if (!out.Commit()) return CannotWrite(output);
   return true;
 }
 

@@ -72,6 +72,7 @@ const char kDxfFillsComment[] = "lanterna: closed POLYLINEs are filled slide pol
 bool DxfOpen(const char* path) {
   DxfClose();
   DxfState().writeFailed = false;
+  DxfState().begun = DxfState().ended = false;
   Out().used = 0;
   Out().failed = false;
   DxfState().file = path ? std::fopen(path, "wb") : nullptr;
@@ -93,6 +94,7 @@ void DxfBegin() {
   std::memset(s.previousLine, 0, sizeof s.previousLine);
   s.previousVertex[0] = s.previousVertex[1] = 0;
   s.vertexLatched = false;
+  s.begun = true;
   if (s.extentWidth >= 0 && s.extentHeight >= 0) {
     Lines({"  0", "SECTION", "  2", "HEADER"});
     if (!s.polylineMode) Lines({"999", kDxfFillsComment});
@@ -107,6 +109,7 @@ void DxfBegin() {
 
 void DxfEnd() {
   Lines({"ENDSEC", "  0", "EOF"});
+  DxfState().ended = true;
 }
 
 void DxfColourGroup(int colour) {

@@ -21,6 +21,10 @@ struct DxfOutputState {
   int32_t previousVertex[2] = {0, 0};
   bool vertexLatched = false;
   bool writeFailed = false;  // the last file closed had a failed write (a full disk)
+  // The last file opened got its first section and its EOF: a file begun but never ended
+  // is no DXF (the drawing stopped early) and must not be taken as written.
+  bool begun = false;
+  bool ended = false;
   // Set by lanterna-cli only: a HEADER section with the drawing extents (0, 0) to (width,
   // height) goes first, so that the file can be made back into a slide of the same size.
   int extentWidth = -1;

@@ -4,12 +4,14 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "framework/gadgets.h"
 #include "platform/exten.h"
 #include "platform/input.h"
 #include "platform/qt/input_queue.h"
+#include "render/dxf_writer.h"
 #include "resources/resources.h"
 #include "shell/frame.h"
 #include "shell/shell_state.h"
@@ -86,6 +88,10 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
                            reinterpret_cast<const char*>(lParam), nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr);
                   InterruptMask(kDefaultInterruptMask);
+                  // A drawing that stopped early has said why in its own box; the file it
+                  // began is no DXF and goes.
+                  if (DxfState().begun && !DxfState().ended)
+                    std::remove(reinterpret_cast<const char*>(lParam));
                   return 0;
                 }),
       OnCommand(res::CM_CLOSECHILD, [this] { Destroy(); }),

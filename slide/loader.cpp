@@ -303,7 +303,8 @@ int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view
   int result = 0;
   const bool drawable = fit.slideWidth != 0 && fit.slideHeight != 0;
   if (kind != kKindRendering) {
-    if (drawable) {
+    // A DXF needs no picture size: a slide without extent still gives its vectors.
+    if (drawable || DxfState().on) {
       SelectAppPalette(memDC, PaletteInUse(), palette, windowDC);
       result = Ciclo(windowDC, memDC, view);
     } else {

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 #include "tests/cli_runner.h"
+#include "tests/rendering_writer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -126,6 +128,21 @@ TEST(CliInfoAndDxf, InfoPrintsTheReportAndDxfWritesTheFile) {
   const fixtures::Bytes p = fixtures::ReadFile(out);
   EXPECT_NE(std::string(p.begin(), p.end()).find("POLYLINE"), std::string::npos);
   EXPECT_EQ(Cli("dxf " + Quote(slide) + " " + Quote(dir.File("no/dir/a.dxf"))).exit, 1);
+
+  // A DXF needs no picture size: a slide without one still gives its vectors. A rendering
+  // slide whose drawing is refused (scanlines) leaves no file and fails.
+  const std::string flat = dir.Write(
+      "flat.sld", SlideWriter(0, 200).Colour(1).Vector(0, 0, 299, 199).EndOfFile().Build());
+  const std::string scan =
+      dir.Write("scan.rnd", fixtures::RenderingWriter(50, 50).Scanline(0, 0, 5, {1}).Build());
+  EXPECT_EQ(Cli("dxf " + Quote(flat) + " " + Quote(out)).exit, 0);
+  const fixtures::Bytes f = fixtures::ReadFile(out);
+  const std::string flatText(f.begin(), f.end());
+  EXPECT_NE(flatText.find("LINE\r\n"), std::string::npos);
+  EXPECT_EQ(flatText.substr(flatText.size() - 5), "EOF\r\n");
+  const CliRun r = Cli("dxf " + Quote(scan) + " " + Quote(dir.File("scan.dxf")));
+  EXPECT_EQ(r.exit, 1) << r.output;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("scan.dxf")));
 }
 
 }  // namespace
