@@ -1,6 +1,7 @@
 #include "cli/colour_index.h"
 
 #include <array>
+#include <thread>
 
 namespace lanterna {
 
@@ -9,42 +10,99 @@ namespace {
 // Open addressing over 1024 slots keeps every probe short for 256 colours at most.
 constexpr uint32_t kSlots = 1024;
 constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no pixel has the top byte set
+// Below this many pixels a second thread costs more than it saves.
+constexpr size_t kSplitAbove = size_t{1} << 20;
 
 uint32_t Slot(uint32_t colour) {
   return (colour * 2654435761u) >> 22;
 }
 
-}  // namespace
+// The rows [first, last) indexed against a palette of their own.
+struct Band {
+  int first = 0, last = 0;
+  std::vector<gdi::COLORREF> palette;
+  bool fits = true;  // at most 256 colours
+};
 
-bool IndexColours(const gdi::Bitmap& bitmap, IndexedPicture* out) {
+void IndexBand(const gdi::Bitmap& bitmap, size_t lead, uint8_t* rows, Band* band) {
   std::array<uint32_t, kSlots> keys;
   std::array<uint8_t, kSlots> values;
   keys.fill(kEmpty);
-  out->palette.clear();
-  const size_t count = static_cast<size_t>(bitmap.width) * bitmap.height;
-  out->indices.resize(count);
-  const uint32_t* pixels = bitmap.pixels.data();
-  uint8_t* indices = out->indices.data();
+  const size_t width = static_cast<size_t>(bitmap.width);
   // Line drawings are long runs of one colour: the last colour found is tried first.
   uint32_t last = kEmpty;
   uint8_t lastIndex = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t c = pixels[i] & 0x00FFFFFF;
-    if (c != last) {
-      uint32_t s = Slot(c);
-      while (keys[s] != kEmpty && keys[s] != c) s = (s + 1) & (kSlots - 1);
-      if (keys[s] == kEmpty) {
-        if (out->palette.size() == 256) return false;
-        keys[s] = c;
-        values[s] = static_cast<uint8_t>(out->palette.size());
-        out->palette.push_back(c);
+  for (int y = band->first; y < band->last; ++y) {
+    const uint32_t* pixels = bitmap.pixels.data() + static_cast<size_t>(y) * width;
+    uint8_t* indices = rows + static_cast<size_t>(y) * (lead + width) + lead;
+    for (size_t x = 0; x < width; ++x) {
+      const uint32_t c = pixels[x] & 0x00FFFFFF;
+      if (c != last) {
+        uint32_t s = Slot(c);
+        while (keys[s] != kEmpty && keys[s] != c) s = (s + 1) & (kSlots - 1);
+        if (keys[s] == kEmpty) {
+          if (band->palette.size() == 256) {
+            band->fits = false;
+            return;
+          }
+          keys[s] = c;
+          values[s] = static_cast<uint8_t>(band->palette.size());
+          band->palette.push_back(c);
+        }
+        last = c;
+        lastIndex = values[s];
       }
-      last = c;
-      lastIndex = values[s];
+      indices[x] = lastIndex;
     }
-    indices[i] = lastIndex;
+  }
+}
+
+// Adds the second band's colours to the first band's palette and renumbers its indices.
+bool MergeBand(const Band& band, size_t lead, size_t width, uint8_t* rows,
+               std::vector<gdi::COLORREF>* palette) {
+  std::array<uint8_t, 256> renumber;
+  bool same = true;
+  for (size_t i = 0; i < band.palette.size(); ++i) {
+    size_t at = 0;
+    while (at < palette->size() && (*palette)[at] != band.palette[i]) ++at;
+    if (at == palette->size()) {
+      if (at == 256) return false;
+      palette->push_back(band.palette[i]);
+    }
+    renumber[i] = static_cast<uint8_t>(at);
+    same = same && at == i;
+  }
+  if (same) return true;
+  for (int y = band.first; y < band.last; ++y) {
+    uint8_t* indices = rows + static_cast<size_t>(y) * (lead + width) + lead;
+    for (size_t x = 0; x < width; ++x) indices[x] = renumber[indices[x]];
   }
   return true;
+}
+
+}  // namespace
+
+bool IndexColours(const gdi::Bitmap& bitmap, IndexedPicture* out, size_t lead) {
+  const size_t width = static_cast<size_t>(bitmap.width);
+  const size_t pixels = width * static_cast<size_t>(bitmap.height);
+  out->palette.clear();
+  out->lead = lead;
+  out->indices.assign((lead + width) * static_cast<size_t>(bitmap.height), 0);
+  uint8_t* rows = out->indices.data();
+  Band top{0, bitmap.height, {}, true};
+  if (pixels <= kSplitAbove || std::thread::hardware_concurrency() < 2) {
+    IndexBand(bitmap, lead, rows, &top);
+    out->palette = std::move(top.palette);
+    return top.fits;
+  }
+  top.last = bitmap.height / 2;
+  Band bottom{top.last, bitmap.height, {}, true};
+  std::thread worker([&] { IndexBand(bitmap, lead, rows, &bottom); });
+  IndexBand(bitmap, lead, rows, &top);
+  worker.join();
+  if (!top.fits || !bottom.fits) return false;
+  out->palette = std::move(top.palette);
+  return MergeBand(bottom, lead, width, rows, &out->palette);
 }
 
 }  // namespace lanterna

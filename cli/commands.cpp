@@ -18,9 +18,9 @@ int CliMain(int argc, char** argv) {
     std::fputs(kLicenseNotice, stdout);
     return kExitOk;
   }
-  static const char* const kCommands[] = {"render", "list",   "info",   "dxf",   "create",
-                                          "extract", "sheet", "add",    "remove", "rename",
-                                          "slide",  "thumbnail"};
+  static const char* const kCommands[] = {"render", "list",    "info",  "dxf",
+                                          "create", "extract", "sheet", "add",
+                                          "remove", "rename",  "slide", "thumbnail"};
   for (const char* known : kCommands)
     if (command == known) SetCommandName(command);
   if (command == "render") return RenderCommand(args);

@@ -1,6 +1,5 @@
 #include "cli/image_writer.h"
 
-#include <libdeflate.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "cli/colour_index.h"
+#include "cli/zlib_stream.h"
 
 namespace lanterna {
 
@@ -43,51 +43,32 @@ void RowToRgb(const gdi::Bitmap& bitmap, int y, uint8_t* out) {
   }
 }
 
-// Packs one row of palette indices at the given bit depth, leftmost pixel in the high bits.
-void PackRow(const uint8_t* indices, int width, int depth, uint8_t* out) {
-  if (depth == 8) {
-    std::memcpy(out, indices, static_cast<size_t>(width));
-    return;
-  }
+// Packs each row of palette indices at the given bit depth, leftmost pixel in the high bits,
+// in place: a packed row is never longer than its indices, so nothing is overwritten unread.
+void PackRows(IndexedPicture* indexed, int width, int height, int depth) {
+  if (depth == 8) return;
+  const size_t lead = indexed->lead;
+  const size_t packedBytes = (static_cast<size_t>(width) * depth + 7) / 8;
   const int perByte = 8 / depth;
-  for (int x = 0; x < width; x += perByte, ++out) {
-    unsigned byte = 0;
-    const int n = std::min(perByte, width - x);
-    for (int k = 0; k < n; ++k) byte |= indices[x + k] << (8 - depth * (k + 1));
-    *out = static_cast<uint8_t>(byte);
+  uint8_t* data = indexed->indices.data();
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* in = data + static_cast<size_t>(y) * (lead + width);
+    uint8_t* out = data + static_cast<size_t>(y) * (lead + packedBytes);
+    for (size_t k = 0; k < lead; ++k) out[k] = in[k];
+    in += lead;
+    out += lead;
+    for (int x = 0; x < width; x += perByte, ++out) {
+      unsigned byte = 0;
+      const int n = std::min(perByte, width - x);
+      for (int k = 0; k < n; ++k) byte |= in[x + k] << (8 - depth * (k + 1));
+      *out = static_cast<uint8_t>(byte);
+    }
   }
+  indexed->indices.resize((lead + packedBytes) * static_cast<size_t>(height));
 }
 
 int BitDepthFor(size_t colours) {
   return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-}
-
-// The pixel data of an indexed picture: each row its filter byte (none) and its packed indices.
-std::vector<uint8_t> IndexedRows(const IndexedPicture& indexed, int width, int height, int depth) {
-  const size_t rowBytes = (static_cast<size_t>(width) * depth + 7) / 8;
-  std::vector<uint8_t> rows((rowBytes + 1) * static_cast<size_t>(height));
-  uint8_t* out = rows.data();
-  for (int y = 0; y < height; ++y, out += rowBytes + 1) {
-    out[0] = PNG_FILTER_VALUE_NONE;
-    PackRow(indexed.indices.data() + static_cast<size_t>(y) * width, width, depth, out + 1);
-  }
-  return rows;
-}
-
-struct CompressorFree {
-  void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
-};
-
-// One zlib stream of the whole pixel data. libdeflate's level 5 is 3-4 times as fast as zlib's
-// on dense line drawings and still a little smaller than netpbm's files (measured: BENCHMARKS.md).
-bool CompressWhole(const std::vector<uint8_t>& data, std::vector<uint8_t>* out) {
-  std::unique_ptr<libdeflate_compressor, CompressorFree> c(libdeflate_alloc_compressor(5));
-  if (!c) return false;
-  out->resize(libdeflate_zlib_compress_bound(c.get(), data.size()));
-  const size_t n =
-      libdeflate_zlib_compress(c.get(), data.data(), data.size(), out->data(), out->size());
-  out->resize(n);
-  return n != 0;
 }
 
 bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
@@ -99,15 +80,19 @@ bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
     return false;
   }
   IndexedPicture indexed;
-  const bool usesPalette = IndexColours(bitmap, &indexed);
+  // Each row of the pixel data starts with its filter byte: 0, none.
+  const bool usesPalette = IndexColours(bitmap, &indexed, 1);
   if (usesPalette && indexed.palette.empty()) indexed.palette.push_back(0xFFFFFF);  // no pixels
   const int depth = usesPalette ? BitDepthFor(indexed.palette.size()) : 8;
   // An indexed picture is compressed whole, ahead of libpng; its rows are a quarter of the
   // bitmap's bytes or less. RGB pictures go row by row through libpng's zlib.
   std::vector<uint8_t> idat;
-  if (usesPalette &&
-      !CompressWhole(IndexedRows(indexed, bitmap.width, bitmap.height, depth), &idat))
-    return false;
+  // libdeflate's level 5 is 3-4 times as fast as zlib's on dense line drawings and still a
+  // little smaller than netpbm's files (measured: BENCHMARKS.md).
+  if (usesPalette) {
+    PackRows(&indexed, bitmap.width, bitmap.height, depth);
+    if (!ZlibCompress(indexed.indices.data(), indexed.indices.size(), 5, &idat)) return false;
+  }
   std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3 + kRowSlack);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);

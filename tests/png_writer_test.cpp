@@ -61,6 +61,36 @@ TEST(PngWriter, ColourCountPicksTypeAndDepth) {
   }
 }
 
+// Big pictures are indexed and compressed in two halves at once: the halves' palettes merge in
+// order of first use (RGB when together they pass 256), and the one zlib stream decodes whole.
+TEST(PngWriter, BigPicturesSplitInHalvesDecodeWhole) {
+  struct Case {
+    int topColours, bottomColours, type;
+  } cases[] = {{2, 3, PNG_COLOR_TYPE_PALETTE},  // the bottom renumbers and adds a colour
+               {200, 40, PNG_COLOR_TYPE_PALETTE},
+               {200, 100, PNG_COLOR_TYPE_RGB}};
+  fixtures::TempDir dir;
+  uint32_t noise = 12345;
+  for (const Case& c : cases) {
+    gdi::Bitmap b;
+    b.width = 1100;
+    b.height = 1001;
+    b.pixels.resize(static_cast<size_t>(b.width) * b.height);
+    for (size_t i = 0; i < b.pixels.size(); ++i) {
+      const bool top = i < b.pixels.size() / 2;
+      noise = noise * 1103515245u + 12345u;
+      // Runs of colours with noise between them, so that the stream has many blocks.
+      const int k =
+          static_cast<int>((i / 7 + (noise >> 28)) % (top ? c.topColours : c.bottomColours));
+      b.pixels[i] = top ? gdi::RGB(k, 0, 0) : gdi::RGB(c.bottomColours - 1 - k, 1, 0);
+    }
+    fixtures::Bytes ppm;
+    DecodedPng png = WriteBoth(b, dir, &ppm);
+    EXPECT_EQ(png.colourType, c.type) << c.topColours;
+    EXPECT_EQ(png.rgb, ppm) << c.topColours;
+  }
+}
+
 std::vector<std::pair<std::string, std::string>> RealSlides() {
   std::vector<std::pair<std::string, std::string>> slides;
   for (const char* folder : {LANTERNA_SAMPLES_DIR, LANTERNA_CORPUS_DIR}) {
