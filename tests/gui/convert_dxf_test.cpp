@@ -7,6 +7,7 @@
 #include "dialogs/slide_save_as.h"
 #include "slide/loader.h"
 #include "tests/gui/open_dialog_fixture.h"
+#include "tests/rendering_writer.h"
 
 namespace {
 
@@ -103,6 +104,21 @@ TEST_F(ConvertDxfTest, TheFlagIsKeptWhenOkIsPressedEvenIfTheNameIsRefused) {
   });
   EXPECT_EQ(lanterna::DxfPolylineFlag(), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("no/such/out.dxf")));
+}
+
+// A drawing that stops before its end has said why in its box; the file it began is no DXF.
+TEST_F(ConvertDxfTest, AStoppedDrawingLeavesNoFile) {
+  const std::string scan =
+      dir.Write("scan.rnd", fixtures::RenderingWriter(50, 50).Scanline(0, 0, 5, {1}).Build());
+  lanterna::OpenSelection(scan, lanterna::kOpenSlides, nullptr);
+  ASSERT_EQ(Shell().ChildCount, 3);
+  const std::string out = dir.File("scan.dxf");
+  boxes.boxes.clear();
+  Shell().Client->SlideWindows()[2]->SendMessage(lanterna::WM_WRITEDXF, 0,
+                                                 reinterpret_cast<intptr_t>(out.c_str()));
+  EXPECT_FALSE(std::filesystem::exists(out));
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes[0].text, "Cannot convert Scanline Render");
 }
 
 }  // namespace
