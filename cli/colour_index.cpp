@@ -1,7 +1,6 @@
 #include "cli/colour_index.h"
 
 #include <array>
-#include <thread>
 
 namespace lanterna {
 
@@ -10,21 +9,14 @@ namespace {
 // Open addressing over 1024 slots keeps every probe short for 256 colours at most.
 constexpr uint32_t kSlots = 1024;
 constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no pixel has the top byte set
-// Below this many pixels a second thread costs more than it saves.
-constexpr size_t kSplitAbove = size_t{1} << 20;
 
 uint32_t Slot(uint32_t colour) {
   return (colour * 2654435761u) >> 22;
 }
 
-// The rows [first, last) indexed against a palette of their own.
-struct Band {
-  int first = 0, last = 0;
-  std::vector<gdi::COLORREF> palette;
-  bool fits = true;  // at most 256 colours
-};
+}  // namespace
 
-void IndexBand(const gdi::Bitmap& bitmap, size_t lead, uint8_t* rows, Band* band) {
+void IndexBand(const gdi::Bitmap& bitmap, size_t lead, uint8_t* rows, ColourBand* band) {
   std::array<uint32_t, kSlots> keys;
   std::array<uint8_t, kSlots> values;
   keys.fill(kEmpty);
@@ -57,8 +49,7 @@ void IndexBand(const gdi::Bitmap& bitmap, size_t lead, uint8_t* rows, Band* band
   }
 }
 
-// Adds the second band's colours to the first band's palette and renumbers its indices.
-bool MergeBand(const Band& band, size_t lead, size_t width, uint8_t* rows,
+bool MergeBand(const ColourBand& band, size_t lead, size_t width, uint8_t* rows,
                std::vector<gdi::COLORREF>* palette) {
   std::array<uint8_t, 256> renumber;
   bool same = true;
@@ -80,29 +71,14 @@ bool MergeBand(const Band& band, size_t lead, size_t width, uint8_t* rows,
   return true;
 }
 
-}  // namespace
-
 bool IndexColours(const gdi::Bitmap& bitmap, IndexedPicture* out, size_t lead) {
   const size_t width = static_cast<size_t>(bitmap.width);
-  const size_t pixels = width * static_cast<size_t>(bitmap.height);
-  out->palette.clear();
   out->lead = lead;
   out->indices.assign((lead + width) * static_cast<size_t>(bitmap.height), 0);
-  uint8_t* rows = out->indices.data();
-  Band top{0, bitmap.height, {}, true};
-  if (pixels <= kSplitAbove || std::thread::hardware_concurrency() < 2) {
-    IndexBand(bitmap, lead, rows, &top);
-    out->palette = std::move(top.palette);
-    return top.fits;
-  }
-  top.last = bitmap.height / 2;
-  Band bottom{top.last, bitmap.height, {}, true};
-  std::thread worker([&] { IndexBand(bitmap, lead, rows, &bottom); });
-  IndexBand(bitmap, lead, rows, &top);
-  worker.join();
-  if (!top.fits || !bottom.fits) return false;
-  out->palette = std::move(top.palette);
-  return MergeBand(bottom, lead, width, rows, &out->palette);
+  ColourBand all{0, bitmap.height, {}, true};
+  IndexBand(bitmap, lead, out->indices.data(), &all);
+  out->palette = std::move(all.palette);
+  return all.fits;
 }
 
 }  // namespace lanterna

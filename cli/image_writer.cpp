@@ -10,8 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "cli/colour_index.h"
-#include "cli/zlib_stream.h"
+#include "cli/png_pixels.h"
 
 namespace lanterna {
 
@@ -43,35 +42,16 @@ void RowToRgb(const gdi::Bitmap& bitmap, int y, uint8_t* out) {
   }
 }
 
-// Packs each row of palette indices at the given bit depth, leftmost pixel in the high bits,
-// in place: a packed row is never longer than its indices, so nothing is overwritten unread.
-void PackRows(IndexedPicture* indexed, int width, int height, int depth) {
-  if (depth == 8) return;
-  const size_t lead = indexed->lead;
-  const size_t packedBytes = (static_cast<size_t>(width) * depth + 7) / 8;
-  const int perByte = 8 / depth;
-  uint8_t* data = indexed->indices.data();
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* in = data + static_cast<size_t>(y) * (lead + width);
-    uint8_t* out = data + static_cast<size_t>(y) * (lead + packedBytes);
-    for (size_t k = 0; k < lead; ++k) out[k] = in[k];
-    in += lead;
-    out += lead;
-    for (int x = 0; x < width; x += perByte, ++out) {
-      unsigned byte = 0;
-      const int n = std::min(perByte, width - x);
-      for (int k = 0; k < n; ++k) byte |= in[x + k] << (8 - depth * (k + 1));
-      *out = static_cast<uint8_t>(byte);
-    }
-  }
-  indexed->indices.resize((lead + packedBytes) * static_cast<size_t>(height));
-}
-
-int BitDepthFor(size_t colours) {
-  return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-}
-
 bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
+  // An indexed picture is compressed whole, ahead of libpng: libdeflate's level 5 is 3-4 times
+  // as fast as zlib's on dense line drawings and still a little smaller than netpbm's files
+  // (measured: BENCHMARKS.md). RGB pictures go row by row through libpng's zlib.
+  IndexedPngData indexed;
+  const PngPixels pixels = IndexedPngPixels(bitmap, 5, &indexed);
+  if (pixels == PngPixels::kFailed) return false;
+  const bool usesPalette = pixels == PngPixels::kIndexed;
+  const int depth = usesPalette ? indexed.depth : 8;
+  const std::vector<uint8_t>& idat = indexed.idat;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -79,28 +59,14 @@ bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
     png_destroy_write_struct(&png, nullptr);
     return false;
   }
-  IndexedPicture indexed;
-  // Each row of the pixel data starts with its filter byte: 0, none.
-  const bool usesPalette = IndexColours(bitmap, &indexed, 1);
-  if (usesPalette && indexed.palette.empty()) indexed.palette.push_back(0xFFFFFF);  // no pixels
-  const int depth = usesPalette ? BitDepthFor(indexed.palette.size()) : 8;
-  // An indexed picture is compressed whole, ahead of libpng; its rows are a quarter of the
-  // bitmap's bytes or less. RGB pictures go row by row through libpng's zlib.
-  std::vector<uint8_t> idat;
-  // libdeflate's level 5 is 3-4 times as fast as zlib's on dense line drawings and still a
-  // little smaller than netpbm's files (measured: BENCHMARKS.md).
-  if (usesPalette) {
-    PackRows(&indexed, bitmap.width, bitmap.height, depth);
-    if (!ZlibCompress(indexed.indices.data(), indexed.indices.size(), 5, &idat)) return false;
-  }
   std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3 + kRowSlack);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
   png_init_io(png, file);
-  // Measured on dense line drawings: filters only make the bytes look random, Z_RLE and level
-  // 1 leave files 5% larger than netpbm's, level 6 costs half as much time again as level 5.
+  // RGB rows through zlib (measured on line drawings: filters only make the bytes look random,
+  // Z_RLE and level 1 leave files 5% larger than netpbm's, level 6 costs half as much again).
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_compression_level(png, 5);
   png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <memory>
+#include <new>
 #include <thread>
 
 namespace lanterna {
@@ -66,6 +67,27 @@ bool MakeContinuable(std::vector<uint8_t>* part) {
 
 }  // namespace
 
+bool DeflatePart(const uint8_t* data, size_t size, int level, bool first,
+                 std::vector<uint8_t>* out) {
+  return Deflate(data, size, level, out) && (!first || MakeContinuable(out));
+}
+
+void JoinZlibStream(const std::vector<uint8_t>& first, const std::vector<uint8_t>& second,
+                    uint32_t adler, std::vector<uint8_t>* out) {
+  // The zlib wrapper: deflate with a 32 KiB window at a "fast" level, then the data's Adler-32.
+  out->clear();
+  out->reserve(2 + first.size() + second.size() + 4);
+  out->push_back(0x78);
+  out->push_back(0x5E);
+  out->insert(out->end(), first.begin(), first.end());
+  out->insert(out->end(), second.begin(), second.end());
+  for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<uint8_t>(adler >> shift));
+}
+
+uint32_t Adler32(const uint8_t* data, size_t size) {
+  return libdeflate_adler32(1, data, size);
+}
+
 bool ZlibCompress(const uint8_t* data, size_t size, int level, std::vector<uint8_t>* out) {
   if (size <= kSplitAbove || std::thread::hardware_concurrency() < 2) {
     Compressor c(libdeflate_alloc_compressor(level));
@@ -79,20 +101,21 @@ bool ZlibCompress(const uint8_t* data, size_t size, int level, std::vector<uint8
   const size_t split = size * 9 / 20;
   std::vector<uint8_t> first, second;
   bool firstDone = false;
-  std::thread worker(
-      [&] { firstDone = Deflate(data, split, level, &first) && MakeContinuable(&first); });
-  const bool secondDone = Deflate(data + split, size - split, level, &second);
-  const uint32_t adler = libdeflate_adler32(1, data, size);
+  std::thread worker([&] {
+    try {
+      firstDone = DeflatePart(data, split, level, true, &first);
+    } catch (const std::bad_alloc&) {
+    }
+  });
+  bool secondDone = false;
+  try {
+    secondDone = DeflatePart(data + split, size - split, level, false, &second);
+  } catch (const std::bad_alloc&) {
+  }
   worker.join();
+  const uint32_t adler = Adler32(data, size);
   if (!firstDone || !secondDone) return false;
-  // The zlib wrapper: deflate with a 32 KiB window at a "fast" level, then the data's Adler-32.
-  out->clear();
-  out->reserve(2 + first.size() + second.size() + 4);
-  out->push_back(0x78);
-  out->push_back(0x5E);
-  out->insert(out->end(), first.begin(), first.end());
-  out->insert(out->end(), second.begin(), second.end());
-  for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<uint8_t>(adler >> shift));
+  JoinZlibStream(first, second, adler, out);
   return true;
 }
 
