@@ -205,12 +205,19 @@
         const ratio = width && height ? Math.max(1, window.devicePixelRatio || 1) : 1;
         const w = Math.round(width * ratio), h = Math.round(height * ratio);
         const context = this.canvas.getContext('2d');
+        // The canvas has the size asked for; a picture smaller than that (a rendering slide
+        // keeps a margin) is put at its top-left corner on white, as a slide window shows it.
         const show = (picture) => {
-          if (this.canvas.width !== picture.width || this.canvas.height !== picture.height) {
-            this.canvas.width = picture.width;
-            this.canvas.height = picture.height;
-            this.canvas.style.width = Math.round(picture.width / ratio) + 'px';
-            this.canvas.style.height = Math.round(picture.height / ratio) + 'px';
+          const cw = w || picture.width, ch = h || picture.height;
+          if (this.canvas.width !== cw || this.canvas.height !== ch) {
+            this.canvas.width = cw;
+            this.canvas.height = ch;
+            this.canvas.style.width = Math.round(cw / ratio) + 'px';
+            this.canvas.style.height = Math.round(ch / ratio) + 'px';
+          }
+          if (picture.width < cw || picture.height < ch) {
+            context.fillStyle = '#fff';
+            context.fillRect(0, 0, cw, ch);
           }
           context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
         };
