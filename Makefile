@@ -58,7 +58,7 @@ WEB_ENV   := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
 
 $(WEB_BUILD)/build.ninja:
 	@bash scripts/install-deps --web
-	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 
 web: $(WEB_BUILD)/build.ninja
 	@bash scripts/install-deps --web

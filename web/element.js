@@ -48,12 +48,16 @@
     message() {
       return this.m.UTF8ToString(this.m._lw_message());
     }
-    picture() {
+    // The last picture as RGBA; a view of the engine's memory (valid until its next call)
+    // rather than a copy when asked, for pictures shown at once.
+    picture(view = false) {
       const m = this.m;
       const width = m._lw_width(), height = m._lw_height();
       if (!width || !height) return null;
-      const p = m._lw_pixels();
-      return {width, height, data: new Uint8ClampedArray(m.HEAPU8.slice(p, p + width * height * 4).buffer)};
+      const p = m._lw_pixels(), size = width * height * 4;
+      const data = view ? new Uint8ClampedArray(m.HEAPU8.buffer, p, size)
+                        : new Uint8ClampedArray(m.HEAPU8.slice(p, p + size).buffer);
+      return {width, height, data};
     }
 
     // A library's member names: {names, message}.
@@ -77,10 +81,11 @@
         this.m._lw_begin(id, mb, s, width, height, zoom, panX, panY));
       return {drawing, message: drawing ? '' : this.message()};
     }
-    // Draws on for about budget milliseconds: {more, picture (so far), message}.
-    step(drawing, budget) {
+    // Draws on for about budget milliseconds: {more, picture (so far), message}; the picture is
+    // a view of the engine's memory when asked (see picture()).
+    step(drawing, budget, view = false) {
       const state = this.m._lw_step(drawing, budget);
-      return {more: state === 1, picture: state >= 0 ? this.picture() : null, message: this.message()};
+      return {more: state === 1, picture: state >= 0 ? this.picture(view) : null, message: this.message()};
     }
     end(drawing) {
       this.m._lw_end(drawing);
@@ -116,7 +121,8 @@
   }
 
   // Draws a picture in slices between animation frames; a newer drawing on the same target
-  // ends this one. onPicture gets each picture so far; resolves with the last step's result.
+  // ends this one. onPicture gets each picture so far, to be shown at once (it is a view of the
+  // engine's memory); resolves with the last step's result, or null when it was ended.
   const kSliceMs = 8;
   function drawInSlices(eng, args, onPicture, isCurrent) {
     const begun = eng.begin(...args);
@@ -128,7 +134,7 @@
           resolve(null);
           return;
         }
-        const r = eng.step(begun.drawing, kSliceMs);
+        const r = eng.step(begun.drawing, kSliceMs, true);
         if (r.picture) onPicture(r.picture);
         if (r.more) {
           requestAnimationFrame(slice);

@@ -5,10 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,15 +63,12 @@ void SetPicture(const gdi::Bitmap& bitmap) {
   Output& o = Out();
   o.width = bitmap.width;
   o.height = bitmap.height;
-  o.rgba.resize(bitmap.pixels.size() * 4);
-  // 0x00BBGGRR: R, G, B and an opaque alpha.
-  uint8_t* p = o.rgba.data();
-  for (gdi::COLORREF c : bitmap.pixels) {
-    *p++ = static_cast<uint8_t>(c);
-    *p++ = static_cast<uint8_t>(c >> 8);
-    *p++ = static_cast<uint8_t>(c >> 16);
-    *p++ = 255;
-  }
+  const size_t n = bitmap.pixels.size();
+  if (o.rgba.size() != n * 4) o.rgba.resize(n * 4);
+  // 0x00BBGGRR is R, G, B, 0 in (little-endian) memory: an opaque alpha makes it RGBA.
+  const gdi::COLORREF* in = bitmap.pixels.data();
+  uint32_t* out = reinterpret_cast<uint32_t*>(o.rgba.data());
+  for (size_t i = 0; i < n; ++i) out[i] = in[i] | 0xFF000000u;
 }
 
 void Fail(const SlideName& shown, int kind, int32_t result) {
@@ -307,9 +302,7 @@ EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* shown) {
     Fail(SlideName{shown, member}, s->kind, result);
     return 0;
   }
-  std::ostringstream svg;
-  gdi::WriteMetafileSvg(metafile.get(), svg, width, height);
-  o.text = svg.str();
+  o.text = gdi::MetafileSvg(metafile.get(), width, height);
   return 1;
 }
 
@@ -329,8 +322,11 @@ EMSCRIPTEN_KEEPALIVE int lw_dxf(int id, const char* member, const char* shown, i
   const char* out = "/drawing.dxf";
   const int32_t result = ConvertSlideToDxf(s->path, member, extent, out, polylines != 0);
   if (result >= 0 && DxfState().ended && !DxfState().writeFailed) {
-    std::ifstream in(out, std::ios::binary);
-    o.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (std::FILE* in = std::fopen(out, "rb")) {
+      char buffer[1 << 14];
+      for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) o.text.append(buffer, n);
+      std::fclose(in);
+    }
   } else {
     o.message = std::string(shown) + ": conversion failed";
   }

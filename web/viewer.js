@@ -165,6 +165,7 @@
       if (first && state.opened) {
         // How long the first picture of a newly opened slide took, for whoever measures.
         document.body.dataset.firstPicture = Math.round(performance.now() - state.opened);
+        document.body.dataset.firstPictureSinceStart = Math.round(performance.now());
         state.opened = 0;
       }
       first = false;
@@ -174,6 +175,7 @@
       if (!r) return;
       say(r.message);
       if (!r.picture) context.clearRect(0, 0, canvas.width, canvas.height);
+      document.body.dataset.drawnSinceStart = Math.round(performance.now());
       document.body.dataset.state = r.picture ? 'drawn' : 'failed';
     });
   }
@@ -307,6 +309,7 @@
   }).observe(view);
 
   enable();
+  engine();  // loads while the page and any slide it names arrive
   const src = new URLSearchParams(location.search).get('src');
   if (src) openUrl(src);
 })();
