@@ -36,7 +36,7 @@
 
   // ---- opening ------------------------------------------------------------------------------
 
-  async function openBytes(bytes, name) {
+  async function openBytes(bytes, name, member = '') {
     const started = performance.now();
     const eng = await engine();
     if (state.id) eng.close(state.id);
@@ -53,11 +53,12 @@
       return;
     }
     state.library = eng.kind(state.id) === kLibrary;
-    if (state.library) showLibrary();
+    if (state.library && member) showSlide(member);
+    else if (state.library) showLibrary();
     else showSlide('');
   }
 
-  async function openUrl(url) {
+  async function openUrl(url, member) {
     let bytes;
     try {
       const response = await fetch(url);
@@ -67,7 +68,7 @@
       say(`${url}: cannot open`);
       return;
     }
-    await openBytes(bytes, url);
+    await openBytes(bytes, url, member);
   }
 
   function openFile(file) {
@@ -136,11 +137,16 @@
     state.panX = state.panY = 0;
     grid.hidden = true;
     canvas.hidden = false;
-    const report = state.eng.report(state.id, member, state.name);
-    $('report').textContent = report || '';
+    $('report').textContent = '';
     $('title').textContent = shownName();
     enable();
     redraw();
+    // The report reads the whole slide: it comes after the first picture.
+    const id = state.id;
+    setTimeout(() => {
+      if (id === state.id && member === state.member)
+        $('report').textContent = state.eng.report(id, member, state.name) || '';
+    }, 0);
   }
 
   function viewSize() {
@@ -310,6 +316,7 @@
 
   enable();
   engine();  // loads while the page and any slide it names arrive
-  const src = new URLSearchParams(location.search).get('src');
-  if (src) openUrl(src);
+  // index.html?src=URL, and &member=NAME for one slide of a library.
+  const query = new URLSearchParams(location.search);
+  if (query.get('src')) openUrl(query.get('src'), query.get('member') || '');
 })();
