@@ -28,7 +28,7 @@
   }
 
   function enable() {
-    const slide = !!state.id && !canvas.hidden;
+    const slide = !!state.id && !canvas.hidden && !state.failed;
     for (const b of ['zoom-out', 'zoom-in', 'home', 'png', 'svg', 'dxf']) $(b).disabled = !slide;
     $('library').hidden = !(state.library && !canvas.hidden);
     $('zoom').textContent = state.zoom;
@@ -133,6 +133,7 @@
 
   function showSlide(member) {
     state.member = member;
+    state.failed = false;
     state.zoom = 1;
     state.panX = state.panY = 0;
     grid.hidden = true;
@@ -181,6 +182,8 @@
       if (!r) return;
       say(r.message);
       if (!r.picture) context.clearRect(0, 0, canvas.width, canvas.height);
+      state.failed = !r.picture;
+      enable();
       document.body.dataset.drawnSinceStart = Math.round(performance.now());
       document.body.dataset.state = r.picture ? 'drawn' : 'failed';
     });
