@@ -4,11 +4,7 @@
 #include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "cli/render_job.h"
-#include "platform/window.h"
 #include "render/dxf_writer.h"
-#include "slide/ciclo.h"
-#include "slide/loader.h"
-#include "slide/slide_types.h"
 
 namespace lanterna {
 
