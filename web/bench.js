@@ -6,9 +6,9 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const http = require('http');
-const {spawn, spawnSync} = require('child_process');
+const {spawnSync} = require('child_process');
 const zlib = require('zlib');
+const {serve, openPage} = require('./test/browser.js');
 
 const [site, build] = process.argv.slice(2);
 const runs = Number(process.env.RUNS || 5);
@@ -29,46 +29,6 @@ function best(fn) {
   return t;
 }
 
-// The page: the site and the slide served from 127.0.0.1, opened by ?src= in headless Chromium
-// driven over its debugging pipe; resolves with the page's own figures.
-function pageTimes(port) {
-  const browser = ['chromium', 'chromium-browser'].find((b) => spawnSync('sh', ['-c', `command -v ${b}`]).status === 0);
-  if (!browser) return Promise.resolve(null);
-  const args = ['--headless', '--disable-gpu', '--remote-debugging-pipe', '--force-device-scale-factor=1',
-    '--window-size=1280,900', `--user-data-dir=${path.join(work, 'profile')}`, 'about:blank'];
-  if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
-  const child = spawn(browser, args, {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
-  let id = 0, buffered = '';
-  const waiting = new Map();
-  const send = (method, params = {}, sessionId) => new Promise((resolve) => {
-    waiting.set(++id, resolve);
-    child.stdio[3].write(JSON.stringify({id, method, params, sessionId}) + '\0');
-  });
-  child.stdio[4].on('data', (chunk) => {
-    buffered += chunk;
-    let end;
-    while ((end = buffered.indexOf('\0')) >= 0) {
-      const message = JSON.parse(buffered.slice(0, end));
-      buffered = buffered.slice(end + 1);
-      if (message.id && waiting.has(message.id)) waiting.get(message.id)(message.result || {});
-    }
-  });
-  return (async () => {
-    const url = `http://127.0.0.1:${port}/index.html?src=big.sld`;
-    const {targetId} = await send('Target.createTarget', {url});
-    const {sessionId} = await send('Target.attachToTarget', {targetId, flatten: true});
-    let figures = null;
-    for (let i = 0; i < 300 && !figures; ++i) {
-      const r = await send('Runtime.evaluate', {expression:
-        'document.body.dataset.state === "drawn" ? JSON.stringify(document.body.dataset) : ""', returnByValue: true}, sessionId);
-      if (r.result && r.result.value) figures = JSON.parse(r.result.value);
-      else await new Promise((resolve) => setTimeout(resolve, 50));
-    }
-    child.kill();
-    return figures;
-  })();
-}
-
 async function main() {
   const eng = await require(path.resolve(site, 'lanterna-slide.js')).engine();
   const id = eng.open(bytes);
@@ -81,18 +41,13 @@ async function main() {
   console.log(`  ratio                   ${(web / native).toFixed(2)} (goal: at most 1.5)`);
   console.log(`lanterna-slide.wasm: ${wasm.length} bytes, ${zlib.gzipSync(wasm, {level: 9}).length} gzipped (goal: under 100 KB)`);
 
-  // Serves the site and the slide.
-  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
-  const server = http.createServer((req, res) => {
-    const name = decodeURIComponent(req.url.split('?')[0]).replace(/^\/+/, '');
-    const file = name === 'big.sld' ? big : path.join(site, path.basename(name));
-    fs.readFile(file, (err, data) => {
-      res.writeHead(err ? 404 : 200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
-      res.end(err ? '' : data);
-    });
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const figures = await pageTimes(server.address().port);
+  // The viewer page opens the slide by ?src= from a local server.
+  const server = await serve([site, work]);
+  const page = await openPage(`http://127.0.0.1:${server.address().port}/index.html?src=big.sld`, 1280, 900);
+  let figures = null;
+  if (page && await page.until('document.body.dataset.state === "drawn"', 60))
+    figures = JSON.parse(await page.evaluate('JSON.stringify(document.body.dataset)'));
+  if (page) await page.close();
   server.close();
   if (!figures) {
     console.log('viewer page: no chromium, or the page did not draw');
