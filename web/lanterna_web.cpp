@@ -12,13 +12,13 @@
 
 #include "cli/loader_messages.h"
 #include "cli/render_job.h"
-#include "platform/input.h"
 #include "platform/window.h"
 #include "render/dxf_writer.h"
-#include "render/rendering.h"
 #include "slide/library.h"
 #include "slide/report.h"
 #include "slide/slide_types.h"
+#include "web/deadline.h"
+#include "web/slide_store.h"
 
 namespace lanterna {
 namespace {
@@ -34,29 +34,6 @@ struct Output {
 Output& Out() {
   static Output out;
   return out;
-}
-
-struct StoredSlide {
-  std::string path;
-  int kind = kKindNone;
-};
-std::map<int, StoredSlide>& Slides() {
-  static std::map<int, StoredSlide> slides;
-  return slides;
-}
-
-// The kind a file's first bytes show; anything else goes as a vector slide, which the loader
-// refuses unless it is one.
-int KindOfBytes(const uint8_t* data, size_t length) {
-  if (length >= kLibraryHeaderLength && HasLibrarySignature(data)) return kKindLibrary;
-  RenderingHeader header;
-  if (ParseRenderingHeader(data, static_cast<uint32_t>(length), &header)) return kKindRendering;
-  return kKindSlide;
-}
-
-const StoredSlide* Find(int id) {
-  auto it = Slides().find(id);
-  return it == Slides().end() ? nullptr : &it->second;
 }
 
 void SetPicture(const gdi::Bitmap& bitmap) {
@@ -88,33 +65,6 @@ RenderRequest Request(const StoredSlide& slide, const char* member, int width, i
   return r;
 }
 
-// Says "pending input" once a time budget is spent: a drawing stops there as a slide window's
-// does for a mouse click, and carries on at the next paint. The renderers look for input before
-// their first record, so each paint is let past its first look: every paint makes progress.
-class Deadline : public platform::InputQueue {
- public:
-  explicit Deadline(double budgetMs) : end_(emscripten_get_now() + budgetMs) {
-    platform::SetInputQueue(this);
-  }
-  ~Deadline() override { platform::SetInputQueue(nullptr); }
-  bool Peek(uint32_t first, uint32_t last, platform::PendingMessage* out) override {
-    if (first > platform::WM_LBUTTONDOWN || last < platform::WM_LBUTTONDOWN) return false;
-    if (!looked_) {
-      looked_ = true;
-      return false;
-    }
-    if (!Spent()) return false;
-    *out = {platform::WM_LBUTTONDOWN, 0};
-    return true;
-  }
-  bool Spent() const { return emscripten_get_now() >= end_; }
-  void NextPaint() { looked_ = false; }
-
- private:
-  double end_;
-  bool looked_ = false;
-};
-
 struct Drawing {
   SlideName shown;
   int kind;
@@ -142,34 +92,16 @@ extern "C" {
 
 // Keeps a slide's bytes as a file named for the kind they show; its id, 0 when it cannot.
 EMSCRIPTEN_KEEPALIVE int lw_open(const uint8_t* data, int length) {
-  static int next = 0;
-  const int id = ++next;
-  StoredSlide slide;
-  slide.kind = KindOfBytes(data, static_cast<size_t>(length));
-  const char* ext = slide.kind == kKindLibrary     ? "slb"
-                    : slide.kind == kKindRendering ? "rnd"
-                                                   : "sld";
-  slide.path = "/slide" + std::to_string(id) + "." + ext;
-  std::FILE* f = std::fopen(slide.path.c_str(), "wb");
-  const bool written =
-      f && std::fwrite(data, 1, static_cast<size_t>(length), f) == static_cast<size_t>(length);
-  if (f) std::fclose(f);
-  if (!written) {
-    std::remove(slide.path.c_str());
-    return 0;
-  }
-  Slides()[id] = slide;
-  return id;
+  return length < 0 ? 0 : StoreSlide(data, static_cast<size_t>(length));
 }
 
 EMSCRIPTEN_KEEPALIVE int lw_kind(int id) {
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   return s ? s->kind : kKindNone;
 }
 
 EMSCRIPTEN_KEEPALIVE void lw_close(int id) {
-  if (const StoredSlide* s = Find(id)) std::remove(s->path.c_str());
-  Slides().erase(id);
+  DropSlide(id);
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* lw_pixels() {
@@ -194,7 +126,7 @@ EMSCRIPTEN_KEEPALIVE int lw_members(int id, const char* shown) {
   Output& o = Out();
   o.text.clear();
   o.message.clear();
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   char name[kLibraryNameLength + 8];
   while (MemberIterator(s->path.c_str(), name)) o.text += std::string(name) + "\n";
@@ -209,7 +141,7 @@ EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* shown, 
   Output& o = Out();
   o.message.clear();
   o.width = o.height = 0;
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   const SlideName name{shown, member};
   RenderResult picture = RenderSlide(Request(*s, member, width, height, zoom, panX, panY));
@@ -231,7 +163,7 @@ EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* shown,
                                   int height, int zoom, int panX, int panY) {
   static int next = 0;
   Out().message.clear();
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   const RenderRequest request = Request(*s, member, width, height, zoom, panX, panY);
   const SlideName name{shown, member};
@@ -276,7 +208,7 @@ EMSCRIPTEN_KEEPALIVE void lw_end(int drawing) {
 EMSCRIPTEN_KEEPALIVE int lw_report(int id, const char* member, const char* shown) {
   Output& o = Out();
   o.text.clear();
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   platform::HeadlessWindow owner(1, 1);
   std::vector<char> name(member, member + std::strlen(member));
@@ -292,7 +224,7 @@ EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* shown) {
   Output& o = Out();
   o.text.clear();
   o.message.clear();
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   int width, height;
   int32_t result;
@@ -311,7 +243,7 @@ EMSCRIPTEN_KEEPALIVE int lw_dxf(int id, const char* member, const char* shown, i
   Output& o = Out();
   o.text.clear();
   o.message.clear();
-  const StoredSlide* s = Find(id);
+  const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   const SlideName name{shown, member};
   const SlideExtent extent = ReadSlideExtent(s->path, member);
