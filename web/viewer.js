@@ -30,6 +30,8 @@
   function enable() {
     const slide = !!state.id && !canvas.hidden && !state.failed;
     for (const b of ['zoom-out', 'zoom-in', 'home', 'png', 'svg', 'dxf']) $(b).disabled = !slide;
+    $('zoom-out').disabled ||= state.zoom <= 1;
+    $('zoom-in').disabled ||= state.zoom >= kMaxZoom;
     $('library').hidden = !(state.library && !canvas.hidden);
     $('zoom').textContent = state.zoom;
   }
