@@ -53,6 +53,9 @@ async function openPage(url, width, height) {
   await send('Emulation.setDeviceMetricsOverride', {width, height, deviceScaleFactor: 1, mobile: false}, sessionId);
   await send('Page.navigate', {url}, sessionId);
   return {
+    navigate(to) {
+      return send('Page.navigate', {url: to}, sessionId);
+    },
     async evaluate(expression) {
       const r = await send('Runtime.evaluate', {expression, returnByValue: true, awaitPromise: true}, sessionId);
       return r.result.value;
@@ -69,11 +72,21 @@ async function openPage(url, width, height) {
       const r = await send('Page.captureScreenshot', {format: 'png'}, sessionId);
       return Buffer.from(r.data, 'base64');
     },
+    // Closes the browser the way it closes itself, so that its helpers are gone with it before
+    // its profile is removed.
     async close() {
       const exited = new Promise((resolve) => child.once('exit', resolve));
-      child.kill();
+      send('Browser.close').catch(() => child.kill());
       await exited;
-      fs.rmSync(profile, {recursive: true, force: true, maxRetries: 5});
+      for (let tries = 0; ; ++tries) {
+        try {
+          fs.rmSync(profile, {recursive: true, force: true});
+          return;
+        } catch (e) {
+          if (tries === 20) throw e;
+          await new Promise((resolve) => setTimeout(resolve, 100));
+        }
+      }
     },
   };
 }

@@ -46,36 +46,50 @@ function readPng(file) {
   return {width, height, rgba};
 }
 
-// The screenshot's rectangles against lanterna-cli's pictures: the number that differ.
-function compare(screen, page, cli, samples, work) {
-  const element = /<lanterna-slide style="left:(\d+)(?:px)?;top:(\d+)(?:px)?" src="samples\/([^"]+)"(?: member="([^"]+)")? width="(\d+)" height="(\d+)">/g;
-  let passed = 0, failed = 0;
-  for (const m of fs.readFileSync(page, 'utf8').matchAll(element)) {
-    const [left, top, file, member, width, height] = [+m[1], +m[2], m[3], m[4], +m[5], +m[6]];
-    const out = path.join(work, 'cli.ppm');
-    const name = path.join(samples, file) + (member ? `,${member}` : '');
-    spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`]);
-    const ppm = fs.readFileSync(out);
-    const header = ppm.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
-    const rgb = ppm.subarray(header[0].length);
-    const [w, h] = [+header[1], +header[2]];  // a rendering slide keeps a margin
-    let problem = '';
-    for (let y = 0; y < h && !problem; ++y)
-      for (let x = 0; x < w && !problem; ++x) {
-        const s = ((top + y) * screen.width + left + x) * 4, c = (y * w + x) * 3;
-        if (screen.rgba[s] !== rgb[c] || screen.rgba[s + 1] !== rgb[c + 1] || screen.rgba[s + 2] !== rgb[c + 2])
-          problem = `pixel ${x},${y} is ${[...screen.rgba.subarray(s, s + 3)]}, lanterna-cli's ${[...rgb.subarray(c, c + 3)]}`;
-      }
-    // Just below the element the page's own background shows.
-    if (!problem && screen.rgba[((top + height) * screen.width + left) * 4] !== 0xcc) problem = 'the element is taller than asked';
-    if (problem) {
-      ++failed;
-      console.log(`FAIL ${name} ${width}x${height}: ${problem}`);
-    } else {
-      ++passed;
+// lanterna-cli's picture of a slide at a size: {width, height, rgb}.
+function cliPicture(cli, name, width, height, work) {
+  const out = path.join(work, 'cli.ppm');
+  spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`]);
+  const ppm = fs.readFileSync(out);
+  const header = ppm.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  return {width: +header[1], height: +header[2], rgb: ppm.subarray(header[0].length)};
+}
+
+// The first pixel of the picture that the screenshot shows otherwise at (left, top), or ''.
+function difference(screen, left, top, picture) {
+  for (let y = 0; y < picture.height; ++y)
+    for (let x = 0; x < picture.width; ++x) {
+      const s = ((top + y) * screen.width + left + x) * 4, c = (y * picture.width + x) * 3;
+      for (let k = 0; k < 3; ++k)
+        if (screen.rgba[s + k] !== picture.rgb[c + k])
+          return `pixel ${x},${y} is ${[...screen.rgba.subarray(s, s + 3)]}, lanterna-cli's ${[...picture.rgb.subarray(c, c + 3)]}`;
     }
+  return '';
+}
+
+let passed = 0, failed = 0;
+function check(name, problem) {
+  if (problem) {
+    ++failed;
+    console.log(`FAIL ${name}: ${problem}`);
+  } else {
+    ++passed;
   }
-  return {passed, failed};
+}
+
+// Each element of the embedding page against lanterna-cli's picture of its slide.
+function checkElements(screen, cli, samples, work) {
+  const page = fs.readFileSync(path.join(__dirname, 'embed.html'), 'utf8');
+  const element = /<lanterna-slide style="left:(\d+)(?:px)?;top:(\d+)(?:px)?" src="samples\/([^"]+)"(?: member="([^"]+)")? width="(\d+)" height="(\d+)">/g;
+  for (const m of page.matchAll(element)) {
+    const [left, top, file, member, width, height] = [+m[1], +m[2], m[3], m[4], +m[5], +m[6]];
+    const name = path.join(samples, file) + (member ? `,${member}` : '');
+    // A rendering slide's picture keeps a margin: it may be smaller than the element.
+    let problem = difference(screen, left, top, cliPicture(cli, name, width, height, work));
+    // Just below the element the page's own background shows.
+    if (!problem && screen.rgba[((top + height) * screen.width + left) * 4] !== 0xcc) problem = 'taller than asked';
+    check(`${name} ${width}x${height}`, problem);
+  }
 }
 
 async function main() {
@@ -86,20 +100,40 @@ async function main() {
   }
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-browser-'));
   const server = await serve([site, __dirname, path.dirname(path.resolve(samples))]);
-  const page = await openPage(`http://127.0.0.1:${server.address().port}/embed.html`, 800, 520);
+  const root = `http://127.0.0.1:${server.address().port}`;
+  const page = await openPage(`${root}/embed.html`, 800, 520);
   // Every element has drawn or given up.
-  const done = await page.until(`(() => {
+  const drawn = await page.until(`(() => {
       const all = [...document.querySelectorAll('lanterna-slide')];
       return all.length > 0 && all.every((e) => e.state === 'drawn' || e.state === 'failed');
     })()`, 60);
   const shot = path.join(work, 'shot.png');
   fs.writeFileSync(shot, await page.screenshot());
+  if (process.env.LANTERNA_SHOT) fs.copyFileSync(shot, process.env.LANTERNA_SHOT);
+  if (drawn) checkElements(readPng(shot), cli, samples, work);
+  else check('embed.html', 'the elements did not finish drawing');
+
+  // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
+  await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
+  if (await page.until('document.body.dataset.state === "drawn"', 60)) {
+    const view = await page.evaluate(`(() => {
+        const r = document.getElementById('view').getBoundingClientRect();
+        return [r.left, r.top, r.width, r.height].map(Math.round);
+      })()`);
+    fs.writeFileSync(shot, await page.screenshot());
+    const picture = cliPicture(cli, path.join(samples, 'floorplan.sld'), view[2], view[3], work);
+    check('viewer page', difference(readPng(shot), view[0], view[1], picture));
+  } else {
+    check('viewer page', 'did not draw');
+  }
+  // A file that is no slide: lanterna-cli's message, and the page goes on.
+  await page.navigate(`${root}/index.html?src=embed.html`);
+  await page.until('document.body.dataset.state === "failed"', 60);
+  const message = await page.evaluate(`document.getElementById('message').textContent`);
+  check('viewer page message', message === 'embed.html: not a slide' ? '' : `"${message}"`);
+
   await page.close();
   server.close();
-  if (process.env.LANTERNA_SHOT) fs.copyFileSync(shot, process.env.LANTERNA_SHOT);
-  const {passed, failed} = done ? compare(readPng(shot), path.join(__dirname, 'embed.html'), cli, samples, work)
-                                : {passed: 0, failed: 1};
-  if (!done) console.log('FAIL the page did not finish drawing');
   fs.rmSync(work, {recursive: true, force: true});
   console.log(`${passed} passed, ${failed} failed`);
   process.exit(failed || !passed ? 1 : 0);
