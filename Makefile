@@ -46,3 +46,29 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# ---- The web site (emscripten) -------------------------------------------------------------
+# make web builds $(WEB_BUILD)/site; make test checks it too whenever emscripten is installed
+# (scripts/install-deps --web installs it, and what its browser test needs).
+WEB_BUILD ?= build-web
+WEB_PORT  ?= 8016
+# Debian's emcc runs its JavaScript tools with node modules from there.
+WEB_ENV   := NODE_PATH=/usr/share/nodejs$${NODE_PATH:+:$$NODE_PATH}
+.PHONY: web web-serve web-bench
+
+$(WEB_BUILD)/build.ninja:
+	@bash scripts/install-deps --web
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+web: $(WEB_BUILD)/build.ninja
+	@bash scripts/install-deps --web
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+web-serve: web
+	@echo "Lanterna on the web: http://127.0.0.1:$(WEB_PORT)/  (Ctrl+C stops)"
+	@python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 -d $(WEB_BUILD)/site
+
+web-bench: web build
+	@node web/bench.js $(WEB_BUILD)/site $(BUILD)
+
+test: $(if $(shell command -v emcc 2>/dev/null),web)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/loader_messages.h"
 #include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"
@@ -116,56 +117,14 @@ void Complain(const char* format, ...) {
 }
 
 int LoaderFailure(const SlideName& name, int32_t result) {
-  const char* path = name.path.c_str();
-  switch (result) {
-    case kEmptyPath:
-      Complain("lanterna-cli: empty file name\n");
-      break;
-    case kCannotOpen:
-      if (SlideKindOf(name.path) == kKindNone)
-        Complain("lanterna-cli: %s: unknown kind of file (expected .SLD, .SLB or .RND)\n", path);
-      else
-        Complain("lanterna-cli: %s: cannot open\n", path);
-      break;
-    case kNotFound:
-      if (!name.member.empty())
-        Complain("lanterna-cli: %s: no member %s (or not enough memory)\n", path,
-                 name.member.c_str());
-      else if (SlideKindOf(name.path) == kKindLibrary)
-        Complain(
-            "lanterna-cli: %s: a library: name a member as %s,MEMBER (or give -d DIR for"
-            " every member)\n",
-            path, path);
-      else
-        Complain("lanterna-cli: %s: cannot be loaded\n", path);
-      break;
-    case kNotSlide:
-      if (!name.member.empty())
-        Complain("lanterna-cli: %s,%s: not a slide\n", path, name.member.c_str());
-      else
-        Complain("lanterna-cli: %s: not a slide\n", path);
-      break;
-    default:
-      Complain("lanterna-cli: %s: not a readable slide\n", path);
-  }
+  Complain("lanterna-cli: %s\n", LoaderFailureText(name, SlideKindOf(name.path), result).c_str());
   return kExitFailed;
 }
 
 bool ListingComplete(const std::string& library) {
-  switch (LastListingEnd()) {
-    case ListingEnd::kNotLibrary:
-      Complain("lanterna-cli: %s: not a slide library\n", library.c_str());
-      return false;
-    case ListingEnd::kDamaged:
-      Complain("lanterna-cli: %s: damaged library directory; the listing stops there\n",
-               library.c_str());
-      return false;
-    case ListingEnd::kCannotOpen:
-      return false;
-    case ListingEnd::kComplete:
-      break;
-  }
-  return true;
+  const std::string problem = ListingFailureText(library);
+  if (!problem.empty()) Complain("lanterna-cli: %s\n", problem.c_str());
+  return LastListingEnd() == ListingEnd::kComplete;
 }
 
 }  // namespace lanterna

@@ -4,11 +4,7 @@
 #include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "cli/render_job.h"
-#include "platform/window.h"
 #include "render/dxf_writer.h"
-#include "slide/ciclo.h"
-#include "slide/loader.h"
-#include "slide/slide_types.h"
 
 namespace lanterna {
 
@@ -46,23 +42,8 @@ bool DxfToFile(const SlideName& name, const std::string& output, bool polylines)
   if (!probe) return CannotWrite(output);
   std::fclose(probe);
 
-  int width, height;
-  DefaultPictureSize(extent.width, extent.height, &width, &height);
-  platform::HeadlessWindow owner(width, height, gdi::DeviceCaps::TrueColour(), false);
-  std::vector<char> member(name.member.begin(), name.member.end());
-  member.resize(member.size() + 40, 0);
-  const uint32_t saved = InterruptMask(0);
-  InterruptMask(kInterruptEscape);  // a conversion is never interrupted
-  // The extents let lanterna-cli slide make the file back into a slide of the same size.
-  if (extent.kind != kKindRendering) {
-    DxfState().extentWidth = extent.width;
-    DxfState().extentHeight = extent.height;
-  }
   const int32_t result =
-      ShowIcon(&owner, name.path.c_str(), member.data(), polylines ? SI_DXF_POLYLINES : 0,
-               out.TempPath().c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-  DxfState().extentWidth = DxfState().extentHeight = -1;
-  InterruptMask(saved);
+      ConvertSlideToDxf(name.path, name.member, extent, out.TempPath(), polylines);
   if (result < 0) {
     Complain("lanterna-cli: %s: conversion failed\n", name.path.c_str());
     return false;

@@ -5,6 +5,7 @@
 #include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "cli/image_writer.h"
+#include "cli/loader_messages.h"
 #include "cli/render_job.h"
 #include "cli/slide_pdf.h"
 #include "cli/stdin_spool.h"
@@ -95,15 +96,14 @@ bool RenderToFile(RenderRequest request, SlideName name, const std::string& outp
     return false;
   }
   if (!picture.bitmap) {
-    Complain("lanterna-cli: %s: nothing to draw\n", shown.path.c_str());
+    Complain("lanterna-cli: %s: %s\n", shown.path.c_str(), kNothingToDraw);
     return false;
   }
   const bool written = format == Format::kPpm ? WritePpm(out.TempPath(), *picture.bitmap)
                                               : WritePng(out.TempPath(), *picture.bitmap);
   if (!written || !out.Commit()) return CannotWrite(output);
   if (picture.endedEarly) {
-    Complain("lanterna-cli: %s: the data ends early; the picture shows what there is\n",
-             shown.path.c_str());
+    Complain("lanterna-cli: %s: %s\n", shown.path.c_str(), kEndsEarly);
     return false;
   }
   return true;

@@ -6,6 +6,7 @@
 
 #include "platform/exten.h"
 #include "platform/window.h"
+#include "render/dxf_writer.h"
 #include "render/rendering.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
@@ -93,43 +94,62 @@ RenderResult RenderSlide(const RenderRequest& request) {
     }
     DefaultPictureSize(e.width, e.height, &width, &height);
   }
-  platform::HeadlessWindow window(width, height, request.caps, false);
-  ViewState view;
-  view.zoom = static_cast<uint8_t>(std::clamp(request.zoom, 1, 255));
-  view.panX = request.panX;
-  view.panY = request.panY;
-  view.measuredLeft = view.measuredTop = kUnmeasuredOrigin;  // as a new slide window has them
-  SlidePalette palette;
   NoInterruptions quiet;
-  EarlyEndWatch watch;
-  std::vector<char> name = MemberBuffer(request.member);
-
-  // A window keeps painting until the drawing is complete; each call carries on from the last.
-  gdi::HBITMAP bitmap = nullptr;
-  SetBitmapSlot(nullptr);
-  for (int pass = 0; pass < 8; ++pass) {
-    if (bitmap) SetBitmapSlot(bitmap);
-    out.result = ShowIcon(&window, request.path.c_str(), name.data(), SI_KEEP_BITMAP, nullptr,
-                          nullptr, nullptr, nullptr, &view, &palette, nullptr);
-    gdi::HBITMAP kept = GetBitmapSlot();
-    if (kept && kept != bitmap) {
-      if (bitmap) gdi::DeleteObject(bitmap);
-      bitmap = kept;
-    }
-    SetBitmapSlot(nullptr);
-    if (out.result < 0 || view.reached >= view.size || CloseRequested(window)) break;
+  SlideDrawing drawing(request, width, height);
+  for (int pass = 0; pass < 8 && drawing.Paint(); ++pass) {
   }
-  if (palette.logPalette) {  // a rendering slide's own palette, as its window would free it
-    gdi::DeleteObject(palette.palette);
-    delete palette.logPalette;
-  }
-  if (out.result < 0) {
-    if (bitmap) gdi::DeleteObject(bitmap);
-    return out;
-  }
-  if (bitmap) out.bitmap.reset(bitmap);
-  out.endedEarly = watch.endedEarly;
+  out.result = drawing.Result();
+  if (out.result < 0) return out;
+  out.bitmap = drawing.TakePicture();
+  out.endedEarly = drawing.EndedEarly();
   return out;
+}
+
+SlideDrawing::SlideDrawing(const RenderRequest& request, int width, int height)
+    : window_(width, height, request.caps, false),
+      member_(MemberBuffer(request.member)),
+      path_(request.path) {
+  view_.zoom = static_cast<uint8_t>(std::clamp(request.zoom, 1, 255));
+  view_.panX = request.panX;
+  view_.panY = request.panY;
+  view_.measuredLeft = view_.measuredTop = kUnmeasuredOrigin;  // as a new slide window has them
+}
+
+SlideDrawing::~SlideDrawing() {
+  if (bitmap_) gdi::DeleteObject(bitmap_);
+  if (palette_.logPalette) {  // a rendering slide's own palette, as its window would free it
+    gdi::DeleteObject(palette_.palette);
+    delete palette_.logPalette;
+  }
+}
+
+bool SlideDrawing::Paint() {
+  if (over_) return false;
+  EarlyEndWatch watch;
+  // Other drawings may have run since the last paint: the slot holds this one's bitmap only
+  // for the call.
+  SetBitmapSlot(bitmap_);
+  result_ = ShowIcon(&window_, path_.c_str(), member_.data(), SI_KEEP_BITMAP, nullptr, nullptr,
+                     nullptr, nullptr, &view_, &palette_, nullptr);
+  gdi::HBITMAP kept = GetBitmapSlot();
+  if (kept && kept != bitmap_) {
+    if (bitmap_) gdi::DeleteObject(bitmap_);
+    bitmap_ = kept;
+  }
+  SetBitmapSlot(nullptr);
+  endedEarly_ = endedEarly_ || watch.endedEarly;
+  over_ = result_ < 0 || view_.reached >= view_.size || CloseRequested(window_);
+  if (result_ < 0 && bitmap_) {
+    gdi::DeleteObject(bitmap_);
+    bitmap_ = nullptr;
+  }
+  return !over_;
+}
+
+std::unique_ptr<gdi::Bitmap> SlideDrawing::TakePicture() {
+  std::unique_ptr<gdi::Bitmap> picture(bitmap_);
+  bitmap_ = nullptr;
+  return picture;
 }
 
 bool PictureSize(const RenderRequest& request, int* width, int* height, int32_t* result) {
@@ -175,6 +195,25 @@ int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
     if (writeFailed) *writeFailed = true;
     return kCannotOpen;
   }
+  return result;
+}
+
+int32_t ConvertSlideToDxf(const std::string& path, const std::string& member,
+                          const SlideExtent& extent, const std::string& outPath, bool polylines) {
+  int width, height;
+  DefaultPictureSize(extent.width, extent.height, &width, &height);
+  platform::HeadlessWindow owner(width, height, gdi::DeviceCaps::TrueColour(), false);
+  std::vector<char> name = MemberBuffer(member);
+  NoInterruptions quiet;  // a conversion is never interrupted
+  // The extents let lanterna-cli slide make the file back into a slide of the same size.
+  if (extent.kind != kKindRendering) {
+    DxfState().extentWidth = extent.width;
+    DxfState().extentHeight = extent.height;
+  }
+  const int32_t result =
+      ShowIcon(&owner, path.c_str(), name.data(), polylines ? SI_DXF_POLYLINES : 0, outPath.c_str(),
+               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  DxfState().extentWidth = DxfState().extentHeight = -1;
   return result;
 }
 

@@ -5,8 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "platform/window.h"
+#include "render/acacol.h"
+#include "slide/slide_types.h"
 
 namespace lanterna {
 
@@ -42,6 +46,36 @@ struct RenderResult {
 };
 RenderResult RenderSlide(const RenderRequest& request);
 
+// One drawing of a slide in a window of the request's size (not 0), painted as a slide window
+// paints: each Paint carries on where the last stopped, so that a caller that lets pending input
+// interrupt the drawing can show it piece by piece.
+class SlideDrawing {
+ public:
+  SlideDrawing(const RenderRequest& request, int width, int height);
+  ~SlideDrawing();
+  SlideDrawing(const SlideDrawing&) = delete;
+  SlideDrawing& operator=(const SlideDrawing&) = delete;
+
+  // One paint; false once the drawing is over (complete, refused, or the window was closed).
+  bool Paint();
+  int32_t Result() const { return result_; }
+  bool EndedEarly() const { return endedEarly_; }
+  // The picture so far (null before the first paint or when the slide cannot be read).
+  const gdi::Bitmap* Picture() const { return bitmap_; }
+  std::unique_ptr<gdi::Bitmap> TakePicture();
+
+ private:
+  platform::HeadlessWindow window_;
+  ViewState view_;
+  SlidePalette palette_;
+  std::vector<char> member_;
+  std::string path_;
+  gdi::HBITMAP bitmap_ = nullptr;
+  int32_t result_ = 0;
+  bool endedEarly_ = false;
+  bool over_ = false;
+};
+
 // Records the slide's vector picture on a metafile context, as the clipboard copy does; the
 // loader's result.
 int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile);
@@ -56,5 +90,10 @@ std::unique_ptr<gdi::DeviceContext> RecordPicture(const RenderRequest& request, 
 // that cannot be written gives kCannotOpen with *writeFailed set.
 int32_t RenderSlideSvg(const RenderRequest& request, const std::string& outPath,
                        bool* writeFailed = nullptr);
+
+// Converts a slide to DXF as lanterna-cli dxf does, in a window of the slide's default picture
+// size; the loader's result. DxfState() then tells whether the file was written and ended.
+int32_t ConvertSlideToDxf(const std::string& path, const std::string& member,
+                          const SlideExtent& extent, const std::string& outPath, bool polylines);
 
 }  // namespace lanterna

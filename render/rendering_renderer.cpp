@@ -1,8 +1,8 @@
 // Decoding of rendering-slide records: drawing, the measuring and information passes, and the
 // DXF output of polygons. Records are read in place from the loader's block and never beyond it.
 #include <algorithm>
-#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "platform/exten.h"
@@ -51,7 +51,9 @@ uint16_t U16(const uint8_t* p) {
 double F64(const uint8_t* p) {
   uint64_t bits = 0;
   for (int i = 7; i >= 0; --i) bits = bits << 8 | p[i];
-  return std::bit_cast<double>(bits);
+  double value;  // memcpy, not std::bit_cast: the web toolchain's library lacks it
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
 }
 
 int32_t Clamp32(int64_t v) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -274,6 +275,8 @@ std::unique_ptr<DeviceContext> CreateMetafileDC();
 // Writes the recorded picture as an SVG document of the given pixel size; the logical window
 // (extent and origin as set on the context) spans the whole picture.
 void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height);
+// The same document as a string (no stream: the web build leaves the stream library out).
+std::string MetafileSvg(DeviceContext* metafile, int width, int height);
 // How many drawing records a metafile holds (for tests and sanity checks).
 size_t MetafileRecordCount(DeviceContext* metafile);
 

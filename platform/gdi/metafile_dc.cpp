@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 namespace gdi {
 
 namespace {
+
+// Where a document's text goes, piece by piece.
+using SvgSink = std::function<void(const char* text, size_t size)>;
 
 class MetafileDC final : public DeviceContext {
  public:
@@ -65,7 +69,7 @@ class MetafileDC final : public DeviceContext {
     out->windowOrg = map_.windowOrg;
     out->windowSet = windowSet_;
   }
-  void WriteSvg(std::ostream& out, int width, int height) const;
+  void WriteSvg(const SvgSink& out, int width, int height) const;
 
  private:
   std::vector<Record> records_;
@@ -73,10 +77,10 @@ class MetafileDC final : public DeviceContext {
   bool windowSet_ = false;
 };
 
-// Builds the document in memory and hands it to the stream in large pieces.
+// Builds the document in memory and hands it on in large pieces.
 class SvgWriter {
  public:
-  explicit SvgWriter(std::ostream& out) : out_(out) { text_.reserve(kChunk + 4096); }
+  explicit SvgWriter(const SvgSink& out) : out_(out) { text_.reserve(kChunk + 4096); }
   ~SvgWriter() { Flush(); }
 
   SvgWriter& operator<<(const char* s) {
@@ -124,17 +128,17 @@ class SvgWriter {
     if (text_.size() >= kChunk) Flush();
   }
   void Flush() {
-    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    out_(text_.data(), text_.size());
     text_.clear();
   }
 
  private:
   static constexpr size_t kChunk = size_t{1} << 20;
-  std::ostream& out_;
+  const SvgSink& out_;
   std::string text_;
 };
 
-void MetafileDC::WriteSvg(std::ostream& out, int width, int height) const {
+void MetafileDC::WriteSvg(const SvgSink& out, int width, int height) const {
   width = std::max(width, 1);
   height = std::max(height, 1);
   // Without a window the logical units are the picture's pixels.
@@ -217,7 +221,18 @@ std::unique_ptr<DeviceContext> CreateMetafileDC() {
 }
 
 void WriteMetafileSvg(DeviceContext* metafile, std::ostream& out, int width, int height) {
-  if (auto* m = dynamic_cast<MetafileDC*>(metafile)) m->WriteSvg(out, width, height);
+  auto* m = dynamic_cast<MetafileDC*>(metafile);
+  if (!m) return;
+  m->WriteSvg([&out](const char* text,
+                     size_t size) { out.write(text, static_cast<std::streamsize>(size)); },
+              width, height);
+}
+
+std::string MetafileSvg(DeviceContext* metafile, int width, int height) {
+  std::string svg;
+  if (auto* m = dynamic_cast<MetafileDC*>(metafile))
+    m->WriteSvg([&svg](const char* text, size_t size) { svg.append(text, size); }, width, height);
+  return svg;
 }
 
 bool ReadMetafile(DeviceContext* metafile, MetafileContents* out) {

@@ -60,7 +60,7 @@ TEST_F(HelpViewerTest, ServerTopicAndIndexReuseTheSameWindow) {
   EXPECT_EQ(ShownTitle(), "Server");
   for (const char* words :
        {"AddType application/x-autocad-slide", "application/x-autocad-slide-library",
-        "application/x-autoshade-rendering", "nginx", "lanterna.desktop"})
+        "application/x-autoshade-rendering", "nginx", "lanterna.desktop", "lanterna-slide"})
     EXPECT_TRUE(Shown().contains(words)) << words;
 
   WinHelp(nullptr, help, HELP_INDEX, 0);

@@ -1,0 +1,61 @@
+// make web-bench: the 200,000-vector benchmark slide drawn at 1920x1440 in WebAssembly under
+// node beside lanterna-cli's time for the same picture, and the time the viewer page takes in
+// headless Chromium to show that slide's first picture.
+// Usage: node bench.js SITE BUILD_DIR        RUNS=N (default 5)
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const {spawnSync} = require('child_process');
+const zlib = require('zlib');
+const {serve, openPage} = require('./test/browser.js');
+
+const [site, build] = process.argv.slice(2);
+const runs = Number(process.env.RUNS || 5);
+const cli = path.join(build, 'lanterna-cli');
+const work = fs.mkdtempSync(path.join(fs.existsSync('/dev/shm') ? '/dev/shm' : os.tmpdir(), 'lanterna-web-bench-'));
+process.on('exit', () => fs.rmSync(work, {recursive: true, force: true}));
+const big = path.join(work, 'big.sld');
+spawnSync(path.join(build, 'make-samples'), ['--bench', big], {stdio: 'inherit'});
+const bytes = fs.readFileSync(big);
+
+function best(fn) {
+  let t = Infinity;
+  for (let i = 0; i < runs; ++i) {
+    const start = process.hrtime.bigint();
+    fn();
+    t = Math.min(t, Number(process.hrtime.bigint() - start) / 1e6);
+  }
+  return t;
+}
+
+async function main() {
+  const eng = await require(path.resolve(site, 'lanterna-slide.js')).engine();
+  const id = eng.open(bytes);
+  const web = best(() => eng.draw(id, '', 'big.sld', 1920, 1440));
+  const native = best(() => spawnSync(cli, ['render', big, '--size', '1920x1440', '-o', path.join(work, 'big.ppm')]));
+  const wasm = fs.readFileSync(path.join(site, 'lanterna-slide.wasm'));
+  console.log(`benchmark slide: ${(bytes.length / 1e6).toFixed(2)} MB, 1920x1440, best of ${runs}`);
+  console.log(`  WebAssembly under node  ${web.toFixed(1)} ms`);
+  console.log(`  lanterna-cli render     ${native.toFixed(1)} ms (the whole program, PPM written)`);
+  console.log(`  ratio                   ${(web / native).toFixed(2)} (goal: at most 1.5)`);
+  console.log(`lanterna-slide.wasm: ${wasm.length} bytes, ${zlib.gzipSync(wasm, {level: 9}).length} gzipped (goal: under 100 KB)`);
+
+  // The viewer page opens the slide by ?src= from a local server.
+  const server = await serve([site, work]);
+  const page = await openPage(`http://127.0.0.1:${server.address().port}/index.html?src=big.sld`, 1280, 900);
+  let figures = null;
+  if (page && await page.until('document.body.dataset.state === "drawn"', 60))
+    figures = JSON.parse(await page.evaluate('JSON.stringify(document.body.dataset)'));
+  if (page) await page.close();
+  server.close();
+  if (!figures) {
+    console.log('viewer page: no chromium, or the page did not draw');
+    return;
+  }
+  console.log(`viewer page, headless Chromium, 1280x900 window:`);
+  console.log(`  first picture of the slide on screen  ${figures.firstPicture} ms after its bytes arrived (goal: under 150 ms)`);
+  console.log(`  the same from the page's start        ${figures.firstPictureSinceStart} ms (engine loaded, slide fetched)`);
+  console.log(`  the whole slide drawn                 ${figures.drawnSinceStart} ms from the page's start`);
+}
+main();

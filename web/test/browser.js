@@ -1,0 +1,94 @@
+// Headless Chromium driven over its debugging pipe (no package needed), and a small static file
+// server on 127.0.0.1 for it to load pages from.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const {spawn, spawnSync} = require('child_process');
+
+function findChromium() {
+  return ['chromium', 'chromium-browser'].find((b) => spawnSync('sh', ['-c', `command -v ${b}`]).status === 0);
+}
+
+// Serves files by name from the folders given, first match wins; resolves with the server.
+function serve(folders) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
+  const server = http.createServer((req, res) => {
+    const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^(\.\.[/\\])+/, '');
+    const file = folders.map((f) => path.join(f, name)).find((f) => fs.existsSync(f) && fs.statSync(f).isFile());
+    res.writeHead(file ? 200 : 404, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'});
+    res.end(file ? fs.readFileSync(file) : '');
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Opens url in a page of width x height CSS pixels at a device scale of 1; resolves with
+// {evaluate(expression), screenshot() -> PNG buffer, close()}.
+async function openPage(url, width, height) {
+  const browser = findChromium();
+  if (!browser) return null;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-chromium-'));
+  const args = ['--headless', '--disable-gpu', '--remote-debugging-pipe', '--force-device-scale-factor=1',
+    '--hide-scrollbars', `--window-size=${width},${height}`, `--user-data-dir=${profile}`, 'about:blank'];
+  if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
+  const child = spawn(browser, args, {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
+  let id = 0, buffered = '';
+  const waiting = new Map();
+  const send = (method, params = {}, sessionId) => new Promise((resolve, reject) => {
+    waiting.set(++id, {resolve, reject});
+    child.stdio[3].write(JSON.stringify({id, method, params, sessionId}) + '\0');
+  });
+  child.stdio[4].on('data', (chunk) => {
+    buffered += chunk;
+    for (let end; (end = buffered.indexOf('\0')) >= 0;) {
+      const message = JSON.parse(buffered.slice(0, end));
+      buffered = buffered.slice(end + 1);
+      const w = message.id && waiting.get(message.id);
+      if (w) message.error ? w.reject(new Error(message.error.message)) : w.resolve(message.result);
+    }
+  });
+  const {targetId} = await send('Target.createTarget', {url: 'about:blank'});
+  const {sessionId} = await send('Target.attachToTarget', {targetId, flatten: true});
+  await send('Emulation.setDeviceMetricsOverride', {width, height, deviceScaleFactor: 1, mobile: false}, sessionId);
+  await send('Page.navigate', {url}, sessionId);
+  return {
+    navigate(to) {
+      return send('Page.navigate', {url: to}, sessionId);
+    },
+    async evaluate(expression) {
+      const r = await send('Runtime.evaluate', {expression, returnByValue: true, awaitPromise: true}, sessionId);
+      return r.result.value;
+    },
+    // Polls the expression until it is true, for at most seconds.
+    async until(expression, seconds) {
+      for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
+        if (await this.evaluate(expression)) return true;
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
+      return false;
+    },
+    async screenshot() {
+      const r = await send('Page.captureScreenshot', {format: 'png'}, sessionId);
+      return Buffer.from(r.data, 'base64');
+    },
+    // Closes the browser the way it closes itself, so that its helpers are gone with it before
+    // its profile is removed.
+    async close() {
+      const exited = new Promise((resolve) => child.once('exit', resolve));
+      send('Browser.close').catch(() => child.kill());
+      await exited;
+      for (let tries = 0; ; ++tries) {
+        try {
+          fs.rmSync(profile, {recursive: true, force: true});
+          return;
+        } catch (e) {
+          if (tries === 20) throw e;
+          await new Promise((resolve) => setTimeout(resolve, 100));
+        }
+      }
+    },
+  };
+}
+
+module.exports = {findChromium, serve, openPage};

@@ -1,0 +1,141 @@
+// Headless Chromium shows a page of <lanterna-slide> elements served from 127.0.0.1; its
+// screenshot must hold lanterna-cli's pictures pixel for pixel, each element where the page puts
+// it (a left/top style and a size), with no border or padding.
+// Usage: node chromium_test.js SITE LANTERNA_CLI SAMPLES; exit 77 without the site or chromium.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const zlib = require('zlib');
+const {spawnSync} = require('child_process');
+const {findChromium, serve, openPage} = require('./browser.js');
+
+// An 8-bit RGB or RGBA, non-interlaced PNG (what Chromium writes): {width, height, rgba}.
+function readPng(file) {
+  const data = fs.readFileSync(file);
+  let at = 8, width, height, channels;
+  const idat = [];
+  while (at < data.length) {
+    const length = data.readUInt32BE(at), type = data.toString('latin1', at + 4, at + 8);
+    const body = data.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || body[12] !== 0 || (body[9] !== 2 && body[9] !== 6)) throw new Error('unexpected PNG');
+      channels = body[9] === 6 ? 4 : 3;
+    }
+    if (type === 'IDAT') idat.push(body);
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const stride = width * channels, rgba = Buffer.alloc(width * height * 4);
+  let previous = Buffer.alloc(stride);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const row = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= channels ? row[x - channels] : 0, b = previous[x], c = x >= channels ? previous[x - channels] : 0;
+      const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+      const predictor = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
+      row[x] = (row[x] + predictor) & 255;
+    }
+    for (let x = 0; x < width; ++x)
+      for (let k = 0; k < 4; ++k) rgba[(y * width + x) * 4 + k] = k < channels ? row[x * channels + k] : 255;
+    previous = row;
+  }
+  return {width, height, rgba};
+}
+
+// lanterna-cli's picture of a slide at a size: {width, height, rgb}.
+function cliPicture(cli, name, width, height, work) {
+  const out = path.join(work, 'cli.ppm');
+  spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`]);
+  const ppm = fs.readFileSync(out);
+  const header = ppm.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  return {width: +header[1], height: +header[2], rgb: ppm.subarray(header[0].length)};
+}
+
+// The first pixel of the picture that the screenshot shows otherwise at (left, top), or ''.
+function difference(screen, left, top, picture) {
+  for (let y = 0; y < picture.height; ++y)
+    for (let x = 0; x < picture.width; ++x) {
+      const s = ((top + y) * screen.width + left + x) * 4, c = (y * picture.width + x) * 3;
+      for (let k = 0; k < 3; ++k)
+        if (screen.rgba[s + k] !== picture.rgb[c + k])
+          return `pixel ${x},${y} is ${[...screen.rgba.subarray(s, s + 3)]}, lanterna-cli's ${[...picture.rgb.subarray(c, c + 3)]}`;
+    }
+  return '';
+}
+
+let passed = 0, failed = 0;
+function check(name, problem) {
+  if (problem) {
+    ++failed;
+    console.log(`FAIL ${name}: ${problem}`);
+  } else {
+    ++passed;
+  }
+}
+
+// Each element of the embedding page against lanterna-cli's picture of its slide.
+function checkElements(screen, cli, samples, work) {
+  const page = fs.readFileSync(path.join(__dirname, 'embed.html'), 'utf8');
+  const element = /<lanterna-slide style="left:(\d+)(?:px)?;top:(\d+)(?:px)?" src="samples\/([^"]+)"(?: member="([^"]+)")? width="(\d+)" height="(\d+)">/g;
+  for (const m of page.matchAll(element)) {
+    const [left, top, file, member, width, height] = [+m[1], +m[2], m[3], m[4], +m[5], +m[6]];
+    const name = path.join(samples, file) + (member ? `,${member}` : '');
+    // A rendering slide's picture keeps a margin: it may be smaller than the element.
+    let problem = difference(screen, left, top, cliPicture(cli, name, width, height, work));
+    // Just below the element the page's own background shows.
+    if (!problem && screen.rgba[((top + height) * screen.width + left) * 4] !== 0xcc) problem = 'taller than asked';
+    check(`${name} ${width}x${height}`, problem);
+  }
+}
+
+async function main() {
+  const [site, cli, samples] = process.argv.slice(2);
+  if (!fs.existsSync(path.join(site, 'lanterna-slide.js')) || !findChromium()) {
+    console.log('skipped: needs the site (make web) and chromium');
+    process.exit(77);
+  }
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-browser-'));
+  const server = await serve([site, __dirname, path.dirname(path.resolve(samples))]);
+  const root = `http://127.0.0.1:${server.address().port}`;
+  const page = await openPage(`${root}/embed.html`, 800, 520);
+  // Every element has drawn or given up.
+  const drawn = await page.until(`(() => {
+      const all = [...document.querySelectorAll('lanterna-slide')];
+      return all.length > 0 && all.every((e) => e.state === 'drawn' || e.state === 'failed');
+    })()`, 60);
+  const shot = path.join(work, 'shot.png');
+  fs.writeFileSync(shot, await page.screenshot());
+  if (process.env.LANTERNA_SHOT) fs.copyFileSync(shot, process.env.LANTERNA_SHOT);
+  if (drawn) checkElements(readPng(shot), cli, samples, work);
+  else check('embed.html', 'the elements did not finish drawing');
+
+  // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
+  await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
+  if (await page.until('document.body.dataset.state === "drawn"', 60)) {
+    const view = await page.evaluate(`(() => {
+        const r = document.getElementById('view').getBoundingClientRect();
+        return [r.left, r.top, r.width, r.height].map(Math.round);
+      })()`);
+    fs.writeFileSync(shot, await page.screenshot());
+    const picture = cliPicture(cli, path.join(samples, 'floorplan.sld'), view[2], view[3], work);
+    check('viewer page', difference(readPng(shot), view[0], view[1], picture));
+  } else {
+    check('viewer page', 'did not draw');
+  }
+  // A file that is no slide: lanterna-cli's message, and the page goes on.
+  await page.navigate(`${root}/index.html?src=embed.html`);
+  await page.until('document.body.dataset.state === "failed"', 60);
+  const message = await page.evaluate(`document.getElementById('message').textContent`);
+  check('viewer page message', message === 'embed.html: not a slide' ? '' : `"${message}"`);
+
+  await page.close();
+  server.close();
+  fs.rmSync(work, {recursive: true, force: true});
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed || !passed ? 1 : 0);
+}
+main();

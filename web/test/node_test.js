@@ -1,0 +1,140 @@
+// The engine in WebAssembly against lanterna-cli: the same pixels for the demo slides and some
+// real ones, whole or drawn in slices, and the same messages for files that cannot be drawn.
+// Usage: node node_test.js SITE LANTERNA_CLI SAMPLES [CORPUS]; exit 77 when SITE is not built.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const {execFileSync, spawnSync} = require('child_process');
+
+const [site, cli, samples, corpus] = process.argv.slice(2);
+const script = path.join(site || '', 'lanterna-slide.js');
+if (!fs.existsSync(script)) {
+  console.log(`skipped: ${script} is not built (make web)`);
+  process.exit(77);
+}
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-web-'));
+process.on('exit', () => fs.rmSync(work, {recursive: true, force: true}));
+
+// lanterna-cli render to PPM: {width, height, rgb} and its message line.
+function cliRender(file, member, width, height) {
+  const out = path.join(work, 'cli.ppm');
+  fs.rmSync(out, {force: true});
+  const name = member ? `${file},${member}` : file;
+  const r = spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`]);
+  const message = r.stderr.toString().trim().split('\n').pop().replace(/^lanterna-cli: /, '');
+  if (!fs.existsSync(out)) return {picture: null, message};
+  const data = fs.readFileSync(out);
+  const header = data.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  const [w, h] = [Number(header[1]), Number(header[2])];
+  return {picture: {width: w, height: h, rgb: data.subarray(header[0].length)}, message};
+}
+
+// The first pixel that differs, or '' when the pictures are equal.
+function difference(expected, picture) {
+  if (!picture) return 'no picture';
+  if (picture.width !== expected.width || picture.height !== expected.height)
+    return `size ${picture.width}x${picture.height}, expected ${expected.width}x${expected.height}`;
+  for (let i = 0, j = 0; i < expected.rgb.length; i += 3, j += 4)
+    for (let c = 0; c < 3; ++c)
+      if (expected.rgb[i + c] !== picture.data[j + c] || picture.data[j + 3] !== 255)
+        return `pixel ${(i / 3) % picture.width},${Math.floor(i / 3 / picture.width)} differs`;
+  return '';
+}
+
+function sliced(eng, id, member, shown, width, height) {
+  const {drawing, message} = eng.begin(id, member, shown, width, height);
+  if (!drawing) return {picture: null, message};
+  let r, slices = 0;
+  do {
+    r = eng.step(drawing, 0);  // a budget of 0 stops at every input check
+    ++slices;
+  } while (r.more);
+  eng.end(drawing);
+  return {picture: r.picture, message: r.message, slices};
+}
+
+let passed = 0, failed = 0;
+function check(name, problem) {
+  if (problem) {
+    ++failed;
+    console.log(`FAIL ${name}: ${problem}`);
+  } else {
+    ++passed;
+    if (process.env.VERBOSE) console.log(`ok ${name}`);
+  }
+}
+
+// Every demo slide and library member, and a few real slides, at two sizes.
+function cases(eng) {
+  const list = [];
+  const add = (file, limit) => {
+    const bytes = fs.readFileSync(file);
+    const id = eng.open(bytes);
+    const members = eng.kind(id) === 2 ? eng.members(id, file).names.slice(0, limit) : [''];
+    for (const member of members) list.push({file, member});
+    eng.close(id);
+  };
+  for (const f of fs.readdirSync(samples).sort()) add(path.join(samples, f), 99);
+  if (corpus && fs.existsSync(corpus)) {
+    const real = fs.readdirSync(corpus).filter((f) => /\.(sld|slb|rnd)$/i.test(f)).sort();
+    const pick = ['sld', 'slb', 'rnd'].flatMap((k) => real.filter((f) => f.toLowerCase().endsWith(k)).slice(0, 3));
+    for (const f of pick) add(path.join(corpus, f), 2);
+  }
+  return list;
+}
+
+async function main() {
+  const eng = await require(path.resolve(script)).engine();
+
+  for (const {file, member} of cases(eng)) {
+    const bytes = fs.readFileSync(file);
+    for (const [w, h] of [[320, 240], [123, 301]]) {
+      const name = `${path.basename(file)}${member ? ',' + member : ''} ${w}x${h}`;
+      const expected = cliRender(file, member, w, h);
+      const id = eng.open(bytes);
+      const whole = eng.draw(id, member, file, w, h);
+      check(name, expected.picture ? difference(expected.picture, whole.picture) : 'lanterna-cli drew nothing');
+      if (w === 320) {
+        const s = sliced(eng, id, member, file, w, h);
+        check(`${name} in ${s.slices} slices`, difference(expected.picture, s.picture));
+      }
+      eng.close(id);
+    }
+  }
+
+  // Files that cannot be drawn: the same message as lanterna-cli's, and the engine goes on.
+  const floorplan = fs.readFileSync(path.join(samples, 'floorplan.sld'));
+  const bad = [
+    ['empty.sld', Buffer.alloc(0), ''],
+    ['short.sld', floorplan.subarray(0, Math.floor(floorplan.length / 2)), ''],
+    ['header.sld', floorplan.subarray(0, 20), ''],
+    ['text.sld', Buffer.from('no slide here\n'.repeat(20)), ''],
+    ['shapes.slb', fs.readFileSync(path.join(samples, 'shapes.slb')), 'NOSUCH'],
+    ['shapes.slb', fs.readFileSync(path.join(samples, 'shapes.slb')), ''],
+  ];
+  for (const [file, bytes, member] of bad) {
+    const full = path.join(work, file);
+    fs.writeFileSync(full, bytes);
+    const expected = cliRender(full, member, 200, 150);
+    const id = eng.open(bytes);
+    for (const r of [eng.draw(id, member, full, 200, 150), sliced(eng, id, member, full, 200, 150)]) {
+      check(`${file}${member ? ',' + member : ''} message`, r.message === expected.message ? '' : `"${r.message}", expected "${expected.message}"`);
+      check(`${file} picture`, expected.picture ? difference(expected.picture, r.picture) : r.picture ? 'a picture' : '');
+    }
+    eng.close(id);
+  }
+
+  // The report, SVG and DXF are lanterna-cli's.
+  const spiral = path.join(samples, 'spiral.sld');
+  const id = eng.open(fs.readFileSync(spiral));
+  check('info', eng.report(id, '', spiral) === execFileSync(cli, ['info', spiral]).toString() ? '' : 'differs');
+  execFileSync(cli, ['render', spiral, '-o', path.join(work, 'a.svg')]);
+  check('svg', eng.svg(id, '', spiral).text === fs.readFileSync(path.join(work, 'a.svg'), 'utf8') ? '' : 'differs');
+  execFileSync(cli, ['dxf', spiral, path.join(work, 'a.dxf')]);
+  check('dxf', eng.dxf(id, '', spiral).text === fs.readFileSync(path.join(work, 'a.dxf'), 'utf8') ? '' : 'differs');
+
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+}
+main();
