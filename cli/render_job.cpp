@@ -105,8 +105,19 @@ RenderResult RenderSlide(const RenderRequest& request) {
   return out;
 }
 
+namespace {
+
+// A rendering slide is fitted 2 pixels inside the window it is drawn in, as a slide window
+// shows it; a window that much bigger gives the picture the size asked for.
+int WindowMargin(const RenderRequest& request) {
+  return ReadSlideExtent(request.path, request.member).kind == kKindRendering ? 2 : 0;
+}
+
+}  // namespace
+
 SlideDrawing::SlideDrawing(const RenderRequest& request, int width, int height)
-    : window_(width, height, request.caps, false),
+    : margin_(WindowMargin(request)),
+      window_(width + margin_, height + margin_, request.caps, false),
       member_(MemberBuffer(request.member)),
       path_(request.path) {
   view_.zoom = static_cast<uint8_t>(std::clamp(request.zoom, 1, 255));

@@ -65,6 +65,7 @@ class SlideDrawing {
   std::unique_ptr<gdi::Bitmap> TakePicture();
 
  private:
+  int margin_;  // how much bigger than the picture the window is
   platform::HeadlessWindow window_;
   ViewState view_;
   SlidePalette palette_;

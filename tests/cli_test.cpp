@@ -42,6 +42,15 @@ TEST(CliRender, WritesPngPpmAndSvgOfTheRequestedSize) {
   EXPECT_EQ(svg.exit, 0) << svg.output;
   const fixtures::Bytes s = fixtures::ReadFile(dir.File("a.svg"));
   EXPECT_NE(std::string(s.begin(), s.end()).find("<svg"), std::string::npos);
+
+  // A rendering slide fills the size asked for too (a slide window keeps a margin round it).
+  const std::string rnd = dir.Write(
+      "r.rnd",
+      fixtures::RenderingWriter(50, 50).Polygon(3, 3, {{0, 0}, {49, 0}, {49, 49}}).Build());
+  EXPECT_EQ(Cli("render " + Quote(rnd) + " -o " + Quote(dir.File("r.ppm")) + " --size 80x60").exit,
+            0);
+  const fixtures::Bytes r = fixtures::ReadFile(dir.File("r.ppm"));
+  EXPECT_EQ(std::string(r.begin(), r.begin() + 9), "P6\n80 60\n");
 }
 
 TEST(CliRender, LibraryMembersByCommaAndFilesWithCommas) {

@@ -375,7 +375,7 @@ TEST(RenderingInterrupt, ResumedDrawingTakesItsColoursFromTheSlidePalette) {
     for (int y = 0; y < 60; ++y) w.Scanline(0, y, 60, {static_cast<uint8_t>(y * 3)});
   const std::string path = dir.Write("a.rnd", w.Build());
   RenderRequest request;
-  request.path = path, request.width = request.height = 62;
+  request.path = path, request.width = request.height = 60;  // a 62-pixel window's picture
   request.caps = gdi::DeviceCaps::Palette256();
   const RenderResult expected = RenderSlide(request);
   ASSERT_TRUE(expected.bitmap);

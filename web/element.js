@@ -211,8 +211,8 @@
         const ratio = width && height ? Math.max(1, window.devicePixelRatio || 1) : 1;
         const w = Math.round(width * ratio), h = Math.round(height * ratio);
         const context = this.canvas.getContext('2d');
-        // The canvas has the size asked for; a picture smaller than that (a rendering slide
-        // keeps a margin) is put at its top-left corner on white, as a slide window shows it.
+        // The canvas has the size asked for; a picture smaller than that is put at its
+        // top-left corner on white, as a slide window shows it.
         const show = (picture) => {
           const cw = w || picture.width, ch = h || picture.height;
           if (this.canvas.width !== cw || this.canvas.height !== ch) {
