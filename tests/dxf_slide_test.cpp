@@ -222,4 +222,18 @@ TEST(SlideEncoder, ShortRecordsAndLongFills) {
   EXPECT_EQ(b->At(500, 1000 - 100), gdi::RGB(255, 255, 255));
 }
 
+// The header's aspect ratio, times 10,000,000 in 32 bits, even for a slide 32767 by 1.
+TEST(SlideEncoder, AspectRatioKeepsWithinItsField) {
+  struct Case {
+    int width, height;
+    uint32_t aspect;
+  };
+  for (const Case& c : {Case{4, 3, 13333333}, Case{32767, 1, 0x7FFFFFFF}}) {
+    const std::vector<uint8_t> bytes = BeginSlide(c.width, c.height).bytes;
+    uint32_t aspect = 0;
+    for (int b = 0; b < 4; ++b) aspect |= uint32_t{bytes[23 + b]} << (8 * b);
+    EXPECT_EQ(aspect, c.aspect) << c.width << "x" << c.height;
+  }
+}
+
 }  // namespace
