@@ -45,4 +45,17 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+# Fuzzing: the libFuzzer targets of fuzz/, built with clang in their own build directory, each
+# run for FUZZ_SECONDS one after another; fails on any finding (crash, leak, timeout, sanitizer).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: fuzz
+fuzz: deps
+	@bash scripts/install-deps --fuzz
+	@test -f $(FUZZ_BUILD)/build.ninja || cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DLANTERNA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@bash fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
