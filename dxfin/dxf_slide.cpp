@@ -73,7 +73,10 @@ class Walker {
     const double r = std::abs(radius);
     double step = 2 * M_PI / 64;
     if (tolerance_ > 0 && r > tolerance_) step = 2 * std::acos(1 - tolerance_ / r);
-    return std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / step)), 1, 4096);
+    // A sweep that is no number or endless (a damaged file) gets one step, or the most.
+    const double steps = std::ceil(std::abs(sweep) / step);
+    if (!(steps > 1)) return 1;
+    return static_cast<int>(std::min(steps, 4096.0));
   }
 
   void Arc(const Vertex& p, const Vertex& q, const Affine& m, std::vector<Point>& out) const {
