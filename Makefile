@@ -28,7 +28,9 @@ $(ASAN_BUILD)/build.ninja: | deps
 
 test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS)
 
 samples: build
 	$(BUILD)/make-samples samples
@@ -45,7 +47,7 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
 
 # ---- The web site (emscripten) -------------------------------------------------------------
 # make web builds $(WEB_BUILD)/site; make test checks it too whenever emscripten is installed
@@ -72,3 +74,16 @@ web-bench: web build
 	@node web/bench.js $(WEB_BUILD)/site $(BUILD)
 
 test: $(if $(shell command -v emcc 2>/dev/null),web)
+
+# Fuzzing: the libFuzzer targets of fuzz/, built with clang in their own build directory, each
+# run for FUZZ_SECONDS one after another; fails on any finding (crash, leak, timeout, sanitizer).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: fuzz
+fuzz: deps
+	@bash scripts/install-deps --fuzz
+	@test -f $(FUZZ_BUILD)/build.ninja || cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DLANTERNA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@bash fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -20,6 +20,14 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// How far an arc runs counterclockwise from start to end, within (0, turn]. A remainder, not a
+// loop adding turns: that never ends on an angle so far off that a turn does not change it.
+double Sweep(double start, double end, double turn) {
+  double sweep = std::fmod(end - start, turn);
+  if (sweep <= 0) sweep += turn;
+  return sweep;
+}
+
 // Collects the drawing as dxflib reports it, entity by entity.
 class Collector : public DL_CreationAdapter {
  public:
@@ -51,8 +59,7 @@ class Collector : public DL_CreationAdapter {
     e.points = {{data.x1, data.y1, 0}, {data.x2, data.y2, 0}};
   }
   void addArc(const DL_ArcData& data) override {
-    double sweep = std::fmod(data.angle2 - data.angle1, 360.0);
-    if (sweep <= 0) sweep += 360.0;
+    const double sweep = Sweep(data.angle1, data.angle2, 360.0);
     Ellipse(data.cx, data.cy, data.radius, 0, 1, data.angle1 * M_PI / 180,
             (data.angle1 + sweep) * M_PI / 180);
   }
@@ -60,9 +67,8 @@ class Collector : public DL_CreationAdapter {
     Ellipse(data.cx, data.cy, data.radius, 0, 1, 0, 2 * M_PI);
   }
   void addEllipse(const DL_EllipseData& data) override {
-    double t1 = data.angle2;
-    while (t1 <= data.angle1) t1 += 2 * M_PI;
-    Ellipse(data.cx, data.cy, data.mx, data.my, data.ratio, data.angle1, t1);
+    Ellipse(data.cx, data.cy, data.mx, data.my, data.ratio, data.angle1,
+            data.angle1 + Sweep(data.angle1, data.angle2, 2 * M_PI));
   }
 
   void addPolyline(const DL_PolylineData& data) override {
@@ -180,7 +186,7 @@ class Collector : public DL_CreationAdapter {
         a0 = -a0;
         a1 = -a1;
       }
-      while (a1 <= a0) a1 += 2 * M_PI;
+      a1 = a0 + Sweep(a0, a1, 2 * M_PI);
       for (int i = 0; i < 32; ++i) {
         double t = a0 + (a1 - a0) * i / 32;
         if (!data.ccw) t = -t;

@@ -37,13 +37,11 @@ using Sink = std::function<void(int colour, const std::vector<Point>& points, bo
                                 bool fill, bool text)>;
 
 constexpr int kMaxNesting = 32;  // blocks inserting themselves end here
-// Block copies drawn in all: arrays of nested arrays multiply, and bad files must still end.
-constexpr long kMaxInstances = 200000;
 
 class Walker {
  public:
   Walker(const Drawing& d, const SlideOptions& o, double tolerance, Sink sink)
-      : d_(d), tolerance_(tolerance), sink_(std::move(sink)) {
+      : d_(d), tolerance_(tolerance), sink_(std::move(sink)), maxCopies_(o.maxCopies) {
     for (const std::string& l : o.layers) only_.push_back(Upper(l));
   }
 
@@ -73,7 +71,10 @@ class Walker {
     const double r = std::abs(radius);
     double step = 2 * M_PI / 64;
     if (tolerance_ > 0 && r > tolerance_) step = 2 * std::acos(1 - tolerance_ / r);
-    return std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / step)), 1, 4096);
+    // A sweep that is no number or endless (a damaged file) gets one step, or the most.
+    const double steps = std::ceil(std::abs(sweep) / step);
+    if (!(steps > 1)) return 1;
+    return static_cast<int>(std::min(steps, 4096.0));
   }
 
   void Arc(const Vertex& p, const Vertex& q, const Affine& m, std::vector<Point>& out) const {
@@ -136,8 +137,8 @@ class Walker {
         const Affine place = Translate(e.points[0].x, e.points[0].y) * Affine{c, -s, s, c, 0, 0};
         const Affine shape =
             Affine{e.sx, 0, 0, e.sy, 0, 0} * Translate(-b->second.baseX, -b->second.baseY);
-        for (int row = 0; row < e.rows && instances_ < kMaxInstances; ++row)
-          for (int col = 0; col < e.cols && instances_ < kMaxInstances; ++col, ++instances_)
+        for (int row = 0; row < e.rows && instances_ < maxCopies_; ++row)
+          for (int col = 0; col < e.cols && instances_ < maxCopies_; ++col, ++instances_)
             Walk(b->second.entities,
                  m * place * Translate(col * e.colSpacing, row * e.rowSpacing) * shape, colour,
                  layer, depth + 1);
@@ -151,6 +152,7 @@ class Walker {
   Sink sink_;
   std::vector<std::string> only_;
   long instances_ = 0;
+  long maxCopies_;
 };
 
 SlidePoint Rounded(double x, double y) {

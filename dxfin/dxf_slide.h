@@ -13,6 +13,8 @@ namespace lanterna::dxfin {
 struct SlideOptions {
   int width = 0, height = 0;        // the slide's size in slide units; 0: from the extents
   std::vector<std::string> layers;  // only these layers (any case); empty: every shown layer
+  // Block copies drawn in all: arrays of nested arrays multiply, and bad files must still end.
+  long maxCopies = 200000;
 };
 
 struct MadeSlide {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "slide/slide_header.h"
 
@@ -45,7 +46,11 @@ SlideEncoder BeginSlide(int width, int height) {
   e.bytes.push_back(2);     // new form
   Word(e, width);
   Word(e, height);
-  const int32_t aspect = static_cast<int32_t>(10000000.0 * width / std::max(height, 1) + 0.5);
+  // The ratio times 10,000,000 in 32 bits: a slide over 214 times wider than high keeps the
+  // largest ratio the field holds.
+  const double ratio = 10000000.0 * width / std::max(height, 1) + 0.5;
+  const int32_t aspect =
+      static_cast<int32_t>(std::min(ratio, double{std::numeric_limits<int32_t>::max()}));
   for (int b = 0; b < 4; ++b) e.bytes.push_back(static_cast<uint8_t>(aspect >> (8 * b)));
   Word(e, 0);       // no hardware fill
   Word(e, 0x1234);  // byte-order test word

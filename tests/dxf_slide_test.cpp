@@ -1,11 +1,14 @@
 // lanterna-cli slide: slides made from DXF drawings (a third-party one made by ezdxf, and our
 // own DXF of every sample and corpus slide), drawn where expected; the encoder's records.
+#include "dxfin/dxf_slide.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 
 #include "cli/render_job.h"
+#include "dxfin/dxf_drawing.h"
 #include "slide/library.h"
 #include "slide/slide_encoder.h"
 #include "slide/slide_kind.h"
@@ -220,6 +223,46 @@ TEST(SlideEncoder, ShortRecordsAndLongFills) {
   for (const auto& [x, y] : std::vector<std::pair<int, int>>{{500, 500}, {790, 500}, {500, 210}})
     EXPECT_NE(b->At(x, 1000 - y), gdi::RGB(255, 255, 255)) << x << "," << y;
   EXPECT_EQ(b->At(500, 1000 - 100), gdi::RGB(255, 255, 255));
+}
+
+// The header's aspect ratio, times 10,000,000 in 32 bits, even for a slide 32767 by 1.
+TEST(SlideEncoder, AspectRatioKeepsWithinItsField) {
+  struct Case {
+    int width, height;
+    uint32_t aspect;
+  };
+  for (const Case& c : {Case{4, 3, 13333333}, Case{32767, 1, 0x7FFFFFFF}}) {
+    const std::vector<uint8_t> bytes = BeginSlide(c.width, c.height).bytes;
+    uint32_t aspect = 0;
+    for (int b = 0; b < 4; ++b) aspect |= uint32_t{bytes[23 + b]} << (8 * b);
+    EXPECT_EQ(aspect, c.aspect) << c.width << "x" << c.height;
+  }
+}
+
+// Angles of a damaged file: so far off that no turn changes them, or no number. The drawing is
+// read (each arc within one turn) and made into a slide.
+TEST(DxfSlideFailures, FarOffAndNoNumberAnglesStillMakeASlide) {
+  fixtures::TempDir dir;
+  for (const char* angle : {"-1e308", "1e308", "nan"}) {
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "  0\nSECTION\n  2\nENTITIES\n"
+                  "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1000\n 21\n1000\n"
+                  "  0\nELLIPSE\n  8\n0\n 10\n500\n 20\n500\n 11\n100\n 21\n0\n 40\n0.5\n"
+                  " 41\n0\n 42\n%s\n"
+                  "  0\nARC\n  8\n0\n 10\n500\n 20\n500\n 40\n100\n 50\n0\n 51\n%s\n"
+                  "  0\nENDSEC\n  0\nEOF\n",
+                  angle, angle);
+    const std::string path = dir.Write("arcs.dxf", fixtures::Bytes(text, text + std::strlen(text)));
+    dxfin::Drawing d;
+    ASSERT_TRUE(dxfin::ReadDrawing(path, &d)) << angle;
+    for (const dxfin::Entity& e : d.model) {
+      if (e.kind != dxfin::Kind::kEllipse || !std::isfinite(e.t1)) continue;
+      EXPECT_GT(e.t1, e.t0) << angle;
+      EXPECT_LE(e.t1, e.t0 + 2 * M_PI + 1e-9) << angle;
+    }
+    EXPECT_FALSE(dxfin::MakeSlide(d, {}).bytes.empty()) << angle;
+  }
 }
 
 }  // namespace

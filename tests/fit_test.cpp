@@ -1,6 +1,7 @@
 // Fitting a slide into a rectangle and the mapping onto a device.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "slide/slide_fit.h"
@@ -96,6 +97,25 @@ TEST(SlideMapping, ZoomAnchorsTheTopLeftCornerAndPanShifts) {
   ApplyWindowMapping(panned.dc.get(), &view);
   EXPECT_EQ(panned.At(50, 50).x, plain.At(50, 50).x - 10);
   EXPECT_EQ(panned.At(50, 50).y, plain.At(50, 50).y - 20);
+}
+
+// A 65535-unit slide in one pixel panned a million pixels: the origin stops at the ends of the
+// 32-bit range instead of overflowing.
+TEST(SlideMapping, FarPansKeepTheOriginWithinTheIntegerRange) {
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  struct Case {
+    int32_t pan, originX, originY;
+  };
+  for (const Case& c : {Case{-1000000, kMin, kMax}, Case{1000000, kMax, kMin + 65535}}) {
+    FitSlide(65535, 65535, {0, 0, 1, 1});
+    Device d(1, 1);
+    ViewState view;
+    view.panX = view.panY = c.pan;
+    ApplyWindowMapping(d.dc.get(), &view);
+    EXPECT_EQ(d.dc->Map().windowOrg.x, c.originX) << c.pan;
+    EXPECT_EQ(d.dc->Map().windowOrg.y, c.originY) << c.pan;
+  }
 }
 
 TEST(SlideMapping, MetafileMappingSetsOnlyTheWindow) {

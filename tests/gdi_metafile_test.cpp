@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -100,15 +99,15 @@ TEST_F(GdiMetafile, CoordinatesKeepTwoDecimals) {
   EXPECT_EQ(MetafileRecordCount(raster.get()), 0u);
 }
 
-TEST_F(GdiMetafile, ABigPictureWritesQuickly) {
+// 200,000 lines in runs of 1,000 per pen: one path per run, a few bytes per line (the time it
+// takes is measured by bench/metafile_bench.cpp).
+TEST_F(GdiMetafile, ABigPictureIsOnePathPerRunOfOnePen) {
   HPEN pens[2] = {CreatePen(PS_SOLID, 1, RGB(255, 0, 0)), CreatePen(PS_SOLID, 1, RGB(0, 0, 255))};
   for (int i = 0; i < 200000; ++i) {
     if (i % 1000 == 0) SelectObject(dc(), pens[(i / 1000) % 2]);
     Line(i % 100, (i / 100) % 50, (i * 7) % 100, (i * 3) % 50);
   }
-  const auto start = std::chrono::steady_clock::now();
   const std::string svg = Svg();
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
   EXPECT_EQ(Occurrences(svg, "<path"), 200u);
   EXPECT_LT(svg.size(), 200000u * 40);
   SelectObject(dc(), GetStockObject(BLACK_PEN));
