@@ -41,13 +41,19 @@ constexpr int kMaxNesting = 32;  // blocks inserting themselves end here
 class Walker {
  public:
   Walker(const Drawing& d, const SlideOptions& o, double tolerance, Sink sink)
-      : d_(d), tolerance_(tolerance), sink_(std::move(sink)), maxCopies_(o.maxCopies) {
+      : d_(d),
+        tolerance_(tolerance),
+        sink_(std::move(sink)),
+        maxCopies_(o.maxCopies),
+        maxEntities_(o.maxEntities) {
     for (const std::string& l : o.layers) only_.push_back(Upper(l));
   }
 
   void Walk(const std::vector<Entity>& entities, const Affine& m, int byBlock,
             const std::string& insertLayer, int depth) {
     for (const Entity& e : entities) {
+      if (entities_ >= maxEntities_) return;
+      ++entities_;
       // Entities of layer 0 in a block live on the layer of the block's insert.
       const std::string& layerName = e.layer == "0" && !insertLayer.empty() ? insertLayer : e.layer;
       const auto found = d_.layers.find(layerName);
@@ -153,6 +159,8 @@ class Walker {
   std::vector<std::string> only_;
   long instances_ = 0;
   long maxCopies_;
+  long entities_ = 0;
+  long maxEntities_;
 };
 
 SlidePoint Rounded(double x, double y) {

@@ -15,6 +15,9 @@ struct SlideOptions {
   std::vector<std::string> layers;  // only these layers (any case); empty: every shown layer
   // Block copies drawn in all: arrays of nested arrays multiply, and bad files must still end.
   long maxCopies = 200000;
+  // Entities drawn in all, a block's counted at each copy: few copies of big blocks, or many
+  // references to an empty one, must end too.
+  long maxEntities = 4000000;
 };
 
 struct MadeSlide {

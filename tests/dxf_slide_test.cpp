@@ -265,4 +265,28 @@ TEST(DxfSlideFailures, FarOffAndNoNumberAnglesStillMakeASlide) {
   }
 }
 
+// A block of many lines copied a few times is bounded by the entities drawn, not the copies.
+TEST(DxfSlideFailures, EntitiesDrawnInAllAreBounded) {
+  dxfin::Drawing d;
+  dxfin::Entity line;
+  line.kind = dxfin::Kind::kPath;
+  line.layer = "0";
+  line.points = {{0, 0}, {100, 100}};
+  d.blocks["B"].entities.assign(1000, line);
+  dxfin::Entity insert;
+  insert.kind = dxfin::Kind::kInsert;
+  insert.layer = "0";
+  insert.block = "B";
+  insert.points = {{0, 0}};
+  insert.cols = 10;
+  d.model.push_back(insert);
+  dxfin::SlideOptions options;
+  options.width = options.height = 200;
+  EXPECT_EQ(dxfin::MakeSlide(d, options).lines, 10000);
+  options.maxEntities = 2500;
+  const dxfin::MadeSlide bounded = dxfin::MakeSlide(d, options);
+  EXPECT_GT(bounded.lines, 0);
+  EXPECT_LT(bounded.lines, 2500);
+}
+
 }  // namespace
