@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dxfin::Drawing drawing;
   if (!dxfin::ReadDrawing(fuzz::InputFile(data, size, ".dxf"), &drawing)) return 0;
   dxfin::SlideOptions own, small, layer;
-  // A tenth of the copies and a hundredth of the entities lanterna-cli allows: a small drawing
+  // A tenth of the copies and a two-hundredth of the entities lanterna-cli allows: a small drawing
   // of nested blocks reaches those limits, seconds in a release build but minutes under the
   // sanitizers.
   for (dxfin::SlideOptions* o : {&own, &small, &layer})
-    o->maxCopies = 20000, o->maxEntities = 40000;
+    o->maxCopies = 20000, o->maxEntities = 20000;
   small.width = 7, small.height = 5;
   layer.layers = {"0"};
   for (const dxfin::SlideOptions& options : {own, small, layer}) {
