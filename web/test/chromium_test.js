@@ -9,6 +9,7 @@ const path = require('path');
 const zlib = require('zlib');
 const {spawnSync} = require('child_process');
 const {findChromium, serve, openPage} = require('./browser.js');
+const {check, finish} = require('./checks.js');
 
 // An 8-bit RGB or RGBA, non-interlaced PNG (what Chromium writes): {width, height, rgba}.
 function readPng(file) {
@@ -67,15 +68,6 @@ function difference(screen, left, top, picture) {
   return '';
 }
 
-let passed = 0, failed = 0;
-function check(name, problem) {
-  if (problem) {
-    ++failed;
-    console.log(`FAIL ${name}: ${problem}`);
-  } else {
-    ++passed;
-  }
-}
 
 // Each element of the embedding page against lanterna-cli's picture of its slide.
 function checkElements(screen, cli, samples, work) {
@@ -135,7 +127,6 @@ async function main() {
   await page.close();
   server.close();
   fs.rmSync(work, {recursive: true, force: true});
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed || !passed ? 1 : 0);
+  finish();
 }
 main();

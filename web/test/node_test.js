@@ -6,6 +6,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const {execFileSync, spawnSync} = require('child_process');
+const {check, finish} = require('./checks.js');
 
 const [site, cli, samples, corpus] = process.argv.slice(2);
 const script = path.join(site || '', 'lanterna-slide.js');
@@ -54,16 +55,6 @@ function sliced(eng, id, member, shown, width, height) {
   return {picture: r.picture, message: r.message, slices};
 }
 
-let passed = 0, failed = 0;
-function check(name, problem) {
-  if (problem) {
-    ++failed;
-    console.log(`FAIL ${name}: ${problem}`);
-  } else {
-    ++passed;
-    if (process.env.VERBOSE) console.log(`ok ${name}`);
-  }
-}
 
 // Every demo slide and library member, and a few real slides, at two sizes.
 function cases(eng) {
@@ -134,7 +125,6 @@ async function main() {
   execFileSync(cli, ['dxf', spiral, path.join(work, 'a.dxf')]);
   check('dxf', eng.dxf(id, '', spiral).text === fs.readFileSync(path.join(work, 'a.dxf'), 'utf8') ? '' : 'differs');
 
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
+  finish();
 }
 main();
