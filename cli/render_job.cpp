@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/exten.h"
+#include "platform/gdi/deferred_drawing.h"
 #include "platform/window.h"
 #include "render/dxf_writer.h"
 #include "render/rendering.h"
@@ -95,6 +96,8 @@ RenderResult RenderSlide(const RenderRequest& request) {
     DefaultPictureSize(e.width, e.height, &width, &height);
   }
   NoInterruptions quiet;
+  // Nothing shows this drawing before it is over: its pixels may go down on a second thread.
+  gdi::raster::DeferredDrawing deferred;
   SlideDrawing drawing(request, width, height);
   for (int pass = 0; pass < 8 && drawing.Paint(); ++pass) {
   }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/gdi/deferred_drawing.h"
 #include "platform/gdi/gdi.h"
 
 #if __has_include(<sys/mman.h>)
@@ -32,6 +33,7 @@ void* AllocatePixels(size_t bytes) {
 }
 
 void FreePixels(void* p, size_t bytes) {
+  raster::SettleDrawing();  // nothing put off may be drawn on freed memory
 #ifdef LANTERNA_HAVE_MMAP
   if (bytes >= kHugeThreshold) {
     ::munmap(p, bytes);

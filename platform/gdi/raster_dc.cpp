@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gdi/deferred_drawing.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/raster.h"
 
@@ -31,39 +32,40 @@ class RasterDC final : public DeviceContext {
       : DeviceContext(caps), surface_(surface), memory_(memory), deferCopies_(deferCopies) {}
   ~RasterDC() override { RasterDC::Flush(); }
 
+  // Whoever reads the pixels after this sees every line drawn so far.
   void Flush() override {
-    if (!pending_.source) return;
-    const PendingCopy copy = pending_;
-    pending_ = {};
-    Copy(copy.dst, copy.source, copy.srcOrg);
+    raster::SettleDrawing();
+    FlushCopy();
   }
   const PendingCopy* Pending() const { return pending_.source ? &pending_ : nullptr; }
 
   void Line(POINT from, POINT to) override {
-    Flush();
+    FlushCopy();
     DeviceLine(ToDeviceWide(from.x, from.y), ToDeviceWide(to.x, to.y));
   }
 
   void FillPolygon(const POINT* pts, int count) override {
     if (count < 2) return;
-    Flush();
+    FlushCopy();
     device_.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) device_[i] = ToDeviceWide(pts[i].x, pts[i].y);
     if (!brush_->hollow) {
-      raster::FillEvenOdd(raster::CanvasOf(surface_), device_.data(), count, Resolve(brush_->color),
-                          fill_);
+      const raster::Canvas canvas = raster::CanvasOf(surface_);
+      const COLORREF colour = Resolve(brush_->color);
+      if (!raster::DeferFill(canvas, device_.data(), count, colour))
+        raster::FillEvenOdd(canvas, device_.data(), count, colour, fill_);
     }
     // The outline is the closed run of LineTo calls, so every vertex pixel gets drawn.
     for (int i = 0; i < count; ++i) DeviceLine(device_[i], device_[i + 1 < count ? i + 1 : 0]);
   }
 
   COLORREF PutPixel(int32_t x, int32_t y, COLORREF ref) override {
-    Flush();
+    FlushCopy();
     const raster::Canvas canvas = raster::CanvasOf(surface_);
     const DevicePoint p = ToDeviceWide(x, y);
     if (p.x < 0 || p.y < 0 || p.x >= canvas.width || p.y >= canvas.height) return CLR_INVALID;
     const COLORREF colour = Resolve(ref);
-    canvas.pixels[p.y * canvas.width + p.x] = colour;
+    if (!raster::DeferPixel(canvas, p, colour)) canvas.pixels[p.y * canvas.width + p.x] = colour;
     return colour;
   }
 
@@ -73,6 +75,7 @@ class RasterDC final : public DeviceContext {
 
   bool SelectBitmap(HBITMAP bitmap, HBITMAP* previous) override {
     if (!memory_ || !bitmap) return false;
+    raster::SettleDrawing();
     if (previous) *previous = surface_;
     surface_ = bitmap;
     return true;
@@ -81,11 +84,19 @@ class RasterDC final : public DeviceContext {
  protected:
   void ForgetBitmap(HBITMAP bitmap) override {
     // A copy put off from a bitmap about to go is made while its pixels are still there.
-    if (pending_.source == bitmap) Flush();
+    raster::SettleDrawing();
+    if (pending_.source == bitmap) FlushCopy();
     if (surface_ == bitmap) surface_ = memory_ ? &StockBitmap() : nullptr;
   }
 
  private:
+  void FlushCopy() {
+    if (!pending_.source) return;
+    const PendingCopy copy = pending_;
+    pending_ = {};
+    Copy(copy.dst, copy.source, copy.srcOrg);
+  }
+
   void DeviceLine(DevicePoint a, DevicePoint b) {
     if (pen_->style == PS_NULL) return;
     const raster::Canvas canvas = raster::CanvasOf(surface_);
@@ -101,6 +112,7 @@ class RasterDC final : public DeviceContext {
       width_ = DevicePenWidth(pen_->width);
     }
     const int width = width_;
+    if (raster::DeferLine(canvas, a, b, width, colour)) return;
     if (width <= 1) {
       raster::ThinLine(canvas, a, b, colour);
     } else {
@@ -161,6 +173,7 @@ void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
 }
 
 void RasterDC::Copy(RECT dst, const Bitmap* source, POINT srcOrg) {
+  raster::SettleDrawing();  // a copy put off may read a bitmap still being drawn on
   const raster::Canvas to = raster::CanvasOf(surface_);
   int64_t left = std::max<int64_t>(dst.left, 0), top = std::max<int64_t>(dst.top, 0);
   int64_t right = std::min<int64_t>(dst.right, to.width);

@@ -1,0 +1,32 @@
+// Drawing on a second thread while the caller goes on working out what comes next: a batch
+// tool drawing a big slide spends as long decoding its vectors as putting their pixels down.
+// What is put off is drawn in the order given, so the picture is the same as drawn at once;
+// everything else that touches pixels settles the drawing first.
+#pragma once
+
+#include "platform/gdi/raster.h"
+
+namespace gdi::raster {
+
+// Whether drawing may be put off (off by default). Only for drawings nothing else reads while
+// they are made, as in batch work: a window that shows a drawing as it goes reads it.
+void DeferDrawing(bool on);
+
+// Drawing put off for as long as it lives.
+struct DeferredDrawing {
+  DeferredDrawing() { DeferDrawing(true); }
+  ~DeferredDrawing() { DeferDrawing(false); }
+  DeferredDrawing(const DeferredDrawing&) = delete;
+  DeferredDrawing& operator=(const DeferredDrawing&) = delete;
+};
+
+// Each takes what to draw later and returns true, or returns false for the caller to draw it
+// now. A pixel must lie on the canvas.
+bool DeferLine(const Canvas& canvas, DevicePoint a, DevicePoint b, int width, COLORREF colour);
+bool DeferFill(const Canvas& canvas, const DevicePoint* pts, int count, COLORREF colour);
+bool DeferPixel(const Canvas& canvas, DevicePoint p, COLORREF colour);
+
+// Everything put off is on its canvas when this returns; cheap when there is nothing.
+void SettleDrawing();
+
+}  // namespace gdi::raster
