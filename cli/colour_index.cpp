@@ -47,36 +47,29 @@ void IndexBand(const gdi::Bitmap& bitmap, size_t lead, uint8_t* rows, ColourBand
   }
 }
 
-bool MergeBand(const ColourBand& band, size_t lead, size_t width, uint8_t* rows,
-               std::vector<gdi::COLORREF>* palette) {
-  std::array<uint8_t, 256> renumber;
-  bool same = true;
-  for (size_t i = 0; i < band.palette.size(); ++i) {
+bool MergePalette(const std::vector<gdi::COLORREF>& bandPalette,
+                  std::vector<gdi::COLORREF>* palette, Renumbering* renumbering) {
+  renumbering->same = true;
+  for (size_t i = 0; i < bandPalette.size(); ++i) {
     size_t at = 0;
-    while (at < palette->size() && (*palette)[at] != band.palette[i]) ++at;
+    while (at < palette->size() && (*palette)[at] != bandPalette[i]) ++at;
     if (at == palette->size()) {
       if (at == 256) return false;
-      palette->push_back(band.palette[i]);
+      palette->push_back(bandPalette[i]);
     }
-    renumber[i] = static_cast<uint8_t>(at);
-    same = same && at == i;
-  }
-  if (same) return true;
-  for (int y = band.first; y < band.last; ++y) {
-    uint8_t* indices = rows + static_cast<size_t>(y) * (lead + width) + lead;
-    for (size_t x = 0; x < width; ++x) indices[x] = renumber[indices[x]];
+    renumbering->to[i] = static_cast<uint8_t>(at);
+    renumbering->same = renumbering->same && at == i;
   }
   return true;
 }
 
-bool IndexColours(const gdi::Bitmap& bitmap, IndexedPicture* out, size_t lead) {
-  const size_t width = static_cast<size_t>(bitmap.width);
-  out->lead = lead;
-  out->indices.assign((lead + width) * static_cast<size_t>(bitmap.height), 0);
-  ColourBand all{0, bitmap.height, {}, true};
-  IndexBand(bitmap, lead, out->indices.data(), &all);
-  out->palette = std::move(all.palette);
-  return all.fits;
+void RenumberBand(const ColourBand& band, size_t lead, size_t width, uint8_t* rows,
+                  const Renumbering& renumbering) {
+  if (renumbering.same) return;
+  for (int y = band.first; y < band.last; ++y) {
+    uint8_t* indices = rows + static_cast<size_t>(y) * (lead + width) + lead;
+    for (size_t x = 0; x < width; ++x) indices[x] = renumbering.to[indices[x]];
+  }
 }
 
 }  // namespace lanterna

@@ -42,6 +42,32 @@ void RowToRgb(const gdi::Bitmap& bitmap, int y, uint8_t* out) {
   }
 }
 
+// The stream's pieces go out as they are, in IDAT chunks of at most 1 MiB each.
+void WriteIdat(png_structp png, const ZlibStream& stream) {
+  constexpr size_t kChunk = size_t{1} << 20;
+  size_t left = stream.Size();
+  auto piece = stream.pieces.begin();
+  size_t at = 0;  // within *piece
+  while (left > 0) {
+    const size_t chunk = std::min(kChunk, left);
+    png_write_chunk_start(png, reinterpret_cast<png_const_bytep>("IDAT"),
+                          static_cast<png_uint_32>(chunk));
+    for (size_t put = 0; put < chunk;) {
+      if (at == piece->size) {
+        ++piece;
+        at = 0;
+        continue;
+      }
+      const size_t n = std::min(chunk - put, piece->size - at);
+      png_write_chunk_data(png, piece->data.get() + at, n);
+      at += n;
+      put += n;
+    }
+    png_write_chunk_end(png);
+    left -= chunk;
+  }
+}
+
 bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
   // An indexed picture is compressed whole, ahead of libpng: libdeflate's level 5 is 3-4 times
   // as fast as zlib's on dense line drawings and still a little smaller than netpbm's files
@@ -51,7 +77,6 @@ bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
   if (pixels == PngPixels::kFailed) return false;
   const bool usesPalette = pixels == PngPixels::kIndexed;
   const int depth = usesPalette ? indexed.depth : 8;
-  const std::vector<uint8_t>& idat = indexed.idat;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -83,10 +108,7 @@ bool WritePngTo(std::FILE* file, const gdi::Bitmap& bitmap) {
   if (usesPalette) {
     // libpng writes the chunks around data it did not compress itself: IDATs of at most
     // 1 MiB, then the end chunk (png_write_end would insist on rows written through libpng).
-    constexpr size_t kChunk = size_t{1} << 20;
-    for (size_t at = 0; at < idat.size(); at += kChunk)
-      png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), idat.data() + at,
-                      std::min(kChunk, idat.size() - at));
+    WriteIdat(png, indexed.idat);
     png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
   } else {
     for (int y = 0; y < bitmap.height; ++y) {

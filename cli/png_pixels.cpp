@@ -1,19 +1,16 @@
 #include "cli/png_pixels.h"
 
 #include <algorithm>
-#include <future>
+#include <memory>
 #include <new>
-#include <thread>
 
 #include "cli/colour_index.h"
-#include "cli/zlib_stream.h"
+#include "cli/parts.h"
 
 namespace lanterna {
 
 namespace {
 
-// Below this many pixels a second thread costs more than it saves.
-constexpr size_t kTwoLanesAbove = size_t{1} << 20;
 constexpr size_t kLead = 1;  // each row starts with its filter byte: 0, none
 
 int BitDepthFor(size_t colours) {
@@ -22,99 +19,94 @@ int BitDepthFor(size_t colours) {
 
 // Packs each row of palette indices at the given bit depth, leftmost pixel in the high bits,
 // in place: a packed row is never longer than its indices, so nothing is overwritten unread.
-void PackRows(IndexedPicture* indexed, int width, int height, int depth) {
-  if (depth == 8) return;
-  const size_t packedBytes = (static_cast<size_t>(width) * depth + 7) / 8;
-  const int perByte = 8 / depth;
-  uint8_t* data = indexed->indices.data();
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* in = data + static_cast<size_t>(y) * (kLead + width);
-    uint8_t* out = data + static_cast<size_t>(y) * (kLead + packedBytes);
+// The packed rows' size.
+size_t PackRows(uint8_t* data, size_t width, size_t height, int depth) {
+  const size_t packedBytes = (width * static_cast<size_t>(depth) + 7) / 8;
+  const size_t perByte = static_cast<size_t>(8 / depth);
+  for (size_t y = 0; y < height; ++y) {
+    const uint8_t* in = data + y * (kLead + width);
+    uint8_t* out = data + y * (kLead + packedBytes);
     *out++ = *in++;
-    for (int x = 0; x < width; x += perByte, ++out) {
+    for (size_t x = 0; x < width; x += perByte, ++out) {
       unsigned byte = 0;
-      const int n = std::min(perByte, width - x);
-      for (int k = 0; k < n; ++k) byte |= in[x + k] << (8 - depth * (k + 1));
+      const size_t n = std::min(perByte, width - x);
+      for (size_t k = 0; k < n; ++k) byte |= in[x + k] << (8 - depth * static_cast<int>(k + 1));
       *out = static_cast<uint8_t>(byte);
     }
   }
-  indexed->indices.resize((kLead + packedBytes) * static_cast<size_t>(height));
+  return (kLead + packedBytes) * height;
 }
 
-// Packs, and compresses the whole in one call.
-PngPixels Finish(IndexedPicture* indexed, const gdi::Bitmap& bitmap, int level,
-                 IndexedPngData* out) {
-  out->palette = std::move(indexed->palette);
-  if (out->palette.empty()) out->palette.push_back(0xFFFFFF);  // a picture of no pixels
-  out->depth = BitDepthFor(out->palette.size());
-  PackRows(indexed, bitmap.width, bitmap.height, out->depth);
-  return ZlibCompress(indexed->indices.data(), indexed->indices.size(), level, &out->idat)
-             ? PngPixels::kIndexed
-             : PngPixels::kFailed;
-}
-
-PngPixels TwoLanes(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
-  const size_t rowBytes = kLead + static_cast<size_t>(bitmap.width);
-  IndexedPicture indexed;
-  indexed.lead = kLead;
-  indexed.indices.assign(rowBytes * static_cast<size_t>(bitmap.height), 0);
-  uint8_t* rows = indexed.indices.data();
-  // The upper lane also searches its compressed rows again to leave them open: fewer rows.
-  ColourBand top{0, bitmap.height * 9 / 20, {}, true};
-  ColourBand bottom{top.last, bitmap.height, {}, true};
-  const size_t topBytes = rowBytes * static_cast<size_t>(top.last);
-  std::promise<void> topIndexed;
-  std::promise<bool> compressTop;  // only when the rows stay as they are: 8 bits, no remap
-  std::future<void> topIndexedDone = topIndexed.get_future();
-  std::future<bool> topGo = compressTop.get_future();
-  std::vector<uint8_t> first, second;
-  bool firstDone = false;
-  std::thread lane([&] {
-    IndexBand(bitmap, kLead, rows, &top);
-    topIndexed.set_value();
-    try {
-      if (topGo.get()) firstDone = DeflatePart(rows, topBytes, level, true, &first);
-    } catch (const std::bad_alloc&) {
-    }
-  });
-  IndexBand(bitmap, kLead, rows, &bottom);
-  topIndexedDone.wait();
-  // The upper rows come first, so their palette is the start of the whole one.
-  std::vector<gdi::COLORREF> palette = top.palette;
-  const bool fits = top.fits && bottom.fits &&
-                    MergeBand(bottom, kLead, static_cast<size_t>(bitmap.width), rows, &palette);
-  const bool eightBits = fits && BitDepthFor(palette.size()) == 8;
-  compressTop.set_value(eightBits);
-  bool secondDone = false;
-  if (eightBits) {
-    try {
-      secondDone =
-          DeflatePart(rows + topBytes, indexed.indices.size() - topBytes, level, false, &second);
-    } catch (const std::bad_alloc&) {
-    }
-  }
-  lane.join();
-  if (!fits) return PngPixels::kTooManyColours;
-  if (!eightBits) {
-    indexed.palette = std::move(palette);
-    return Finish(&indexed, bitmap, level, out);
-  }
-  if (!firstDone || !secondDone) return PngPixels::kFailed;
-  out->palette = std::move(palette);
-  out->depth = 8;
-  JoinZlibStream(first, second, Adler32(rows, indexed.indices.size()), &out->idat);
-  return PngPixels::kIndexed;
-}
+PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out);
 
 }  // namespace
 
 PngPixels IndexedPngPixels(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
-  const size_t pixels = static_cast<size_t>(bitmap.width) * static_cast<size_t>(bitmap.height);
-  if (pixels > kTwoLanesAbove && std::thread::hardware_concurrency() >= 2)
-    return TwoLanes(bitmap, level, out);
-  IndexedPicture indexed;
-  if (!IndexColours(bitmap, &indexed, kLead)) return PngPixels::kTooManyColours;
-  return Finish(&indexed, bitmap, level, out);
+  try {
+    return Indexed(bitmap, level, out);
+  } catch (const std::bad_alloc&) {
+    return PngPixels::kFailed;
+  }
 }
+
+namespace {
+
+PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
+  const auto width = static_cast<size_t>(std::max(bitmap.width, 0));
+  const auto height = static_cast<size_t>(std::max(bitmap.height, 0));
+  if (bitmap.pixels.size() < width * height) return PngPixels::kFailed;
+  const size_t rowBytes = kLead + width;
+  const size_t total = rowBytes * height;
+  const int bands =
+      static_cast<int>(std::max<size_t>(1, std::min<size_t>(PartsFor(total), height)));
+  std::unique_ptr<uint8_t[]> rows(new uint8_t[std::max<size_t>(total, 1)]);
+  std::vector<ColourBand> band(static_cast<size_t>(bands));
+  for (int i = 0; i < bands; ++i) {
+    band[i].first = static_cast<int>(PartEnd(height, i - 1, bands));
+    band[i].last = static_cast<int>(PartEnd(height, i, bands));
+  }
+  RunParts(bands, [&](int i) {
+    for (int y = band[i].first; y < band[i].last; ++y) rows[static_cast<size_t>(y) * rowBytes] = 0;
+    IndexBand(bitmap, kLead, rows.get(), &band[i]);
+    return true;
+  });
+
+  // The bands come in order, so each one's palette is the start of the next's.
+  std::vector<gdi::COLORREF> palette = band[0].palette;
+  std::vector<Renumbering> renumbering(static_cast<size_t>(bands));
+  for (int i = 0; i < bands; ++i) {
+    if (!band[i].fits || (i > 0 && !MergePalette(band[i].palette, &palette, &renumbering[i])))
+      return PngPixels::kTooManyColours;
+  }
+  if (palette.empty()) palette.push_back(0xFFFFFF);  // a picture of no pixels
+  out->palette = std::move(palette);
+  out->depth = BitDepthFor(out->palette.size());
+
+  if (out->depth < 8) {
+    for (int i = 1; i < bands; ++i) RenumberBand(band[i], kLead, width, rows.get(), renumbering[i]);
+    const size_t packed = PackRows(rows.get(), width, height, out->depth);
+    return ZlibCompress(rows.get(), packed, level, &out->idat) ? PngPixels::kIndexed
+                                                               : PngPixels::kFailed;
+  }
+  // Eight bits: each band is renumbered and compressed as a part of the stream, all at once.
+  std::vector<ByteBuffer> parts(static_cast<size_t>(bands));
+  std::vector<uint32_t> adlers(static_cast<size_t>(bands));
+  const bool compressed = RunParts(bands, [&](int i) {
+    RenumberBand(band[i], kLead, width, rows.get(), renumbering[i]);
+    const uint8_t* from = rows.get() + static_cast<size_t>(band[i].first) * rowBytes;
+    const size_t size = static_cast<size_t>(band[i].last - band[i].first) * rowBytes;
+    adlers[i] = Adler32(from, size);
+    return DeflatePart(from, size, level, i == bands - 1, &parts[i]);
+  });
+  if (!compressed) return PngPixels::kFailed;
+  uint32_t adler = adlers[0];
+  for (int i = 1; i < bands; ++i)
+    adler = Adler32Combine(adler, adlers[i],
+                           static_cast<size_t>(band[i].last - band[i].first) * rowBytes);
+  WrapZlibStream(std::move(parts), adler, &out->idat);
+  return PngPixels::kIndexed;
+}
+
+}  // namespace
 
 }  // namespace lanterna

@@ -3,40 +3,39 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include <memory>
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <thread>
+
+#include "cli/parts.h"
 
 namespace lanterna {
 
 namespace {
 
-// Below this a second thread costs more than it saves.
+// Below this a second thread costs more than it saves; each part is at least this big.
 constexpr size_t kSplitAbove = size_t{1} << 20;
+constexpr size_t kPartAtLeast = size_t{512} << 10;
+// Each part's compressor and output take memory: more parts than this gain little.
+constexpr int kMostParts = 4;
 
 struct CompressorFree {
   void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
 
-// Raw DEFLATE data of one part, ending in a final block.
-bool Deflate(const uint8_t* data, size_t size, int level, std::vector<uint8_t>* out) {
-  Compressor c(libdeflate_alloc_compressor(level));
-  if (!c) return false;
-  out->resize(libdeflate_deflate_compress_bound(c.get(), size));
-  const size_t n = libdeflate_deflate_compress(c.get(), data, size, out->data(), out->size());
-  out->resize(n);
-  return n != 0;
-}
+// Room for the empty stored block an open part ends with.
+constexpr size_t kOpenEnd = 5;
 
 // Makes a complete DEFLATE stream continuable: zlib's inflate, stopping at every block
 // boundary, finds where the last block starts; its "final" bit is cleared, and an empty stored
 // block (what a sync flush writes) brings the stream to a byte boundary for the next part.
-bool MakeContinuable(std::vector<uint8_t>* part) {
+bool MakeContinuable(ByteBuffer* part) {
   z_stream s{};
   if (inflateInit2(&s, -15) != Z_OK) return false;
-  s.next_in = part->data();
-  s.avail_in = static_cast<uInt>(part->size());
+  s.next_in = part->data.get();
+  s.avail_in = static_cast<uInt>(part->size);
   uint8_t scratch[1 << 15];  // the output is not kept; inflate keeps its own window
   uint64_t lastBlock = 0;    // bit position of the latest block header seen
   int unused = 0;
@@ -55,67 +54,87 @@ bool MakeContinuable(std::vector<uint8_t>* part) {
         lastBlock = uint64_t{s.total_in} * 8 - (s.data_type & 7);
     }
   }
-  const bool whole = s.total_in == part->size() && s.avail_in == 0;
+  const bool whole = s.total_in == part->size && s.avail_in == 0;
   inflateEnd(&s);
   if (!whole) return false;
-  (*part)[lastBlock / 8] &= static_cast<uint8_t>(~(1u << (lastBlock % 8)));
+  uint8_t* bytes = part->data.get();
+  bytes[lastBlock / 8] &= static_cast<uint8_t>(~(1u << (lastBlock % 8)));
   // The stored block's three header bits fit in the padding of the last byte, or need one more.
-  if (unused < 3) part->push_back(0);
-  for (uint8_t b : {0x00, 0x00, 0xFF, 0xFF}) part->push_back(b);
+  if (unused < 3) bytes[part->size++] = 0;
+  for (uint8_t b : {0x00, 0x00, 0xFF, 0xFF}) bytes[part->size++] = b;
   return true;
+}
+
+ByteBuffer Bytes(std::initializer_list<uint8_t> list) {
+  ByteBuffer b;
+  b.data.reset(new uint8_t[list.size()]);
+  std::copy(list.begin(), list.end(), b.data.get());
+  b.size = list.size();
+  return b;
 }
 
 }  // namespace
 
-bool DeflatePart(const uint8_t* data, size_t size, int level, bool first,
-                 std::vector<uint8_t>* out) {
-  return Deflate(data, size, level, out) && (!first || MakeContinuable(out));
+size_t ZlibStream::Size() const {
+  size_t n = 0;
+  for (const ByteBuffer& p : pieces) n += p.size;
+  return n;
 }
 
-void JoinZlibStream(const std::vector<uint8_t>& first, const std::vector<uint8_t>& second,
-                    uint32_t adler, std::vector<uint8_t>* out) {
+std::vector<uint8_t> ZlibStream::Joined() const {
+  std::vector<uint8_t> all;
+  all.reserve(Size());
+  for (const ByteBuffer& p : pieces) all.insert(all.end(), p.data.get(), p.data.get() + p.size);
+  return all;
+}
+
+int PartsFor(size_t size) {
+  if (size <= kSplitAbove) return 1;
+  const auto cores = static_cast<size_t>(std::max(1u, std::thread::hardware_concurrency()));
+  return static_cast<int>(
+      std::max<size_t>(1, std::min({cores, size / kPartAtLeast, size_t{kMostParts}})));
+}
+
+bool DeflatePart(const uint8_t* data, size_t size, int level, bool last, ByteBuffer* out) {
+  Compressor c(libdeflate_alloc_compressor(level));
+  if (!c) return false;
+  const size_t bound = libdeflate_deflate_compress_bound(c.get(), size) + kOpenEnd;
+  out->data.reset(new uint8_t[bound]);
+  out->size = libdeflate_deflate_compress(c.get(), data, size, out->data.get(), bound);
+  return out->size != 0 && (last || MakeContinuable(out));
+}
+
+void WrapZlibStream(std::vector<ByteBuffer> parts, uint32_t adler, ZlibStream* out) {
   // The zlib wrapper: deflate with a 32 KiB window at a "fast" level, then the data's Adler-32.
-  out->clear();
-  out->reserve(2 + first.size() + second.size() + 4);
-  out->push_back(0x78);
-  out->push_back(0x5E);
-  out->insert(out->end(), first.begin(), first.end());
-  out->insert(out->end(), second.begin(), second.end());
-  for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<uint8_t>(adler >> shift));
+  out->pieces.clear();
+  out->pieces.push_back(Bytes({0x78, 0x5E}));
+  for (ByteBuffer& p : parts) out->pieces.push_back(std::move(p));
+  out->pieces.push_back(Bytes({static_cast<uint8_t>(adler >> 24), static_cast<uint8_t>(adler >> 16),
+                               static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)}));
 }
 
 uint32_t Adler32(const uint8_t* data, size_t size) {
   return libdeflate_adler32(1, data, size);
 }
 
-bool ZlibCompress(const uint8_t* data, size_t size, int level, std::vector<uint8_t>* out) {
-  if (size <= kSplitAbove || std::thread::hardware_concurrency() < 2) {
-    Compressor c(libdeflate_alloc_compressor(level));
-    if (!c) return false;
-    out->resize(libdeflate_zlib_compress_bound(c.get(), size));
-    const size_t n = libdeflate_zlib_compress(c.get(), data, size, out->data(), out->size());
-    out->resize(n);
-    return n != 0;
-  }
-  // The first part does the more work (it is searched again afterwards): it gets a bit less.
-  const size_t split = size * 9 / 20;
-  std::vector<uint8_t> first, second;
-  bool firstDone = false;
-  std::thread worker([&] {
-    try {
-      firstDone = DeflatePart(data, split, level, true, &first);
-    } catch (const std::bad_alloc&) {
-    }
+uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondSize) {
+  return static_cast<uint32_t>(adler32_combine(first, second, static_cast<z_off_t>(secondSize)));
+}
+
+bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out) {
+  const int parts = PartsFor(size);
+  std::vector<ByteBuffer> deflated(static_cast<size_t>(parts));
+  std::vector<uint32_t> adlers(static_cast<size_t>(parts));
+  const bool done = RunParts(parts, [&](int i) {
+    const size_t from = PartEnd(size, i - 1, parts), to = PartEnd(size, i, parts);
+    adlers[i] = Adler32(data + from, to - from);
+    return DeflatePart(data + from, to - from, level, i == parts - 1, &deflated[i]);
   });
-  bool secondDone = false;
-  try {
-    secondDone = DeflatePart(data + split, size - split, level, false, &second);
-  } catch (const std::bad_alloc&) {
-  }
-  worker.join();
-  const uint32_t adler = Adler32(data, size);
-  if (!firstDone || !secondDone) return false;
-  JoinZlibStream(first, second, adler, out);
+  if (!done) return false;
+  uint32_t adler = adlers[0];
+  for (int i = 1; i < parts; ++i)
+    adler = Adler32Combine(adler, adlers[i], PartEnd(size, i, parts) - PartEnd(size, i - 1, parts));
+  WrapZlibStream(std::move(deflated), adler, out);
   return true;
 }
 

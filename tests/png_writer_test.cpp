@@ -63,7 +63,7 @@ TEST(PngWriter, ColourCountPicksTypeAndDepth) {
 
 // Big pictures are indexed and compressed in two halves at once: the halves' palettes merge in
 // order of first use (RGB when together they pass 256), and the one zlib stream decodes whole.
-TEST(PngWriter, BigPicturesSplitInHalvesDecodeWhole) {
+TEST(PngWriter, BigPicturesSplitInBandsDecodeWhole) {
   struct Case {
     int topColours, bottomColours, type;
   } cases[] = {{2, 3, PNG_COLOR_TYPE_PALETTE},  // the bottom renumbers and adds a colour

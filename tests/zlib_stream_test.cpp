@@ -1,12 +1,35 @@
-// Pixel data compressed in two halves at once still makes one zlib stream that decodes whole.
+// Pixel data compressed in parts at once still makes one zlib stream that decodes whole.
 #include "cli/zlib_stream.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "cli/parts.h"
+
 namespace {
 
-TEST(ZlibStream, EveryContentAndSizeDecodesToItself) {
+using lanterna::ByteBuffer;
+using lanterna::ZlibStream;
+
+// The stream of data in the given number of parts, compressed one after another.
+ZlibStream InParts(const std::vector<uint8_t>& data, int parts) {
+  std::vector<ByteBuffer> deflated(static_cast<size_t>(parts));
+  uint32_t adler = 1;
+  for (int i = 0; i < parts; ++i) {
+    const size_t from = lanterna::PartEnd(data.size(), i - 1, parts);
+    const size_t to = lanterna::PartEnd(data.size(), i, parts);
+    EXPECT_TRUE(lanterna::DeflatePart(data.data() + from, to - from, 5, i == parts - 1,
+                                      &deflated[static_cast<size_t>(i)]));
+    adler = i == 0 ? lanterna::Adler32(data.data(), to)
+                   : lanterna::Adler32Combine(
+                         adler, lanterna::Adler32(data.data() + from, to - from), to - from);
+  }
+  ZlibStream stream;
+  lanterna::WrapZlibStream(std::move(deflated), adler, &stream);
+  return stream;
+}
+
+TEST(ZlibStream, EveryContentSizeAndNumberOfPartsDecodesToItself) {
   const size_t sizes[] = {0, 1000, (size_t{1} << 20) + 1, (size_t{3} << 20) + 7};
   for (size_t size : sizes) {
     for (int content = 0; content < 6; ++content) {
@@ -14,19 +37,26 @@ TEST(ZlibStream, EveryContentAndSizeDecodesToItself) {
       uint32_t noise = 7u + content;
       for (size_t i = 0; i < size; ++i) {
         noise = noise * 1103515245u + 12345u;
-        // Blank, noise, and runs of various lengths: the halves end at varying bit positions.
+        // Blank, noise, and runs of various lengths: the parts end at varying bit positions.
         data[i] = content == 0   ? 0
                   : content == 1 ? static_cast<uint8_t>(noise >> 24)
                                  : static_cast<uint8_t>((i / (content * 3)) % (content * 5));
       }
-      std::vector<uint8_t> z;
-      ASSERT_TRUE(lanterna::ZlibCompress(data.data(), size, 5, &z)) << size << "/" << content;
-      std::vector<uint8_t> back(size + 1);
-      uLongf got = static_cast<uLongf>(back.size());
-      ASSERT_EQ(uncompress(back.data(), &got, z.data(), static_cast<uLong>(z.size())), Z_OK)
-          << size << "/" << content;
-      back.resize(got);
-      EXPECT_EQ(back, data) << size << "/" << content;
+      for (int parts = 0; parts <= 4; ++parts) {
+        ZlibStream z;
+        if (parts == 0)  // as many as this machine's cores take
+          ASSERT_TRUE(lanterna::ZlibCompress(data.data(), size, 5, &z));
+        else
+          z = InParts(data, parts);
+        const std::vector<uint8_t> joined = z.Joined();
+        std::vector<uint8_t> back(size + 1);
+        uLongf got = static_cast<uLongf>(back.size());
+        ASSERT_EQ(uncompress(back.data(), &got, joined.data(), static_cast<uLong>(joined.size())),
+                  Z_OK)
+            << size << "/" << content << "/" << parts;
+        back.resize(got);
+        EXPECT_EQ(back, data) << size << "/" << content << "/" << parts;
+      }
     }
   }
 }
