@@ -11,6 +11,7 @@
 #include "render/rendering.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
+#include "slide/slide_kind.h"
 
 namespace lanterna {
 
@@ -113,7 +114,10 @@ namespace {
 // A rendering slide is fitted 2 pixels inside the window it is drawn in, as a slide window
 // shows it; a window that much bigger gives the picture the size asked for.
 int WindowMargin(const RenderRequest& request) {
-  return ReadSlideExtent(request.path, request.member).kind == kKindRendering ? 2 : 0;
+  // A file's name tells its kind; only a library member's needs reading.
+  int kind = SlideKindOf(request.path);
+  if (kind == kKindLibrary) kind = ReadSlideExtent(request.path, request.member).kind;
+  return kind == kKindRendering ? 2 : 0;
 }
 
 }  // namespace
