@@ -38,6 +38,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${LANTERNA_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# lanterna-cli loads cairo when it first draws a PDF or a sheet: shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcairo2 (>= 1.16)")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

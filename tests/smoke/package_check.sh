@@ -30,6 +30,7 @@ dpkg-deb -x "$deb" "$root"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends names no Qt: $depends"
 [[ $depends == *libpng16* ]] || fail "Depends names no libpng: $depends"
+[[ $depends == *libcairo2* ]] || fail "Depends names no cairo (loaded when first used): $depends"
 
 # The files.
 usr=$root/usr
