@@ -59,7 +59,10 @@ PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
   const size_t total = rowBytes * height;
   const int bands =
       static_cast<int>(std::max<size_t>(1, std::min<size_t>(PartsFor(total), height)));
-  std::unique_ptr<uint8_t[]> rows(new uint8_t[std::max<size_t>(total, 1)]);
+  // Pixel memory: a big picture's rows lie in huge pages, as its bitmap does.
+  const auto freeRows = [total](uint8_t* p) { gdi::FreePixels(p, total); };
+  std::unique_ptr<uint8_t[], decltype(freeRows)> rows(
+      static_cast<uint8_t*>(gdi::AllocatePixels(total)), freeRows);
   std::vector<ColourBand> band(static_cast<size_t>(bands));
   for (int i = 0; i < bands; ++i) {
     band[i].first = static_cast<int>(PartEnd(height, i - 1, bands));
