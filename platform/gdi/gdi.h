@@ -177,6 +177,37 @@ struct Mapping {
   SIZE viewportExt{1, 1};
 };
 
+// The mapping's arithmetic, inline: every vector drawn maps its two ends.
+namespace mapping {
+
+// Far beyond any surface, yet small enough that rasterising products of coordinates cannot
+// overflow 64 bits.
+constexpr int64_t kWideLimit = int64_t{1} << 40;
+
+inline int64_t ClampWide(int64_t v) {
+  return v < -kWideLimit ? -kWideLimit : (v > kWideLimit ? kWideLimit : v);
+}
+
+inline bool Scaled(const Mapping& m) {
+  return m.mode == MM_ISOTROPIC || m.mode == MM_ANISOTROPIC;
+}
+
+// One axis of the mapping; a zero extent (only reachable by editing Map() directly) is 1:1.
+// Rounds half up; far-off and NaN results are kept within the wide limit without calling floor.
+[[gnu::always_inline]] inline int64_t MapAxis(int64_t v, int32_t fromOrg, int32_t fromExt,
+                                              int32_t toOrg, int32_t toExt, bool scaled) {
+  v = ClampWide(v);
+  if (!scaled || fromExt == 0 || toExt == 0) return ClampWide(v - fromOrg + toOrg);
+  const double d = static_cast<double>(v - fromOrg) * toExt / fromExt + toOrg + 0.5;
+  constexpr double limit = static_cast<double>(kWideLimit);
+  if (!(d > -limit && d < limit)) return d > 0 ? kWideLimit : (d < 0 ? -kWideLimit : 0);
+  auto t = static_cast<int64_t>(d);
+  if (static_cast<double>(t) > d) --t;  // truncation went up for negatives
+  return t;
+}
+
+}  // namespace mapping
+
 class DeviceContext {
  public:
   explicit DeviceContext(DeviceCaps caps);
@@ -249,6 +280,14 @@ class DeviceContext {
   mutable COLORREF resolvedRgb_ = 0;
   mutable const Palette* resolvedPalette_ = nullptr;
 };
+
+[[gnu::always_inline]] inline DevicePoint DeviceContext::ToDeviceWide(int64_t x, int64_t y) const {
+  const bool scaled = mapping::Scaled(map_);
+  return {mapping::MapAxis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x,
+                           map_.viewportExt.cx, scaled),
+          mapping::MapAxis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y,
+                           map_.viewportExt.cy, scaled)};
+}
 
 // A raster context draws into a bitmap with pixel-exact GDI rules. Screen-like contexts draw
 // on a surface they are given; memory contexts draw on whatever bitmap is selected.

@@ -9,38 +9,16 @@
 
 namespace gdi {
 
+using mapping::MapAxis;
+using mapping::Scaled;
+
 namespace {
 
-// Far beyond any surface, yet small enough that rasterising products of coordinates cannot
-// overflow 64 bits.
-constexpr int64_t kWideLimit = int64_t{1} << 40;
 constexpr int kMaxPenWidth = 1 << 30;
-
-int64_t ClampWide(int64_t v) {
-  return std::clamp(v, -kWideLimit, kWideLimit);
-}
 
 int32_t Narrow(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                   std::numeric_limits<int32_t>::max()));
-}
-
-bool Scaled(const Mapping& m) {
-  return m.mode == MM_ISOTROPIC || m.mode == MM_ANISOTROPIC;
-}
-
-// One axis of the mapping; a zero extent (only reachable by editing Map() directly) is 1:1.
-// Rounds half up; far-off and NaN results are kept within the wide limit without calling floor.
-inline int64_t MapAxis(int64_t v, int32_t fromOrg, int32_t fromExt, int32_t toOrg, int32_t toExt,
-                       bool scaled) {
-  v = ClampWide(v);
-  if (!scaled || fromExt == 0 || toExt == 0) return ClampWide(v - fromOrg + toOrg);
-  const double d = static_cast<double>(v - fromOrg) * toExt / fromExt + toOrg + 0.5;
-  constexpr double limit = static_cast<double>(kWideLimit);
-  if (!(d > -limit && d < limit)) return d > 0 ? kWideLimit : (d < 0 ? -kWideLimit : 0);
-  auto t = static_cast<int64_t>(d);
-  if (static_cast<double>(t) > d) --t;  // truncation went up for negatives
-  return t;
 }
 
 int32_t ShrinkExtent(int32_t extent, double ratio) {
@@ -63,14 +41,6 @@ void AdjustIsotropic(Mapping& m) {
 }
 
 }  // namespace
-
-DevicePoint DeviceContext::ToDeviceWide(int64_t x, int64_t y) const {
-  const bool scaled = Scaled(map_);
-  return {MapAxis(x, map_.windowOrg.x, map_.windowExt.cx, map_.viewportOrg.x, map_.viewportExt.cx,
-                  scaled),
-          MapAxis(y, map_.windowOrg.y, map_.windowExt.cy, map_.viewportOrg.y, map_.viewportExt.cy,
-                  scaled)};
-}
 
 POINT DeviceContext::ToDevice(int32_t x, int32_t y) const {
   const DevicePoint p = ToDeviceWide(x, y);

@@ -15,7 +15,18 @@ struct Canvas {
   int64_t width = 0;
   int64_t height = 0;
 };
-Canvas CanvasOf(Bitmap* bitmap);
+// Asked for every line: inline.
+inline Canvas CanvasOf(Bitmap* bitmap) {
+  if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return {};
+  const int64_t width = bitmap->width;
+  // Asked for every line: a bitmap holding all its pixels, the usual case, needs no division.
+  if (bitmap->pixels.size() >= static_cast<size_t>(width) * static_cast<size_t>(bitmap->height))
+    return {bitmap->pixels.data(), width, bitmap->height};
+  const auto rows = static_cast<int64_t>(bitmap->pixels.size() / static_cast<size_t>(width));
+  const int64_t height = std::min<int64_t>(bitmap->height, rows);
+  if (height <= 0) return {};
+  return {bitmap->pixels.data(), width, height};
+}
 
 // A one-pixel line: the Bresenham pixels from a up to, but not including, b.
 void ThinLine(const Canvas& canvas, DevicePoint a, DevicePoint b, COLORREF colour);

@@ -53,18 +53,6 @@ int64_t MulAddCeil(int64_t a, int64_t b, int64_t c, int64_t d) {
 
 }  // namespace
 
-Canvas CanvasOf(Bitmap* bitmap) {
-  if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return {};
-  const int64_t width = bitmap->width;
-  // Asked for every line: a bitmap holding all its pixels, the usual case, needs no division.
-  if (bitmap->pixels.size() >= static_cast<size_t>(width) * static_cast<size_t>(bitmap->height))
-    return {bitmap->pixels.data(), width, bitmap->height};
-  const auto rows = static_cast<int64_t>(bitmap->pixels.size() / static_cast<size_t>(width));
-  const int64_t height = std::min<int64_t>(bitmap->height, rows);
-  if (height <= 0) return {};
-  return {bitmap->pixels.data(), width, height};
-}
-
 // Step k (0 <= k < n along the major axis) lands at minor offset
 // floor((2 k m + n - 1) / (2 n)): the nearest pixel, a tie staying on the start's side.
 // Clipping solves that for the first and last visible k, so the visible pixels are exactly
