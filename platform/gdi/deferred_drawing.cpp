@@ -170,7 +170,9 @@ void DeferDrawing(bool on) {
 
 bool DeferLine(const Canvas& canvas, DevicePoint a, DevicePoint b, int width, COLORREF colour) {
   Worker& w = TheWorker();
-  if (!w.on || !w.MakeRoom(0)) return false;
+  if (!w.on) return false;
+  // Every vector comes here: the room is made once a batch.
+  if (w.filling.items.size() == w.filling.items.capacity() && !w.MakeRoom(0)) return false;
   w.filling.items.push_back({Deferred::Kind::kLine, width, colour, canvas, a, b});
   w.Added();
   return true;
