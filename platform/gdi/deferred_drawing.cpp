@@ -165,6 +165,7 @@ void DeferDrawing(bool on) {
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
   on = false;  // a build without threads
 #endif
+  if (std::thread::hardware_concurrency() == 1) on = false;  // one core gains nothing by it
   w.on = on;
 }
 
