@@ -1,5 +1,6 @@
 #include "platform/gdi/deferred_drawing.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -87,8 +88,6 @@ struct Worker {
   std::thread thread;
   FillScratch scratch;  // the worker's while it runs, the caller's after
 
-  ~Worker() { Settle(); }
-
   void Run() {
     Batch batch;
     for (;;) {
@@ -104,11 +103,14 @@ struct Worker {
     }
   }
 
-  // Room for one more item and count points, or false when memory runs out.
+  // Room for one more item and count points, or false when memory runs out. Room grows by
+  // doubling: a batch of many small fills must not copy its points again for each.
   bool MakeRoom(size_t count) {
     try {
-      filling.items.reserve(kBatchItems);
-      filling.points.reserve(filling.points.size() + count);
+      if (filling.items.size() == filling.items.capacity()) filling.items.reserve(kBatchItems);
+      const size_t points = filling.points.size() + count;
+      if (points > filling.points.capacity())
+        filling.points.reserve(std::max({points, kBatchPoints, 2 * filling.points.capacity()}));
     } catch (const std::bad_alloc&) {
       return false;
     }
@@ -152,8 +154,9 @@ struct Worker {
   }
 };
 
+// Never destroyed: bitmaps that outlive main (the stock bitmap) still settle when they go.
 Worker& TheWorker() {
-  static Worker worker;
+  static Worker& worker = *new Worker;
   return worker;
 }
 
