@@ -37,20 +37,6 @@ size_t PackRows(uint8_t* data, size_t width, size_t height, int depth) {
   return (kLead + packedBytes) * height;
 }
 
-PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out);
-
-}  // namespace
-
-PngPixels IndexedPngPixels(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
-  try {
-    return Indexed(bitmap, level, out);
-  } catch (const std::bad_alloc&) {
-    return PngPixels::kFailed;
-  }
-}
-
-namespace {
-
 PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
   const auto width = static_cast<size_t>(std::max(bitmap.width, 0));
   const auto height = static_cast<size_t>(std::max(bitmap.height, 0));
@@ -92,24 +78,23 @@ PngPixels Indexed(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
                                                                : PngPixels::kFailed;
   }
   // Eight bits: each band is renumbered and compressed as a part of the stream, all at once.
-  std::vector<ByteBuffer> parts(static_cast<size_t>(bands));
-  std::vector<uint32_t> adlers(static_cast<size_t>(bands));
-  const bool compressed = RunParts(bands, [&](int i) {
+  std::vector<size_t> ends;
+  for (const ColourBand& b : band) ends.push_back(static_cast<size_t>(b.last) * rowBytes);
+  const auto renumber = [&](int i) {
     RenumberBand(band[i], kLead, width, rows.get(), renumbering[i]);
-    const uint8_t* from = rows.get() + static_cast<size_t>(band[i].first) * rowBytes;
-    const size_t size = static_cast<size_t>(band[i].last - band[i].first) * rowBytes;
-    adlers[i] = Adler32(from, size);
-    return DeflatePart(from, size, level, i == bands - 1, &parts[i]);
-  });
-  if (!compressed) return PngPixels::kFailed;
-  uint32_t adler = adlers[0];
-  for (int i = 1; i < bands; ++i)
-    adler = Adler32Combine(adler, adlers[i],
-                           static_cast<size_t>(band[i].last - band[i].first) * rowBytes);
-  WrapZlibStream(std::move(parts), adler, &out->idat);
+  };
+  if (!ZlibCompressParts(rows.get(), ends, level, renumber, &out->idat)) return PngPixels::kFailed;
   return PngPixels::kIndexed;
 }
 
 }  // namespace
+
+PngPixels IndexedPngPixels(const gdi::Bitmap& bitmap, int level, IndexedPngData* out) {
+  try {
+    return Indexed(bitmap, level, out);
+  } catch (const std::bad_alloc&) {
+    return PngPixels::kFailed;
+  }
+}
 
 }  // namespace lanterna

@@ -73,6 +73,36 @@ ByteBuffer Bytes(std::initializer_list<uint8_t> list) {
   return b;
 }
 
+// The DEFLATE data of one part of a stream; a part that is not the last is left open for the
+// next to follow. False when memory runs out.
+bool DeflatePart(const uint8_t* data, size_t size, int level, bool last, ByteBuffer* out) {
+  Compressor c(libdeflate_alloc_compressor(level));
+  if (!c) return false;
+  const size_t bound = libdeflate_deflate_compress_bound(c.get(), size) + kOpenEnd;
+  out->data.reset(new uint8_t[bound]);
+  out->size = libdeflate_deflate_compress(c.get(), data, size, out->data.get(), bound);
+  return out->size != 0 && (last || MakeContinuable(out));
+}
+
+// The zlib stream of parts that together hold data of the given Adler-32.
+void WrapZlibStream(std::vector<ByteBuffer> parts, uint32_t adler, ZlibStream* out) {
+  // The zlib wrapper: deflate with a 32 KiB window at a "fast" level, then the data's Adler-32.
+  out->pieces.clear();
+  out->pieces.push_back(Bytes({0x78, 0x5E}));
+  for (ByteBuffer& p : parts) out->pieces.push_back(std::move(p));
+  out->pieces.push_back(Bytes({static_cast<uint8_t>(adler >> 24), static_cast<uint8_t>(adler >> 16),
+                               static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)}));
+}
+
+uint32_t Adler32(const uint8_t* data, size_t size) {
+  return libdeflate_adler32(1, data, size);
+}
+
+// The Adler-32 of two pieces of data from theirs, the second being secondSize bytes long.
+uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondSize) {
+  return static_cast<uint32_t>(adler32_combine(first, second, static_cast<z_off_t>(secondSize)));
+}
+
 }  // namespace
 
 size_t ZlibStream::Size() const {
@@ -95,47 +125,32 @@ int PartsFor(size_t size) {
       std::max<size_t>(1, std::min({cores, size / kPartAtLeast, size_t{kMostParts}})));
 }
 
-bool DeflatePart(const uint8_t* data, size_t size, int level, bool last, ByteBuffer* out) {
-  Compressor c(libdeflate_alloc_compressor(level));
-  if (!c) return false;
-  const size_t bound = libdeflate_deflate_compress_bound(c.get(), size) + kOpenEnd;
-  out->data.reset(new uint8_t[bound]);
-  out->size = libdeflate_deflate_compress(c.get(), data, size, out->data.get(), bound);
-  return out->size != 0 && (last || MakeContinuable(out));
-}
-
-void WrapZlibStream(std::vector<ByteBuffer> parts, uint32_t adler, ZlibStream* out) {
-  // The zlib wrapper: deflate with a 32 KiB window at a "fast" level, then the data's Adler-32.
-  out->pieces.clear();
-  out->pieces.push_back(Bytes({0x78, 0x5E}));
-  for (ByteBuffer& p : parts) out->pieces.push_back(std::move(p));
-  out->pieces.push_back(Bytes({static_cast<uint8_t>(adler >> 24), static_cast<uint8_t>(adler >> 16),
-                               static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)}));
-}
-
-uint32_t Adler32(const uint8_t* data, size_t size) {
-  return libdeflate_adler32(1, data, size);
-}
-
-uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondSize) {
-  return static_cast<uint32_t>(adler32_combine(first, second, static_cast<z_off_t>(secondSize)));
-}
-
-bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out) {
-  const int parts = PartsFor(size);
-  std::vector<ByteBuffer> deflated(static_cast<size_t>(parts));
-  std::vector<uint32_t> adlers(static_cast<size_t>(parts));
+bool ZlibCompressParts(const uint8_t* data, const std::vector<size_t>& ends, int level,
+                       const std::function<void(int)>& prepare, ZlibStream* out) {
+  const int parts = static_cast<int>(ends.size());
+  auto start = [&](int i) { return i == 0 ? size_t{0} : ends[static_cast<size_t>(i) - 1]; };
+  std::vector<ByteBuffer> deflated(ends.size());
+  std::vector<uint32_t> adlers(ends.size());
   const bool done = RunParts(parts, [&](int i) {
-    const size_t from = PartEnd(size, i - 1, parts), to = PartEnd(size, i, parts);
-    adlers[i] = Adler32(data + from, to - from);
-    return DeflatePart(data + from, to - from, level, i == parts - 1, &deflated[i]);
+    if (prepare) prepare(i);
+    const size_t from = start(i), size = ends[static_cast<size_t>(i)] - from;
+    adlers[static_cast<size_t>(i)] = Adler32(data + from, size);
+    return DeflatePart(data + from, size, level, i == parts - 1, &deflated[static_cast<size_t>(i)]);
   });
   if (!done) return false;
   uint32_t adler = adlers[0];
   for (int i = 1; i < parts; ++i)
-    adler = Adler32Combine(adler, adlers[i], PartEnd(size, i, parts) - PartEnd(size, i - 1, parts));
+    adler = Adler32Combine(adler, adlers[static_cast<size_t>(i)],
+                           ends[static_cast<size_t>(i)] - start(i));
   WrapZlibStream(std::move(deflated), adler, out);
   return true;
+}
+
+bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out) {
+  const int parts = PartsFor(size);
+  std::vector<size_t> ends;
+  for (int i = 0; i < parts; ++i) ends.push_back(PartEnd(size, i, parts));
+  return ZlibCompressParts(data, ends, level, nullptr, out);
 }
 
 }  // namespace lanterna

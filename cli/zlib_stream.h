@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,16 +28,11 @@ struct ZlibStream {
 // be worth a thread.
 int PartsFor(size_t size);
 
-// The DEFLATE data of one part of a stream; a part that is not the last is left open for the
-// next to follow. False when memory runs out.
-bool DeflatePart(const uint8_t* data, size_t size, int level, bool last, ByteBuffer* out);
-// The zlib stream of parts that together hold data of the given Adler-32.
-void WrapZlibStream(std::vector<ByteBuffer> parts, uint32_t adler, ZlibStream* out);
-uint32_t Adler32(const uint8_t* data, size_t size);
-// The Adler-32 of two pieces of data from theirs, the second being secondSize bytes long.
-uint32_t Adler32Combine(uint32_t first, uint32_t second, size_t secondSize);
-
 // The zlib stream of data at the given libdeflate level, in PartsFor(size) parts at once.
 bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out);
+// The same with the parts ending at `ends` (the last at the data's size), each compressed on a
+// thread of its own; prepare(i), when given, runs there first and may still change part i.
+bool ZlibCompressParts(const uint8_t* data, const std::vector<size_t>& ends, int level,
+                       const std::function<void(int)>& prepare, ZlibStream* out);
 
 }  // namespace lanterna

@@ -8,24 +8,14 @@
 
 namespace {
 
-using lanterna::ByteBuffer;
 using lanterna::ZlibStream;
 
-// The stream of data in the given number of parts, compressed one after another.
+// The stream of data in the given number of parts, compressed at once.
 ZlibStream InParts(const std::vector<uint8_t>& data, int parts) {
-  std::vector<ByteBuffer> deflated(static_cast<size_t>(parts));
-  uint32_t adler = 1;
-  for (int i = 0; i < parts; ++i) {
-    const size_t from = lanterna::PartEnd(data.size(), i - 1, parts);
-    const size_t to = lanterna::PartEnd(data.size(), i, parts);
-    EXPECT_TRUE(lanterna::DeflatePart(data.data() + from, to - from, 5, i == parts - 1,
-                                      &deflated[static_cast<size_t>(i)]));
-    adler = i == 0 ? lanterna::Adler32(data.data(), to)
-                   : lanterna::Adler32Combine(
-                         adler, lanterna::Adler32(data.data() + from, to - from), to - from);
-  }
+  std::vector<size_t> ends;
+  for (int i = 0; i < parts; ++i) ends.push_back(lanterna::PartEnd(data.size(), i, parts));
   ZlibStream stream;
-  lanterna::WrapZlibStream(std::move(deflated), adler, &stream);
+  EXPECT_TRUE(lanterna::ZlibCompressParts(data.data(), ends, 5, nullptr, &stream));
   return stream;
 }
 
