@@ -13,6 +13,7 @@
 #include "slide/slide_fit.h"
 #include "slide/slide_header.h"
 #include "tests/big_slide.h"
+#include "tests/slide_writer.h"
 
 namespace {
 
@@ -105,6 +106,34 @@ void BM_PngPixels(benchmark::State& state) {
 }
 BENCHMARK(BM_PngPixels)->Unit(benchmark::kMillisecond);
 
+// Untrusted input: a slide of 1 x 1 units, whose pens scale to cover the whole picture.
+const std::string& PensPath() {
+  static const std::string path = [] {
+    fixtures::SlideWriter w(1, 1);
+    for (int i = 0; i < 500; ++i) w.Colour(1 + i % 250).Vector(0, 0, 1, 1);
+    std::string p = "/tmp/lanterna-bench-pens-" + std::to_string(::getpid()) + ".sld";
+    fixtures::WriteFile(p, w.Build());
+    return p;
+  }();
+  return path;
+}
+
+// The work must grow with the pixels drawn and no faster: pixels/s does not fall as the
+// picture grows (it rises a little, each row's set-up spread over more pixels).
+void BM_WholePicturePens(benchmark::State& state) {
+  RenderRequest r;
+  r.path = PensPath();
+  r.width = r.height = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    RenderResult out = RenderSlide(r);
+    benchmark::DoNotOptimize(out.bitmap->pixels.data());
+  }
+  state.counters["pixels/s"] = benchmark::Counter(
+      500.0 * static_cast<double>(r.width) * r.height * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_WholePicturePens)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,5 +141,6 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::remove(DrawingPath().c_str());
+  std::remove(PensPath().c_str());
   return 0;
 }
