@@ -68,6 +68,10 @@ async function openPage(url, width, height) {
       }
       return false;
     },
+    // A turn of the mouse wheel at (x, y) CSS pixels, towards the user for a negative deltaY.
+    wheel(x, y, deltaY) {
+      return send('Input.dispatchMouseEvent', {type: 'mouseWheel', x, y, deltaX: 0, deltaY}, sessionId);
+    },
     async screenshot() {
       const r = await send('Page.captureScreenshot', {format: 'png'}, sessionId);
       return Buffer.from(r.data, 'base64');

@@ -48,9 +48,9 @@ function readPng(file) {
 }
 
 // lanterna-cli's picture of a slide at a size: {width, height, rgb}.
-function cliPicture(cli, name, width, height, work) {
+function cliPicture(cli, name, width, height, work, options = []) {
   const out = path.join(work, 'cli.ppm');
-  spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`]);
+  spawnSync(cli, ['render', name, '-o', out, '--size', `${width}x${height}`, ...options]);
   const ppm = fs.readFileSync(out);
   const header = ppm.toString('latin1', 0, 64).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
   return {width: +header[1], height: +header[2], rgb: ppm.subarray(header[0].length)};
@@ -115,6 +115,36 @@ async function main() {
     fs.writeFileSync(shot, await page.screenshot());
     const picture = cliPicture(cli, path.join(samples, 'floorplan.sld'), view[2], view[3], work);
     check('viewer page', difference(readPng(shot), view[0], view[1], picture));
+
+    // A wheel turn towards the user zooms in about the pointer: lanterna-cli's picture at
+    // zoom 2, panned by the pointer's place in the view.
+    const at = await page.evaluate(`(() => {
+        const r = document.getElementById('view').getBoundingClientRect();
+        return [r.left, r.top];
+      })()`);
+    const [x, y] = [view[0] + Math.round(view[2] / 3), view[1] + Math.round(view[3] / 4)];
+    await page.wheel(x, y, -120);
+    const zoomed = await page.until(
+        'document.getElementById("zoom").textContent === "2" && document.body.dataset.state === "drawn"', 60);
+    fs.writeFileSync(shot, await page.screenshot());
+    const pan = `${Math.round(x - at[0])},${Math.round(y - at[1])}`;
+    const atTwo = cliPicture(cli, path.join(samples, 'floorplan.sld'), view[2], view[3], work,
+        ['--zoom', '2', '--pan', pan]);
+    check('viewer wheel zoom', zoomed ? difference(readPng(shot), view[0], view[1], atTwo) : 'no zoom 2');
+
+    // A file dropped on the view opens, at zoom 1 again.
+    await page.evaluate(`(async () => {
+        const bytes = await (await fetch('samples/colours.sld')).arrayBuffer();
+        const files = new DataTransfer();
+        files.items.add(new File([bytes], 'colours.sld'));
+        document.body.dataset.state = '';
+        document.getElementById('view').dispatchEvent(
+            new DragEvent('drop', {dataTransfer: files, bubbles: true, cancelable: true}));
+      })()`);
+    const dropped = await page.until('document.body.dataset.state === "drawn"', 60);
+    fs.writeFileSync(shot, await page.screenshot());
+    const colours = cliPicture(cli, path.join(samples, 'colours.sld'), view[2], view[3], work);
+    check('viewer drop', dropped ? difference(readPng(shot), view[0], view[1], colours) : 'did not draw');
   } else {
     check('viewer page', 'did not draw');
   }
