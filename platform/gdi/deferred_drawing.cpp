@@ -168,7 +168,8 @@ void DeferDrawing(bool on) {
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
   on = false;  // a build without threads
 #endif
-  if (std::thread::hardware_concurrency() == 1) on = false;  // one core gains nothing by it
+  static const unsigned cores = std::thread::hardware_concurrency();  // read from the system
+  if (cores == 1) on = false;  // one core gains nothing by it
   w.on = on;
 }
 
