@@ -1,6 +1,7 @@
 // Work cut into parts done at once, one thread each, for compressing big pictures.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -9,6 +10,16 @@
 #include <vector>
 
 namespace lanterna {
+
+// How many parts to compress data of this size in at once: one a core, each big enough to be
+// worth a thread, and at most four (each part's compressor and output take memory).
+inline int PartsFor(size_t size) {
+  constexpr size_t kSplitAbove = size_t{1} << 20, kPartAtLeast = size_t{512} << 10;
+  constexpr size_t kMostParts = 4;
+  if (size <= kSplitAbove) return 1;
+  static const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<int>(std::max<size_t>(1, std::min({cores, size / kPartAtLeast, kMostParts})));
+}
 
 // Where part `part` of `parts` ends in `total` units (0 for part -1). Every part but the last
 // is searched again once compressed, to leave it open for the next: they get a little less.

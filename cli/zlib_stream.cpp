@@ -4,21 +4,13 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
-#include <thread>
 
 #include "cli/parts.h"
 
 namespace lanterna {
 
 namespace {
-
-// Below this a second thread costs more than it saves; each part is at least this big.
-constexpr size_t kSplitAbove = size_t{1} << 20;
-constexpr size_t kPartAtLeast = size_t{512} << 10;
-// Each part's compressor and output take memory: more parts than this gain little.
-constexpr int kMostParts = 4;
 
 struct CompressorFree {
   void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
@@ -109,20 +101,6 @@ size_t ZlibStream::Size() const {
   size_t n = 0;
   for (const ByteBuffer& p : pieces) n += p.size;
   return n;
-}
-
-std::vector<uint8_t> ZlibStream::Joined() const {
-  std::vector<uint8_t> all;
-  all.reserve(Size());
-  for (const ByteBuffer& p : pieces) all.insert(all.end(), p.data.get(), p.data.get() + p.size);
-  return all;
-}
-
-int PartsFor(size_t size) {
-  if (size <= kSplitAbove) return 1;
-  const auto cores = static_cast<size_t>(std::max(1u, std::thread::hardware_concurrency()));
-  return static_cast<int>(
-      std::max<size_t>(1, std::min({cores, size / kPartAtLeast, size_t{kMostParts}})));
 }
 
 bool ZlibCompressParts(const uint8_t* data, const std::vector<size_t>& ends, int level,

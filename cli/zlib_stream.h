@@ -21,14 +21,10 @@ struct ByteBuffer {
 struct ZlibStream {
   std::vector<ByteBuffer> pieces;
   size_t Size() const;
-  std::vector<uint8_t> Joined() const;
 };
 
-// How many parts to compress data of this size in at once: one per core, each big enough to
-// be worth a thread.
-int PartsFor(size_t size);
-
-// The zlib stream of data at the given libdeflate level, in PartsFor(size) parts at once.
+// The zlib stream of data at the given libdeflate level, in PartsFor(size) parts at once
+// (cli/parts.h).
 bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out);
 // The same with the parts ending at `ends` (the last at the data's size), each compressed on a
 // thread of its own; prepare(i), when given, runs there first and may still change part i.
