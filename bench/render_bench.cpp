@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/png_pixels.h"
-#include "cli/render_job.h"
+#include "output/png_pixels.h"
+#include "output/render_job.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
 #include "slide/slide_fit.h"

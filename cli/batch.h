@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/atomic_output.h"
-#include "cli/slide_name.h"
+#include "output/atomic_output.h"
+#include "output/slide_name.h"
 
 namespace lanterna {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/loader_messages.h"
+#include "output/loader_messages.h"
 #include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"

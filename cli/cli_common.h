@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/slide_name.h"
+#include "output/slide_name.h"
 
 namespace lanterna {
 

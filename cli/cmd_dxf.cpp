@@ -3,7 +3,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
-#include "cli/render_job.h"
+#include "output/render_job.h"
 #include "render/dxf_writer.h"
 
 namespace lanterna {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <set>
 
-#include "cli/atomic_output.h"
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "output/atomic_output.h"
 #include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/loader.h"

@@ -4,12 +4,12 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
-#include "cli/image_writer.h"
-#include "cli/loader_messages.h"
-#include "cli/render_job.h"
-#include "cli/slide_pdf.h"
 #include "cli/stdin_spool.h"
 #include "cli/stdout_output.h"
+#include "output/image_writer.h"
+#include "output/loader_messages.h"
+#include "output/render_job.h"
+#include "output/slide_pdf.h"
 #include "slide/loader.h"
 
 namespace lanterna {

@@ -4,8 +4,8 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
-#include "cli/contact_sheet.h"
 #include "cli/stdout_output.h"
+#include "output/contact_sheet.h"
 
 namespace lanterna {
 
@@ -83,7 +83,9 @@ int SheetCommand(const Args& args) {
   }
   GuardedOutput out(output);
   bool writeFailed = false;
-  const bool drawn = WriteSheet(entries, layout, out.TempPath(), pdf, &writeFailed);
+  const bool drawn = WriteSheet(
+      entries, layout, out.TempPath(), pdf,
+      [](const SlideName& slide, int32_t result) { LoaderFailure(slide, result); }, &writeFailed);
   if (writeFailed || !out.Commit()) {
     Complain("lanterna-cli: %s: cannot write\n", output.c_str());
     return kExitFailed;

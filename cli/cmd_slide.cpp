@@ -2,10 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/atomic_output.h"
 #include "cli/cli_common.h"
 #include "dxfin/dxf_drawing.h"
 #include "dxfin/dxf_slide.h"
+#include "output/atomic_output.h"
 
 namespace lanterna {
 

@@ -8,8 +8,8 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
-#include "cli/image_writer.h"
-#include "cli/render_job.h"
+#include "output/image_writer.h"
+#include "output/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
 #include "slide/slide_types.h"

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "cli/license_notice.h"
 #include "lanterna_version.h"
+#include "resources/license_notice.h"
 
 namespace lanterna {
 

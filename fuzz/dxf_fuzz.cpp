@@ -1,9 +1,9 @@
 // DXF drawings as lanterna-cli slide reads them: read with dxflib, made into slides at the
 // drawing's own size, at a small one and for one layer, and each slide made is drawn.
-#include "cli/render_job.h"
 #include "dxfin/dxf_drawing.h"
 #include "dxfin/dxf_slide.h"
 #include "fuzz/fuzz_support.h"
+#include "output/render_job.h"
 #include "tests/slide_writer.h"
 
 constexpr size_t kBigSlide = size_t{1} << 20;

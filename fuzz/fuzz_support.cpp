@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
-#include "cli/render_job.h"
+#include "output/render_job.h"
 #include "platform/exten.h"
 #include "platform/input.h"
 #include "platform/window.h"

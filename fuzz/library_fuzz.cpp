@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "cli/cli_common.h"
-#include "cli/render_job.h"
 #include "fuzz/fuzz_support.h"
+#include "output/render_job.h"
 #include "slide/library.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // must not depend on the slide drawn before it (the colour map is the slide's own).
 #include <memory>
 
-#include "cli/render_job.h"
 #include "fuzz/fuzz_support.h"
+#include "output/render_job.h"
 #include "tests/rendering_writer.h"
 
 namespace {

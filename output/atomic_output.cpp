@@ -1,4 +1,4 @@
-#include "cli/atomic_output.h"
+#include "output/atomic_output.h"
 
 #include <fcntl.h>
 #include <unistd.h>

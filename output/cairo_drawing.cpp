@@ -1,4 +1,4 @@
-#include "cli/cairo_drawing.h"
+#include "output/cairo_drawing.h"
 
 #include <algorithm>
 #include <cmath>

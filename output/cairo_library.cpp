@@ -1,4 +1,4 @@
-// cairo is loaded the first time a PDF or a contact sheet is drawn, not when lanterna-cli
+// cairo is loaded the first time a PDF or a contact sheet is drawn, not when the program
 // starts: loading it and what it needs (pixman, fontconfig, freetype, X11) takes longer than
 // drawing a thumbnail, and file managers start one process for every thumbnail. Each function
 // used here is defined with cairo's own declaration and calls the library's.
@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/cli_common.h"
-
 namespace {
 
 constexpr char kCairoLibrary[] = "libcairo.so.2";
@@ -20,14 +18,14 @@ void* CairoFunction(const char* name) {
     void* handle = dlopen(kCairoLibrary, RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
       std::fprintf(stderr, "lanterna-cli: %s\n", dlerror());
-      std::exit(lanterna::kExitFailed);
+      std::exit(EXIT_FAILURE);  // 1, as for any file that cannot be written
     }
     return handle;
   }();
   void* function = dlsym(library, name);
   if (!function) {
     std::fprintf(stderr, "lanterna-cli: %s has no %s\n", kCairoLibrary, name);
-    std::exit(lanterna::kExitFailed);
+    std::exit(EXIT_FAILURE);
   }
   return function;
 }

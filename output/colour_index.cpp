@@ -1,4 +1,4 @@
-#include "cli/colour_index.h"
+#include "output/colour_index.h"
 
 #include <array>
 

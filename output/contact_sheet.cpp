@@ -1,4 +1,4 @@
-#include "cli/contact_sheet.h"
+#include "output/contact_sheet.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cli/cairo_drawing.h"
-#include "cli/cli_common.h"
-#include "cli/image_writer.h"
-#include "cli/render_job.h"
+#include "output/cairo_drawing.h"
+#include "output/image_writer.h"
+#include "output/render_job.h"
 #include "slide/loader.h"
 #include "slide/slide_types.h"
 
@@ -37,7 +36,7 @@ void FitBox(const SlideExtent& e, const SheetLayout& l, double* x, double* y, do
 
 // One slide into its cell: vector shapes on a PDF, the raster picture on an image.
 bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double x, double y,
-              bool vector) {
+              bool vector, const SheetFailure& failed) {
   cairo_set_source_rgb(cr, 0.75, 0.75, 0.75);
   cairo_set_line_width(cr, 0.5);
   cairo_rectangle(cr, x - 0.5, y - 0.5, l.cellWidth + 1, l.cellHeight + 1);
@@ -51,7 +50,7 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
 
   const SlideExtent e = ReadSlideExtent(entry.slide.path, entry.slide.member);
   if (e.result < 0) {
-    LoaderFailure(entry.slide, e.result);
+    failed(entry.slide, e.result);
     return false;
   }
   double bx = x, by = y, bw, bh;
@@ -65,7 +64,7 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
     std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
     const int32_t result = RecordSlide(request, metafile.get());
     if (result < 0) {
-      LoaderFailure(entry.slide, result);
+      failed(entry.slide, result);
       return false;
     }
     gdi::MetafileContents picture;
@@ -77,7 +76,7 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
   }
   RenderResult drawn = RenderSlide(request);
   if (drawn.result < 0 || !drawn.bitmap) {
-    LoaderFailure(entry.slide, drawn.result < 0 ? drawn.result : kNotFound);
+    failed(entry.slide, drawn.result < 0 ? drawn.result : kNotFound);
     return false;
   }
   DrawBitmap(cr, *drawn.bitmap, bx, by, drawn.bitmap->width, drawn.bitmap->height);
@@ -105,7 +104,7 @@ int RowsPerPage(const SheetLayout& l) {
 }
 
 bool WriteSheet(const std::vector<SheetEntry>& entries, const SheetLayout& l,
-                const std::string& path, bool pdf, bool* writeFailed) {
+                const std::string& path, bool pdf, const SheetFailure& failed, bool* writeFailed) {
   *writeFailed = false;
   const int count = std::max<int>(1, static_cast<int>(entries.size()));
   const int rowsAll = (count + l.columns - 1) / l.columns;
@@ -126,7 +125,7 @@ bool WriteSheet(const std::vector<SheetEntry>& entries, const SheetLayout& l,
       const size_t at = i - first;
       const double x = kSheetGap + static_cast<double>(at % l.columns) * CellPitchX(l);
       const double y = kSheetGap + static_cast<double>(at / l.columns) * CellPitchY(l);
-      allDrawn = DrawCell(cr, entries[i], l, x, y, pdf) && allDrawn;
+      allDrawn = DrawCell(cr, entries[i], l, x, y, pdf, failed) && allDrawn;
     }
   }
   cairo_destroy(cr);

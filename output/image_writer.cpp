@@ -1,4 +1,4 @@
-#include "cli/image_writer.h"
+#include "output/image_writer.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "cli/png_pixels.h"
+#include "output/png_pixels.h"
 
 namespace lanterna {
 

@@ -1,4 +1,4 @@
-#include "cli/loader_messages.h"
+#include "output/loader_messages.h"
 
 #include "slide/library.h"
 #include "slide/loader.h"

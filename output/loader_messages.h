@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/slide_name.h"
+#include "output/slide_name.h"
 
 namespace lanterna {
 

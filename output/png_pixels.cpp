@@ -1,11 +1,11 @@
-#include "cli/png_pixels.h"
+#include "output/png_pixels.h"
 
 #include <algorithm>
 #include <memory>
 #include <new>
 
-#include "cli/colour_index.h"
-#include "cli/parts.h"
+#include "output/colour_index.h"
+#include "output/parts.h"
 
 namespace lanterna {
 

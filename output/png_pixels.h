@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "cli/zlib_stream.h"
+#include "output/zlib_stream.h"
 #include "platform/gdi/gdi.h"
 
 namespace lanterna {

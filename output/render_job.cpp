@@ -1,4 +1,4 @@
-#include "cli/render_job.h"
+#include "output/render_job.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "cli/slide_name.h"
+#include "output/slide_name.h"
 
 #include <sys/stat.h>
 

@@ -1,10 +1,10 @@
-#include "cli/slide_pdf.h"
+#include "output/slide_pdf.h"
 
 #include <cairo-pdf.h>
 
 #include <algorithm>
 
-#include "cli/cairo_drawing.h"
+#include "output/cairo_drawing.h"
 #include "slide/loader.h"
 #include "slide/slide_types.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/render_job.h"
+#include "output/render_job.h"
 
 namespace lanterna {
 

@@ -1,4 +1,4 @@
-#include "cli/zlib_stream.h"
+#include "output/zlib_stream.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <new>
 
-#include "cli/parts.h"
+#include "output/parts.h"
 
 namespace lanterna {
 

@@ -24,7 +24,7 @@ struct ZlibStream {
 };
 
 // The zlib stream of data at the given libdeflate level, in PartsFor(size) parts at once
-// (cli/parts.h).
+// (output/parts.h).
 bool ZlibCompress(const uint8_t* data, size_t size, int level, ZlibStream* out);
 // The same with the parts ending at `ends` (the last at the data's size), each compressed on a
 // thread of its own; prepare(i), when given, runs there first and may still change part i.

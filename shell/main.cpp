@@ -7,11 +7,11 @@
 #include <string>
 
 #include "dialogs/message_window.h"
-#include "cli/license_notice.h"
 #include "lanterna_version.h"
 #include "platform/exten.h"
 #include "platform/qt/input_queue.h"
 #include "platform/qt/message_boxes.h"
+#include "resources/license_notice.h"
 #include "shell/app.h"
 #include "shell/instance.h"
 

@@ -1,7 +1,7 @@
 // Decoding, drawing, interruption and resumption of vector slides.
 #include <gtest/gtest.h>
 
-#include "cli/render_job.h"
+#include "output/render_job.h"
 #include "render/acacol.h"
 #include "tests/test_support.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cli/contact_sheet.h"
+#include "output/contact_sheet.h"
 #include "slide/library.h"
 #include "tests/cli_runner.h"
 #include "tests/png_reader.h"

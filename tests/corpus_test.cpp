@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "cli/render_job.h"
+#include "output/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
 #include "tests/test_support.h"

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "cli/render_job.h"
 #include "dxfin/dxf_drawing.h"
+#include "output/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_encoder.h"
 #include "slide/slide_kind.h"

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "cli/image_writer.h"
-#include "cli/render_job.h"
+#include "output/image_writer.h"
+#include "output/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
 #include "tests/png_reader.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/render_job.h"
+#include "output/render_job.h"
 #include "render/dxf_writer.h"
 #include "tests/rendering_writer.h"
 #include "tests/test_support.h"

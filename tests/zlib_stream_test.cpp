@@ -1,10 +1,10 @@
 // Pixel data compressed in parts at once still makes one zlib stream that decodes whole.
-#include "cli/zlib_stream.h"
+#include "output/zlib_stream.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "cli/parts.h"
+#include "output/parts.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/loader_messages.h"
-#include "cli/render_job.h"
+#include "output/loader_messages.h"
+#include "output/render_job.h"
 #include "platform/window.h"
 #include "render/dxf_writer.h"
 #include "slide/library.h"
