@@ -19,74 +19,21 @@
 #include <set>
 
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
 #include "platform/exten.h"
 #include "platform/file_open.h"
+#include "platform/temp_guard.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
 #include "slide/slide_types.h"
 
 namespace lanterna {
 
-// ---- Temporary files removed when a signal ends the process ----
+// ---- Outputs guarded against signals ----
 
 namespace {
 
-// The temporary file being written, if any: path[0] == 0 means none. A worker's slot lives in
-// memory shared with the parent, which removes what a worker that died left behind.
-struct TempSlot {
-  char path[PATH_MAX];
-};
-
-TempSlot gOwnSlot;
-TempSlot* gSlot = &gOwnSlot;
-
-// Workers the parent passes a terminating signal on to.
-pid_t gWorkers[kMaxJobs];
-volatile sig_atomic_t gWorkerCount = 0;
-
-const int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void OnTerminatingSignal(int sig) {
-  const int saved = errno;
-  if (gSlot->path[0]) ::unlink(gSlot->path);
-  for (int i = 0; i < gWorkerCount; ++i) ::kill(gWorkers[i], sig);
-  errno = saved;
-  ::raise(sig);  // the handler was reset: the default action ends the process as it would have
-}
-
-void InstallSignalHandlers() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnTerminatingSignal;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  // Past a file size limit a write then fails, as on a full disk, instead of ending the process.
-  ::signal(SIGXFSZ, SIG_IGN);
-  for (int sig : kTerminatingSignals) {
-    struct sigaction old;
-    // A signal ignored by whoever started us stays ignored.
-    if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    ::sigaction(sig, &action, nullptr);
-  }
-}
-
-void RegisterTemp(const std::string& path) {
-  if (path.empty() || path.size() >= sizeof gSlot->path) return;
-  // The first byte goes last: a handler or a parent never sees half a name.
-  std::memcpy(gSlot->path + 1, path.data() + 1, path.size() - 1);
-  gSlot->path[path.size()] = 0;
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-  gSlot->path[0] = path[0];
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-void UnregisterTemp() {
-  gSlot->path[0] = 0;
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-}
+using platform::TempSlot;
 
 bool ExistsAndIsNotAFile(const std::string& path) {
   struct stat st;
@@ -106,12 +53,12 @@ std::string ThroughLinks(const std::string& path) {
 
 GuardedOutput::GuardedOutput(const std::string& finalPath)
     : out_(ThroughLinks(finalPath)), direct_(ExistsAndIsNotAFile(finalPath)) {
-  InstallSignalHandlers();
-  if (!direct_) RegisterTemp(out_.TempPath());
+  platform::InstallTempGuard();
+  if (!direct_) platform::GuardTemp(out_.TempPath());
 }
 
 GuardedOutput::~GuardedOutput() {
-  UnregisterTemp();
+  platform::ReleaseTemp();
 }
 
 // ---- Inputs and output names ----
@@ -150,14 +97,14 @@ std::string FileNameSafe(std::string text) {
 std::string OutputStem(const SlideName& slide) {
   const std::string stem = WithoutExtension(BaseName(slide.path));
   if (slide.member.empty()) return FileNameSafe(stem);
-  return FileNameSafe(stem + "_" + slide.member);
+  return FileNameSafe(stem + "_" + ShownName(slide.member));
 }
 
 std::vector<BatchItem> PlanBatch(const std::vector<std::string>& inputs, const std::string& dir,
                                  const std::string& extension) {
   std::vector<BatchItem> items;
   for (const std::string& input : inputs) {
-    const SlideName name = ParseSlideName(input);
+    const SlideName name = ParseSlideArg(input);
     if (!name.member.empty() || SlideKindOf(name.path) != kKindLibrary) {
       items.push_back({input, name, "", ""});
       continue;
@@ -165,17 +112,26 @@ std::vector<BatchItem> PlanBatch(const std::vector<std::string>& inputs, const s
     // The whole library. The listing would only say "File Not Found", without the name.
     std::FILE* probe = platform::OpenRegularFile(name.path.c_str());
     if (!probe) {
-      items.push_back({input, name, "", "cannot open"});
+      items.push_back(
+          {input, name, "", "cannot open: " + platform::WhyNotOpened(name.path.c_str())});
       continue;
     }
     std::fclose(probe);
     char member[kLibraryNameLength + 8];
     size_t members = 0;
     while (MemberIterator(name.path.c_str(), member)) {
-      items.push_back({name.path + "," + member, {name.path, member}, "", ""});
+      const SlideName slide{name.path, member};
+      items.push_back({ShownLabel(slide), slide, "", ""});
       ++members;
     }
-    if (!ListingComplete(name.path)) continue;
+    // Members past a damaged entry cannot be reached: the run is not complete.
+    if (!ListingComplete(name.path)) {
+      items.push_back({name.path, name, "",
+                       "the directory ends after " + std::to_string(members) +
+                           " members; the members after them are skipped",
+                       true});
+      continue;
+    }
     if (members == 0) Complain("lanterna-cli: %s: no members\n", name.path.c_str());
   }
 
@@ -332,27 +288,25 @@ bool RunInWorkers(const std::vector<BatchItem>& items, int jobs, const BatchWork
     return false;
   }
 
-  InstallSignalHandlers();
+  platform::InstallTempGuard();
   std::fflush(nullptr);  // nothing buffered is written twice
   // No signal may reach a worker before it has forgotten its siblings.
   sigset_t block, saved;
   sigemptyset(&block);
-  for (int sig : kTerminatingSignals) sigaddset(&block, sig);
+  for (int sig : platform::kTerminatingSignals) sigaddset(&block, sig);
   ::sigprocmask(SIG_BLOCK, &block, &saved);
   std::vector<pid_t> workers;
   for (int w = 0; w < jobs; ++w) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-      gWorkerCount = 0;
-      gSlot = &shared->temps[w];
+      platform::UseTempSlot(&shared->temps[w]);
       ::sigprocmask(SIG_SETMASK, &saved, nullptr);
       ::close(pipeEnds[0]);
       WorkerLoop(items, work, shared, pipeEnds[1]);
     }
     if (pid < 0) break;
     workers.push_back(pid);
-    gWorkers[w] = pid;
-    gWorkerCount = w + 1;
+    platform::GuardWorker(w, pid);
   }
   ::sigprocmask(SIG_SETMASK, &saved, nullptr);
   ::close(pipeEnds[1]);
@@ -388,7 +342,7 @@ bool RunInWorkers(const std::vector<BatchItem>& items, int jobs, const BatchWork
     held -= used;
   }
   ::close(pipeEnds[0]);
-  gWorkerCount = 0;
+  platform::ForgetWorkers();
 
   std::vector<int> statuses(workers.size(), 0);
   for (size_t w = 0; w < workers.size(); ++w)
@@ -432,17 +386,20 @@ int RunBatch(const std::vector<BatchItem>& items, int jobs, const BatchWork& wor
       }
     }
   }
-  size_t succeeded = 0, failed = 0;
+  // The members past a damaged library directory are counted apart: they were never tried.
+  size_t succeeded = 0, failed = 0, skipped = 0;
   for (size_t i = 0; i < items.size(); ++i) {
     if (states[i] == ItemState::kSucceeded) {
       ++succeeded;
+    } else if (items[i].skipped) {
+      ++skipped;
     } else {
       ++failed;
       Complain("lanterna-cli: failed: %s\n", items[i].label.c_str());
     }
   }
-  Complain("%zu done, %zu failed\n", succeeded, failed);
-  return failed == 0 ? kExitOk : kExitFailed;
+  Complain("%zu done, %zu failed, %zu skipped\n", succeeded, failed, skipped);
+  return failed == 0 && skipped == 0 ? kExitOk : kExitFailed;
 }
 
 int RunBatchCommand(const std::vector<std::string>& inputs, const std::string& dir,

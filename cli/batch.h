@@ -8,14 +8,16 @@
 
 #include "output/atomic_output.h"
 #include "output/slide_name.h"
+#include "platform/temp_guard.h"
 
 namespace lanterna {
 
 struct BatchItem {
   std::string label;  // how messages name the slide: FILE or LIBRARY,MEMBER
   SlideName slide;
-  std::string output;   // the final output path
-  std::string problem;  // set when the input fails before any work is tried
+  std::string output;    // the final output path
+  std::string problem;   // set when the input fails before any work is tried
+  bool skipped = false;  // stands for the members past a damaged directory
 };
 
 // The output name of a slide without directory or extension: the file's base name, or
@@ -39,7 +41,7 @@ int RunBatch(const std::vector<BatchItem>& items, int jobs, const BatchWork& wor
 int RunBatchCommand(const std::vector<std::string>& inputs, const std::string& dir,
                     const std::string& extension, int jobs, const BatchWork& work);
 
-constexpr int kMaxJobs = 64;
+constexpr int kMaxJobs = platform::kMaxGuardedWorkers;
 // The value of --jobs: 1 to kMaxJobs.
 bool ParseJobs(const std::string& text, int* jobs);
 

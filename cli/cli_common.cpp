@@ -3,10 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "cli/member_names.h"
 #include "output/loader_messages.h"
 #include "slide/library.h"
 #include "slide/loader.h"
@@ -20,7 +23,7 @@ const char kUsage[] =
     "       lanterna-cli render FILE[,MEMBER]|- -o - --format png|ppm|svg|pdf [OPTIONS]\n"
     "       lanterna-cli render INPUT... -d DIR [--format png|ppm|svg|pdf] [--jobs N] [--size WxH]"
     " [--zoom N] [--pan X,Y]\n"
-    "       lanterna-cli list LIBRARY\n"
+    "       lanterna-cli list LIBRARY [--raw]\n"
     "       lanterna-cli info FILE[,MEMBER]\n"
     "       lanterna-cli dxf FILE[,MEMBER] OUT.dxf [--polylines]\n"
     "       lanterna-cli dxf INPUT... -d DIR [--polylines] [--jobs N]\n"
@@ -33,6 +36,8 @@ const char kUsage[] =
     "       lanterna-cli slide INPUT.dxf -o OUTPUT.sld [--size WxH] [--layer NAME...]\n"
     "       lanterna-cli thumbnail INPUT OUTPUT.png [--size N]\n"
     "       lanterna-cli --version\n"
+    "Member names are shown and taken in the code page of --names CODEPAGE (any command;\n"
+    "big5, gbk, cp1252, cp437, shift_jis...); by default UTF-8 where valid, else cp1252.\n"
     "       lanterna-cli COMMAND --help\n";
 
 namespace {
@@ -116,8 +121,16 @@ void Complain(const char* format, ...) {
   }
 }
 
+bool FlushedStdout() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  Complain("lanterna-cli: standard output: cannot write: %s\n", std::strerror(errno ? errno : EIO));
+  return false;
+}
+
 int LoaderFailure(const SlideName& name, int32_t result) {
-  Complain("lanterna-cli: %s\n", LoaderFailureText(name, SlideKindOf(name.path), result).c_str());
+  const SlideName shown{name.path, ShownName(name.member)};
+  Complain("lanterna-cli: %s\n", LoaderFailureText(shown, SlideKindOf(name.path), result).c_str());
   return kExitFailed;
 }
 

@@ -42,6 +42,10 @@ void Complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void SetProgressLine(bool showing);
 bool ProgressLine();
 
+// Flushes standard output; false, with a message saying why, when what was printed did not
+// all reach it (a full disk, a closed pipe).
+bool FlushedStdout();
+
 // The commands.
 int RenderCommand(const Args& args);
 int ListCommand(const Args& args);

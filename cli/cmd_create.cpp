@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/library_entries.h"
+#include "cli/member_names.h"
 #include "slide/library.h"
 #include "slide/library_writer.h"
 #include "slide/slide_kind.h"
@@ -23,17 +24,19 @@ const char kCreateHelp[] =
     "  LIB,MEMBER       a member of a library, keeping its name (split at the last comma\n"
     "                   unless the whole text names an existing file);\n"
     "  LIB              a whole library: every member, in directory order.\n"
-    "Member names that clash take the suffixes _A, _B, ... in entry order; names are cut to\n"
-    "31 characters, suffix included. LIBRARY may be a source itself: its members are read\n"
-    "before it is replaced. Each member name is printed with the entry it came from.\n"
+    "Member names that clash take the suffixes _A, _B, ... in entry order (a name is cut to\n"
+    "29 bytes to make room). A file's name is stored in the code page of --names (by\n"
+    "default as it is); one longer than 31 bytes, or that the code page cannot write, is an\n"
+    "error. Only complete slides go in: an entry that is no slide or whose data ends early\n"
+    "is an error. LIBRARY may be a source itself: its members are read before it is\n"
+    "replaced. Each member name is printed with the entry it came from.\n"
     "\n"
     "  --delete-sources  after a successful write, delete the slide files given as entries\n"
     "                    (library members are never deleted)\n"
     "\n"
-    "The library is built in a temporary file, LIBRARY cut at its first \".\" followed by\n"
-    "\".~SB\" (with a dot in a directory name, that is higher up the tree), and renamed over\n"
-    "LIBRARY once complete and on disk. When anything fails, LIBRARY and the sources are\n"
-    "left as they were.\n"
+    "The library is built in a temporary file of its own beside LIBRARY and renamed over it\n"
+    "once complete and on disk. When anything fails, LIBRARY and the sources are left as\n"
+    "they were.\n"
     "Exit status: 0 written, 1 an entry could not be read or the library not written, 2 usage.\n";
 
 }  // namespace
@@ -59,21 +62,33 @@ int CreateCommand(const Args& args) {
   if (SlideKindOf(library) != kKindLibrary)
     return Usage(("the library name must be a .slb file: " + library).c_str());
 
-  std::vector<std::string> list;
+  std::vector<std::string> list, names;
   bool usable = true;
   for (size_t i = 1; i < plain.size(); ++i) usable = AddEntries(plain[i], &list) && usable;
-  if (!usable) return kExitFailed;
+  usable = usable && EntryNames(list, &names);
+  usable = usable && CompleteEntries(list);
+  if (!usable) {
+    std::fprintf(stderr, "lanterna-cli: %s: not written\n", library.c_str());
+    return kExitFailed;
+  }
 
+  // Names that clash take suffixes, as the writer gives them, from the names as stored.
   const size_t n = list.size();
-  const LibraryWriteResult r = WriteSlideLibrary(nullptr, library, list, deleteSources);
+  std::vector<std::string> byName;
+  for (const std::string& name : names) byName.push_back("," + name);
+  std::vector<std::string> unique;
+  for (size_t i = 0; i < n; ++i) unique.push_back(UniqueMemberName(byName, n, i));
+  const LibraryWriteResult r = WriteSlideLibrary(nullptr, library, list, deleteSources, &unique);
   if (!r.written) {
     for (const EntryFailure& f : r.failures) ReportFailure(list[f.entry], f.result);
     if (r.ioError)
-      std::fprintf(stderr, "lanterna-cli: %s: %s\n", r.temporary.c_str(), std::strerror(r.ioError));
+      std::fprintf(stderr, "lanterna-cli: %s: %s\n",
+                   (r.temporary.empty() ? library : r.temporary).c_str(), std::strerror(r.ioError));
     std::fprintf(stderr, "lanterna-cli: %s: not written, left as it was\n", library.c_str());
     return kExitFailed;
   }
-  for (size_t i = 0; i < n; ++i) std::printf("%s\t%s\n", r.names[i].c_str(), list[i].c_str());
+  for (size_t i = 0; i < n; ++i)
+    std::printf("%s\t%s\n", ShownName(r.names[i]).c_str(), list[i].c_str());
   std::fprintf(stderr, "lanterna-cli: %s: %zu members written\n", library.c_str(), n);
   return kExitOk;
 }

@@ -3,6 +3,8 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
+#include "output/loader_messages.h"
 #include "output/render_job.h"
 #include "render/dxf_writer.h"
 
@@ -57,6 +59,10 @@ bool DxfToFile(const SlideName& name, const std::string& output, bool polylines)
     return false;
   }
   if (!out.Commit()) return CannotWrite(output);
+  if (LastDrawingEndedEarly()) {
+    Complain("lanterna-cli: %s: %s\n", ShownLabel(name).c_str(), kEndsEarly);
+    return false;
+  }
   return true;
 }
 
@@ -91,7 +97,7 @@ int DxfCommand(const Args& args) {
     });
   }
   if (plain.size() != 2) return Usage();
-  return DxfToFile(ParseSlideName(plain[0]), plain[1], polylines) ? kExitOk : kExitFailed;
+  return DxfToFile(ParseSlideArg(plain[0]), plain[1], polylines) ? kExitOk : kExitFailed;
 }
 
 }  // namespace lanterna

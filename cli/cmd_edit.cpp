@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/library_entries.h"
+#include "cli/member_names.h"
 #include "slide/library_edit.h"
 #include "slide/library_writer.h"
 
@@ -32,15 +33,16 @@ const char kRenameHelp[] =
     "usage: lanterna-cli rename LIBRARY OLD NEW\n"
     "\n"
     "Renames the member OLD (in any case) of the slide library LIBRARY to NEW, in its place.\n"
-    "NEW is 1 to 31 printable characters without blanks or commas, and no other member may\n"
-    "have it (compared in upper case).\n";
+    "NEW is stored in the code page of --names (by default as it is): 1 to 31 bytes without\n"
+    "control characters, blanks or commas, and no other member may have it (compared in\n"
+    "upper case).\n";
 
 const char kEditTail[] =
     "\n"
-    "The library is rewritten through its temporary file (LIBRARY cut at its first \".\",\n"
-    "then \".~SB\") and renamed over LIBRARY in one step. On any failure (a source that cannot\n"
-    "be read, a missing member, a name clash, a write error) LIBRARY is left byte for byte as\n"
-    "it was.\n"
+    "The library is rewritten through a temporary file of its own beside it and renamed over\n"
+    "it in one step (through a symbolic link, its target; mode, owner and group kept). On any\n"
+    "failure (a source that cannot be read or is cut short, a missing member, a name clash, a\n"
+    "library you may not write, a write error) LIBRARY is left byte for byte as it was.\n"
     "Exit status: 0 written, 1 nothing changed because of a failure, 2 usage.\n";
 
 int EditHelp(const char* text) {
@@ -60,7 +62,8 @@ int WritePlan(const std::string& library, LibraryPlan& plan) {
   if (!r.written) {
     for (const EntryFailure& f : r.failures) ReportFailure(plan.list[f.entry], f.result);
     if (r.ioError)
-      Complain("lanterna-cli: %s: %s\n", r.temporary.c_str(), std::strerror(r.ioError));
+      Complain("lanterna-cli: %s: %s\n", (r.temporary.empty() ? library : r.temporary).c_str(),
+               std::strerror(r.ioError));
     return Refuse(library, "not written");
   }
   Complain("lanterna-cli: %s: %zu members written\n", library.c_str(), plan.names.size());
@@ -89,12 +92,14 @@ int AddCommand(const Args& args) {
   if (!SplitArgs(args, "--replace", &plain, &replace)) return Usage("add: unknown option");
   if (plain.size() < 2) return Usage("add needs a library and at least one entry");
   const std::string& library = plain[0];
-  std::vector<std::string> entries;
+  std::vector<std::string> entries, names;
   for (size_t i = 1; i < plain.size(); ++i)
     if (!AddEntries(plain[i], &entries)) return Refuse(library, "nothing added");
+  if (!EntryNames(entries, &names) || !CompleteEntries(entries))
+    return Refuse(library, "nothing added");
   LibraryPlan plan;
   std::string problem = ReadLibraryPlan(library, &plan);
-  if (problem.empty()) problem = PlanAdd(&plan, entries, replace);
+  if (problem.empty()) problem = PlanAdd(&plan, entries, replace, &names);
   return problem.empty() ? WritePlan(library, plan) : Refuse(library, problem);
 }
 
@@ -106,7 +111,9 @@ int RemoveCommand(const Args& args) {
   const std::string& library = plain[0];
   LibraryPlan plan;
   std::string problem = ReadLibraryPlan(library, &plan);
-  if (problem.empty()) problem = PlanRemove(&plan, Args(plain.begin() + 1, plain.end()));
+  Args members;
+  for (size_t i = 1; i < plain.size(); ++i) members.push_back(StoredMemberName(library, plain[i]));
+  if (problem.empty()) problem = PlanRemove(&plan, members);
   return problem.empty() ? WritePlan(library, plan) : Refuse(library, problem);
 }
 
@@ -116,9 +123,11 @@ int RenameCommand(const Args& args) {
   if (!SplitArgs(args, nullptr, &plain, nullptr)) return Usage("rename: unknown option");
   if (plain.size() != 3) return Usage("rename needs a library, a member and its new name");
   const std::string& library = plain[0];
+  std::string newName, problem;
+  if (!NewMemberName(plain[2], &newName, &problem)) return Refuse(library, problem);
   LibraryPlan plan;
-  std::string problem = ReadLibraryPlan(library, &plan);
-  if (problem.empty()) problem = PlanRename(&plan, plain[1], plain[2]);
+  problem = ReadLibraryPlan(library, &plan);
+  if (problem.empty()) problem = PlanRename(&plan, StoredMemberName(library, plain[1]), newName);
   return problem.empty() ? WritePlan(library, plan) : Refuse(library, problem);
 }
 

@@ -4,11 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
 #include "output/atomic_output.h"
+#include "output/render_job.h"
 #include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/loader.h"
@@ -24,7 +27,8 @@ const char kExtractHelp[] =
     "\n"
     "Writes members of the slide library LIBRARY as files in DIR (default: the current\n"
     "directory, created when missing), each an unchanged copy named after its member:\n"
-    "NAME.SLD, or NAME.RND for an AutoShade rendering slide; a \"/\" in a name becomes \"_\".\n"
+    "NAME.SLD, or NAME.RND for an AutoShade rendering slide, NAME decoded from the code page\n"
+    "of --names; a \"/\" in a name becomes \"_\", and names that come out alike take _2, _3...\n"
     "Without MEMBERs every member is written, in directory order; MEMBERs are matched\n"
     "without regard to case and the files take the names as stored. Each file is written\n"
     "under a temporary name and renamed when complete; existing files are replaced. The\n"
@@ -37,8 +41,15 @@ const char kExtractHelp[] =
 
 constexpr char kRenderingSignature[] = "AutoShade Rendering Slide\r\n";
 
-std::string FileNameFor(const std::string& member, bool rendering) {
-  return FileNameSafe(member) + (rendering ? ".RND" : ".SLD");
+// The member's shown name; "_2", "_3"... when another member's file already has it (names in
+// a code page may decode alike).
+std::string FileNameFor(const std::string& member, bool rendering, std::set<std::string>* taken) {
+  const std::string stem = FileNameSafe(ShownName(member));
+  const std::string extension = rendering ? ".RND" : ".SLD";
+  std::string file = stem + extension;
+  for (int n = 2; !taken->insert(file).second; ++n)
+    file = stem + "_" + std::to_string(n) + extension;
+  return file;
 }
 
 // A member's bytes through the loader; false with the loader's result when it cannot.
@@ -60,6 +71,15 @@ bool ReadMember(const std::string& library, const std::string& member, std::stri
   std::free(data);
   if (*result >= 0 && !closed) *result = kNotFound;
   return *result >= 0;
+}
+
+// The member's slide decodes to its end.
+bool Complete(const std::string& library, const std::string& member) {
+  RenderRequest request;
+  request.path = library;
+  request.member = member;
+  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+  return RecordSlide(request, metafile.get()) >= 0 && !LastDrawingEndedEarly();
 }
 
 bool WriteOutput(const std::string& path, const std::string& bytes) {
@@ -110,9 +130,7 @@ int ExtractCommand(const Args& args) {
     return LoaderFailure({library, ""}, kCannotOpen);
   }
   std::vector<std::string> stored;
-  char name[kLibraryNameLength + 8];
-  while (MemberIterator(library.c_str(), name)) stored.push_back(name);
-  if (!ListingComplete(library)) return kExitFailed;
+  if (!StoredNames(library, &stored)) return kExitFailed;
 
   bool failed = false;
   std::vector<std::string> wanted;
@@ -120,9 +138,9 @@ int ExtractCommand(const Args& args) {
     wanted = stored;
   } else {
     for (size_t i = 1; i < plain.size(); ++i) {
-      const std::string upper = UpperCased(plain[i]);
+      const std::string upper = UpperCasedName(StoredMemberName(library, plain[i]));
       size_t at = 0;
-      while (at < stored.size() && UpperCased(stored[at]) != upper) ++at;
+      while (at < stored.size() && UpperCasedName(stored[at]) != upper) ++at;
       if (at < stored.size()) {
         wanted.push_back(stored[at]);
       } else {
@@ -141,13 +159,13 @@ int ExtractCommand(const Args& args) {
   }
 
   size_t written = 0;
-  std::set<std::string> done, paths;
+  std::set<std::string> done, files;
   for (const std::string& member : wanted) {
     // Lookup ignores case, so a later member of the same name is never the one read.
-    if (!done.insert(UpperCased(member)).second) {
+    if (!done.insert(UpperCasedName(member)).second) {
       if (plain.size() == 1) {
         std::fprintf(stderr, "lanterna-cli: %s: a second member named %s cannot be read\n",
-                     library.c_str(), member.c_str());
+                     library.c_str(), ShownName(member).c_str());
         failed = true;
       }
       continue;
@@ -161,18 +179,19 @@ int ExtractCommand(const Args& args) {
     }
     const bool rendering =
         bytes.compare(0, std::strlen(kRenderingSignature), kRenderingSignature) == 0;
-    const std::string path = dir + "/" + FileNameFor(member, rendering);
-    if (!paths.insert(path).second) {
-      std::fprintf(stderr, "lanterna-cli: %s: member %s would replace the file of another\n",
-                   path.c_str(), member.c_str());
-      failed = true;
-      continue;
-    }
+    const std::string path = dir + "/" + FileNameFor(member, rendering, &files);
     if (!WriteOutput(path, bytes)) {
       failed = true;
       continue;
     }
     std::printf("%s\n", path.c_str());
+    // A member cut short by the end of the file is written as it is, and not counted.
+    if (!rendering && !Complete(library, member)) {
+      std::fprintf(stderr, "lanterna-cli: %s: %s\n", ShownLabel({library, member}).c_str(),
+                   "the data ends early; the file holds what there is");
+      failed = true;
+      continue;
+    }
     ++written;
   }
   std::fprintf(stderr, "lanterna-cli: %s: %zu of %zu members extracted to %s\n", library.c_str(),

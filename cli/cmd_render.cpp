@@ -4,6 +4,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
 #include "cli/stdin_spool.h"
 #include "cli/stdout_output.h"
 #include "output/image_writer.h"
@@ -88,7 +89,12 @@ bool RenderToFile(RenderRequest request, SlideName name, const std::string& outp
       LoaderFailure(shown, result);
       return false;
     }
-    return out.Commit() || CannotWrite(output);
+    if (!out.Commit()) return CannotWrite(output);
+    if (LastDrawingEndedEarly()) {
+      Complain("lanterna-cli: %s: %s\n", shown.path.c_str(), kEndsEarly);
+      return false;
+    }
+    return true;
   }
   RenderResult picture = RenderSlide(request);
   if (picture.result < 0) {
@@ -187,7 +193,7 @@ int RenderCommand(const Args& args) {
     else if (!EndsWith(name, ".PNG"))
       return Usage("the output must be .png, .svg, .ppm or .pdf");
   }
-  return RenderToFile(request, ParseSlideName(inputs[0]), output, f) ? kExitOk : kExitFailed;
+  return RenderToFile(request, ParseSlideArg(inputs[0]), output, f) ? kExitOk : kExitFailed;
 }
 
 }  // namespace lanterna

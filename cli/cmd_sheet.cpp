@@ -4,8 +4,10 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
 #include "cli/stdout_output.h"
 #include "output/contact_sheet.h"
+#include "output/loader_messages.h"
 
 namespace lanterna {
 
@@ -28,7 +30,7 @@ const char kSheetHelp[] =
 
 // The name under a cell: the member's for a library member, else the file's.
 std::string Label(const SlideName& slide) {
-  if (!slide.member.empty()) return slide.member;
+  if (!slide.member.empty()) return ShownName(slide.member);
   const size_t slash = slide.path.find_last_of('/');
   return slash == std::string::npos ? slide.path : slide.path.substr(slash + 1);
 }
@@ -85,7 +87,13 @@ int SheetCommand(const Args& args) {
   bool writeFailed = false;
   const bool drawn = WriteSheet(
       entries, layout, out.TempPath(), pdf,
-      [](const SlideName& slide, int32_t result) { LoaderFailure(slide, result); }, &writeFailed);
+      [](const SlideName& slide, int32_t result) {
+        if (result < 0)
+          LoaderFailure(slide, result);
+        else
+          Complain("lanterna-cli: %s: %s\n", ShownLabel(slide).c_str(), kEndsEarly);
+      },
+      &writeFailed);
   if (writeFailed || !out.Commit()) {
     Complain("lanterna-cli: %s: cannot write\n", output.c_str());
     return kExitFailed;

@@ -1,6 +1,8 @@
 // lanterna-cli slide: a vector slide made from a DXF drawing.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cli/cli_common.h"
 #include "dxfin/dxf_drawing.h"
@@ -88,6 +90,7 @@ int SlideCommand(const Args& args) {
              input.c_str(), count, skipped.empty() ? "" : ": ", skipped.c_str(), made.texts);
 
   AtomicOutput out(output);
+  errno = 0;
   std::FILE* f = std::fopen(out.TempPath().c_str(), "wb");
   bool ok = f != nullptr;
   if (f) {
@@ -95,7 +98,16 @@ int SlideCommand(const Args& args) {
     ok = std::fclose(f) == 0 && ok;
   }
   if (!ok || !out.Commit()) {
-    Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+    Complain("lanterna-cli: %s: cannot write: %s\n", output.c_str(),
+             std::strerror(errno ? errno : EIO));
+    return kExitFailed;
+  }
+  // The slide is kept, but it is not the whole drawing.
+  if (made.limited) {
+    Complain(
+        "lanterna-cli: %s: warning: the drawing stops at the limit of %ld block copies or "
+        "%ld entities; %s holds only what came before\n",
+        input.c_str(), options.maxCopies, options.maxEntities, output.c_str());
     return kExitFailed;
   }
   return kExitOk;

@@ -8,7 +8,9 @@
 
 #include "cli/batch.h"
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
 #include "output/image_writer.h"
+#include "output/loader_messages.h"
 #include "output/render_job.h"
 #include "slide/library.h"
 #include "slide/slide_kind.h"
@@ -50,7 +52,7 @@ void Paste(const gdi::Bitmap& from, gdi::Bitmap* to, int left, int top) {
 
 // The slide drawn at the largest size of its aspect within side x side, on white; null when it
 // cannot be read (told on stderr).
-std::unique_ptr<gdi::Bitmap> DrawFitted(const SlideName& name, int side) {
+std::unique_ptr<gdi::Bitmap> DrawFitted(const SlideName& name, int side, bool* partial) {
   const SlideExtent extent = ReadSlideExtent(name.path, name.member);
   if (extent.result < 0) {
     LoaderFailure(name, extent.result);
@@ -71,6 +73,11 @@ std::unique_ptr<gdi::Bitmap> DrawFitted(const SlideName& name, int side) {
     Complain("lanterna-cli: %s: nothing to draw\n", name.path.c_str());
     return nullptr;
   }
+  // The picture shows what there is; the run still fails, as render's does.
+  if (picture.endedEarly) {
+    Complain("lanterna-cli: %s: %s\n", ShownLabel(name).c_str(), kEndsEarly);
+    *partial = true;
+  }
   if (picture.bitmap->width == request.width && picture.bitmap->height == request.height)
     return std::move(picture.bitmap);
   // A rendering slide keeps a few pixels of margin: centre it in the size asked for.
@@ -81,21 +88,27 @@ std::unique_ptr<gdi::Bitmap> DrawFitted(const SlideName& name, int side) {
 }
 
 // The first members of a library, each centred in its quarter of a white square.
-std::unique_ptr<gdi::Bitmap> DrawMosaic(const std::string& library, int side) {
+std::unique_ptr<gdi::Bitmap> DrawMosaic(const std::string& library, int side, bool* partial) {
   std::vector<std::string> members;
   char name[kLibraryNameLength + 8];
   while (MemberIterator(library.c_str(), name))  // the listing is run to its end
     if (members.size() < kMosaicCells) members.emplace_back(name);
+  const bool complete = ListingComplete(library);
   if (members.empty()) {
-    if (ListingComplete(library)) Complain("lanterna-cli: %s: no members\n", library.c_str());
+    if (complete) Complain("lanterna-cli: %s: no members\n", library.c_str());
     return nullptr;
   }
+  // A directory that ends early may hide members the mosaic would have shown.
+  if (!complete && members.size() < kMosaicCells) *partial = true;
   std::unique_ptr<gdi::Bitmap> mosaic = WhiteBitmap(side, side);
   const int cell = std::max(1, side / 2);
   bool any = false;
   for (size_t i = 0; i < members.size(); ++i) {
-    std::unique_ptr<gdi::Bitmap> tile = DrawFitted({library, members[i]}, cell);
-    if (!tile) continue;  // a damaged member leaves its quarter white
+    std::unique_ptr<gdi::Bitmap> tile = DrawFitted({library, members[i]}, cell, partial);
+    if (!tile) {  // a damaged member leaves its quarter white
+      *partial = true;
+      continue;
+    }
     any = true;
     const int left = static_cast<int>(i % 2) * cell + (cell - tile->width) / 2;
     const int top = static_cast<int>(i / 2) * cell + (cell - tile->height) / 2;
@@ -130,13 +143,15 @@ int ThumbnailCommand(const Args& args) {
   const std::string& output = files[1];
   if (!EndsWith(output, ".PNG")) return Usage("the thumbnail must be .png");
 
-  const SlideName name = ParseSlideName(files[0]);
+  const SlideName name = ParseSlideArg(files[0]);
+  bool partial = false;
   std::unique_ptr<gdi::Bitmap> picture =
-      name.member.empty() && SlideKindOf(name.path) == kKindLibrary ? DrawMosaic(name.path, size)
-                                                                    : DrawFitted(name, size);
+      name.member.empty() && SlideKindOf(name.path) == kKindLibrary
+          ? DrawMosaic(name.path, size, &partial)
+          : DrawFitted(name, size, &partial);
   if (!picture) return kExitFailed;
   GuardedOutput out(output);
-  if (WritePng(out.TempPath(), *picture) && out.Commit()) return kExitOk;
+  if (WritePng(out.TempPath(), *picture) && out.Commit()) return partial ? kExitFailed : kExitOk;
   Complain("lanterna-cli: %s: cannot write\n", output.c_str());
   return kExitFailed;
 }

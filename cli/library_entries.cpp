@@ -3,8 +3,12 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/member_names.h"
+#include "output/render_job.h"
+#include "platform/gdi/gdi.h"
 #include "slide/library.h"
 #include "slide/library_writer.h"
 #include "slide/slide_kind.h"
@@ -22,7 +26,7 @@ bool IsFile(const std::string& path) {
 }  // namespace
 
 bool AddEntries(const std::string& arg, std::vector<std::string>* list) {
-  const SlideName name = ParseSlideName(arg);
+  const SlideName name = ParseSlideArg(arg);
   // The writer splits its texts at the first comma: a path must not hold one.
   if (name.path.find(',') != std::string::npos) {
     std::fprintf(stderr, "lanterna-cli: %s: a path with a comma cannot be a library entry\n",
@@ -38,6 +42,42 @@ bool AddEntries(const std::string& arg, std::vector<std::string>* list) {
     list->push_back(name.path);
   }
   return true;
+}
+
+bool EntryNames(const std::vector<std::string>& list, std::vector<std::string>* names) {
+  bool ok = true;
+  for (const std::string& entry : list) {
+    const ListEntry e = SplitListEntry(entry);
+    std::string stored = e.member, problem;
+    if (e.library.empty() && !NewMemberName(e.member, &stored, &problem)) {
+      Complain("lanterna-cli: %s: %s\n", entry.c_str(), problem.c_str());
+      ok = false;
+    }
+    names->push_back(stored);
+  }
+  return ok;
+}
+
+bool CompleteEntries(const std::vector<std::string>& list) {
+  bool ok = true;
+  for (const std::string& entry : list) {
+    const ListEntry e = SplitListEntry(entry);
+    RenderRequest request;
+    request.path = e.library.empty() ? entry : e.library;
+    request.member = e.library.empty() ? "" : e.member;
+    std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
+    const int32_t result = RecordSlide(request, metafile.get());
+    if (result < 0) {
+      ReportFailure(entry, result);
+      ok = false;
+    } else if (LastDrawingEndedEarly()) {
+      const SlideName shown{request.path, request.member};
+      Complain("lanterna-cli: %s: the data ends early; a library keeps only complete slides\n",
+               ShownLabel(shown).c_str());
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 void ReportFailure(const std::string& entry, int32_t result) {

@@ -48,11 +48,16 @@ class Walker {
         maxEntities_(o.maxEntities) {
     for (const std::string& l : o.layers) only_.push_back(Upper(l));
   }
+  // Whether a limit of copies or entities left part of the drawing out.
+  bool Limited() const { return limited_; }
 
   void Walk(const std::vector<Entity>& entities, const Affine& m, int byBlock,
             const std::string& insertLayer, int depth) {
     for (const Entity& e : entities) {
-      if (entities_ >= maxEntities_) return;
+      if (entities_ >= maxEntities_) {
+        limited_ = true;
+        return;
+      }
       ++entities_;
       // Entities of layer 0 in a block live on the layer of the block's insert.
       const std::string& layerName = e.layer == "0" && !insertLayer.empty() ? insertLayer : e.layer;
@@ -143,11 +148,16 @@ class Walker {
         const Affine place = Translate(e.points[0].x, e.points[0].y) * Affine{c, -s, s, c, 0, 0};
         const Affine shape =
             Affine{e.sx, 0, 0, e.sy, 0, 0} * Translate(-b->second.baseX, -b->second.baseY);
-        for (int row = 0; row < e.rows && instances_ < maxCopies_; ++row)
-          for (int col = 0; col < e.cols && instances_ < maxCopies_; ++col, ++instances_)
+        for (int row = 0; row < e.rows; ++row)
+          for (int col = 0; col < e.cols; ++col, ++instances_) {
+            if (instances_ >= maxCopies_) {
+              limited_ = true;
+              return;
+            }
             Walk(b->second.entities,
                  m * place * Translate(col * e.colSpacing, row * e.rowSpacing) * shape, colour,
                  layer, depth + 1);
+          }
         return;
       }
     }
@@ -155,6 +165,7 @@ class Walker {
 
   const Drawing& d_;
   double tolerance_;
+  bool limited_ = false;
   Sink sink_;
   std::vector<std::string> only_;
   long instances_ = 0;
@@ -220,36 +231,38 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
     return Rounded((p.x - minX) * scale + offX, (p.y - minY) * scale + offY);
   };
   // A quarter of a slide unit: curves look round at the slide's own resolution.
-  Walker(drawing, options, 0.25 / scale,
-         [&](int colour, const std::vector<Point>& pts, bool closed, bool fill, bool text) {
-           std::vector<SlidePoint> s;
-           for (const Point& p : pts) {
-             if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
-             const SlidePoint q = toSlide(p);
-             if (s.empty() || !(q == s.back())) s.push_back(q);
-           }
-           if ((closed || fill) && s.size() > 1 && s.front() == s.back()) s.pop_back();
-           if (s.empty()) return;
-           made.texts += text;
-           EncodeColour(enc, std::clamp(colour, 0, 255));
-           if (fill && s.size() >= 3) {
-             EncodeFill(enc, s);
-             ++made.fills;
-             return;
-           }
-           if (s.size() == 1) {
-             // A point is a one-unit line: a line of no length shows nothing.
-             EncodeLine(enc, s[0], {s[0].x + 1, s[0].y});
-             ++made.lines;
-             return;
-           }
-           for (size_t i = 0; i + 1 < s.size(); ++i, ++made.lines) EncodeLine(enc, s[i], s[i + 1]);
-           if ((closed || fill) && s.size() > 2) {
-             EncodeLine(enc, s.back(), s.front());
-             ++made.lines;
-           }
-         })
-      .Walk(drawing.model, Affine{}, byBlock, "", 0);
+  Walker drawer(drawing, options, 0.25 / scale,
+                [&](int colour, const std::vector<Point>& pts, bool closed, bool fill, bool text) {
+                  std::vector<SlidePoint> s;
+                  for (const Point& p : pts) {
+                    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+                    const SlidePoint q = toSlide(p);
+                    if (s.empty() || !(q == s.back())) s.push_back(q);
+                  }
+                  if ((closed || fill) && s.size() > 1 && s.front() == s.back()) s.pop_back();
+                  if (s.empty()) return;
+                  made.texts += text;
+                  EncodeColour(enc, std::clamp(colour, 0, 255));
+                  if (fill && s.size() >= 3) {
+                    EncodeFill(enc, s);
+                    ++made.fills;
+                    return;
+                  }
+                  if (s.size() == 1) {
+                    // A point is a one-unit line: a line of no length shows nothing.
+                    EncodeLine(enc, s[0], {s[0].x + 1, s[0].y});
+                    ++made.lines;
+                    return;
+                  }
+                  for (size_t i = 0; i + 1 < s.size(); ++i, ++made.lines)
+                    EncodeLine(enc, s[i], s[i + 1]);
+                  if ((closed || fill) && s.size() > 2) {
+                    EncodeLine(enc, s.back(), s.front());
+                    ++made.lines;
+                  }
+                });
+  drawer.Walk(drawing.model, Affine{}, byBlock, "", 0);
+  made.limited = drawer.Limited();
   if (enc.bytes.size() == headerSize) return made;
   EndSlide(enc);
   made.bytes = std::move(enc.bytes);

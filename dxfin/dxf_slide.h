@@ -25,6 +25,7 @@ struct MadeSlide {
   int width = 0, height = 0;
   int lines = 0, fills = 0;  // records of each kind written
   int texts = 0;             // texts drawn as their boxes
+  bool limited = false;      // the copies or entities limit left part of the drawing out
 };
 
 MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options);

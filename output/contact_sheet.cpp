@@ -71,7 +71,8 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
     gdi::ReadMetafile(metafile.get(), &picture);
     if (!(e.kind == kKindRendering && !HasPolygons(picture))) {
       DrawMetafile(cr, picture, bx, by, bw, bh, request.width, request.height);
-      return true;
+      if (LastDrawingEndedEarly()) failed(entry.slide, 0);
+      return !LastDrawingEndedEarly();
     }
   }
   RenderResult drawn = RenderSlide(request);
@@ -80,6 +81,7 @@ bool DrawCell(cairo_t* cr, const SheetEntry& entry, const SheetLayout& l, double
     return false;
   }
   DrawBitmap(cr, *drawn.bitmap, bx, by, drawn.bitmap->width, drawn.bitmap->height);
+  if (drawn.endedEarly) failed(entry.slide, 0);
   return !drawn.endedEarly;
 }
 

@@ -27,7 +27,8 @@ constexpr int kSheetGap = 8;
 // Grid rows on one PDF page: about the proportions of an A4 sheet standing up.
 int RowsPerPage(const SheetLayout& layout);
 
-// Told of a slide that cannot be read, with the loader's negative result.
+// Told of a slide that cannot be read, with the loader's negative result, or of one whose data
+// ends early (result 0: its cell shows what there is).
 using SheetFailure = std::function<void(const SlideName& slide, int32_t result)>;
 
 // Writes every entry into its cell: a PDF with one page per grid (names as text), or a PNG of

@@ -1,5 +1,6 @@
 #include "output/loader_messages.h"
 
+#include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_types.h"
@@ -13,7 +14,7 @@ std::string LoaderFailureText(const SlideName& name, int kind, int32_t result) {
       return "empty file name";
     case kCannotOpen:
       if (kind == kKindNone) return path + ": unknown kind of file (expected .SLD, .SLB or .RND)";
-      return path + ": cannot open";
+      return path + ": cannot open: " + platform::WhyNotOpened(path.c_str());
     case kNotFound:
       if (!name.member.empty())
         return path + ": no member " + name.member + " (or not enough memory)";

@@ -38,6 +38,9 @@ bool CloseRequested(const platform::HeadlessWindow& window) {
   return false;
 }
 
+// Whether the data of the last slide drawn, recorded or converted ran out before its end.
+bool gLastEndedEarly = false;
+
 // Passes the engine's boxes on as they are and notes the one the decoder shows when the data
 // runs out before the slide ends.
 class EarlyEndWatch : public platform::MessageBoxService {
@@ -48,7 +51,7 @@ class EarlyEndWatch : public platform::MessageBoxService {
   ~EarlyEndWatch() override { platform::SetMessageBoxService(previous_); }
   int Show(platform::HWND owner, const std::string& text, const std::string& title,
            unsigned style) override {
-    if (text.find("ByteReaded in Ciclo") != std::string::npos) endedEarly = true;
+    if (text.find("ByteReaded in Ciclo") != std::string::npos) endedEarly = gLastEndedEarly = true;
     if (previous_) return previous_->Show(owner, text, title, style);
     platform::StderrMessageBoxes plain;
     return plain.Show(owner, text, title, style);
@@ -85,8 +88,13 @@ void DefaultPictureSize(int slideWidth, int slideHeight, int* width, int* height
   *height = h;
 }
 
+bool LastDrawingEndedEarly() {
+  return gLastEndedEarly;
+}
+
 RenderResult RenderSlide(const RenderRequest& request) {
   RenderResult out;
+  gLastEndedEarly = false;
   int width = request.width, height = request.height;
   if (width <= 0 || height <= 0) {
     SlideExtent e = ReadSlideExtent(request.path, request.member);
@@ -186,6 +194,8 @@ int32_t RecordSlide(const RenderRequest& request, gdi::DeviceContext* metafile) 
   gdi::RECT rect{0, 0, 100, 100};
   std::vector<char> name = MemberBuffer(request.member);
   NoInterruptions quiet;
+  gLastEndedEarly = false;
+  EarlyEndWatch watch;
   return ShowIcon(nullptr, request.path.c_str(), name.data(), SI_DIRECT, nullptr, metafile, &rect,
                   nullptr, nullptr, nullptr, nullptr);
 }
@@ -223,6 +233,8 @@ int32_t ConvertSlideToDxf(const std::string& path, const std::string& member,
   platform::HeadlessWindow owner(width, height, gdi::DeviceCaps::TrueColour(), false);
   std::vector<char> name = MemberBuffer(member);
   NoInterruptions quiet;  // a conversion is never interrupted
+  gLastEndedEarly = false;
+  EarlyEndWatch watch;
   // The extents let lanterna-cli slide make the file back into a slide of the same size.
   if (extent.kind != kKindRendering) {
     DxfState().extentWidth = extent.width;

@@ -45,6 +45,9 @@ struct RenderResult {
   bool endedEarly = false;  // the data ran out before the slide's end: the picture is partial
 };
 RenderResult RenderSlide(const RenderRequest& request);
+// Whether the data of the slide last drawn, recorded or converted (RenderSlide, RecordSlide and
+// what uses it, ConvertSlideToDxf) ran out before the slide's end: the output is partial.
+bool LastDrawingEndedEarly();
 
 // One drawing of a slide in a window of the request's size (not 0), painted as a slide window
 // paints: each Paint carries on where the last stopped, so that a caller that lets pending input

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace platform {
 
 std::FILE* OpenRegularFile(const char* path) {
@@ -21,6 +24,23 @@ std::FILE* OpenRegularFile(const char* path) {
   std::FILE* file = ::fdopen(fd, "rb");
   if (!file) ::close(fd);
   return file;
+}
+
+bool IsMissing(const char* path) {
+  struct stat st;
+  return !path || !*path || (::stat(path, &st) != 0 && (errno == ENOENT || errno == ENOTDIR));
+}
+
+std::string WhyNotOpened(const char* path) {
+  if (IsMissing(path)) return "no such file";
+  struct stat st;
+  if (::stat(path, &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return "a directory";
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "cannot be read";
 }
 
 uint64_t OpenFileSize(std::FILE* file) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace platform {
 
@@ -11,6 +12,11 @@ namespace platform {
 // itself does not wait for a writer, and the kind is checked on the opened descriptor, so a
 // file swapped between a check and the open cannot slip through.
 std::FILE* OpenRegularFile(const char* path);
+
+// Why OpenRegularFile gives nullptr for path, in a few words: "no such file", "a directory",
+// "not a regular file", or the system's reason ("Permission denied").
+std::string WhyNotOpened(const char* path);
+bool IsMissing(const char* path);
 
 // The size of an open file, 0 when it cannot be told.
 uint64_t OpenFileSize(std::FILE* file);

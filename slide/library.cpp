@@ -39,12 +39,13 @@ Entry ReadEntry(std::FILE* file) {
   return e;
 }
 
-// A member's name is printable text and its data starts after the directory's first entry and
-// before the end of the file; anything else is random data or a damaged directory, and the
-// directory is not read past it.
+// A member's name is bytes of 0x20 to 0xFF but DEL (CAD programs store names in the code page
+// of the system they ran on, Big5 or Windows-1252 alike) and its data starts after the
+// directory's first entry and before the end of the file; anything else is random data or a
+// damaged directory, and the directory is not read past it.
 bool PlausibleEntry(const Entry& e, uint64_t fileSize) {
   for (const char* c = e.name; *c; ++c)
-    if (static_cast<unsigned char>(*c) < 0x20 || static_cast<unsigned char>(*c) > 0x7E)
+    if (static_cast<unsigned char>(*c) < 0x20 || static_cast<unsigned char>(*c) == 0x7F)
       return false;
   return e.offsetBytes == 4 && e.offset >= kLibraryHeaderLength + kLibraryEntryLength &&
          e.offset < fileSize;
@@ -66,7 +67,7 @@ MemberLocation FindMember(std::FILE* file, const char* upperName, uint64_t fileS
   for (;;) {
     e = ReadEntry(file);
     if (e.name[0] != 0 && !PlausibleEntry(e, fileSize)) return where;
-    const std::string name = UpperCased(e.name);
+    const std::string name = UpperCasedName(e.name);
     std::strcpy(e.name, name.c_str());
     if (e.name[0] == 0 || e.offsetBytes == 0 || std::strcmp(e.name, upperName) == 0) break;
   }
@@ -122,7 +123,14 @@ int MemberIterator(const char* path, char* buffer) {
     if (l.stream) std::fseek(l.stream, l.position, SEEK_SET);
   }
   if (!l.stream) {
-    platform::ShowErrorBox(Loader().owner, path, "File Not Found", 0);
+    // "File Not Found" only for a file that is not there; a folder or a file the user may not
+    // read is told as such.
+    if (platform::IsMissing(path))
+      platform::ShowErrorBox(Loader().owner, path, "File Not Found", 0);
+    else
+      platform::ShowErrorBox(Loader().owner,
+                             (std::string(path) + ": " + platform::WhyNotOpened(path)).c_str(),
+                             "Error", 0);
     buffer[0] = 0;
     return finish(ListingEnd::kCannotOpen);
   }

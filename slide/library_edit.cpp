@@ -14,9 +14,9 @@ namespace {
 constexpr size_t kNone = static_cast<size_t>(-1);
 
 size_t IndexOf(const LibraryPlan& plan, const std::string& name) {
-  const std::string upper = UpperCased(name);
+  const std::string upper = UpperCasedName(name);
   for (size_t i = 0; i < plan.names.size(); ++i)
-    if (UpperCased(plan.names[i]) == upper) return i;
+    if (UpperCasedName(plan.names[i]) == upper) return i;
   return kNone;
 }
 
@@ -26,7 +26,7 @@ std::string ReadLibraryPlan(const std::string& library, LibraryPlan* plan) {
   // A comma in the path would end it early when the writer splits its entries.
   if (library.find(',') != std::string::npos) return "a library path cannot hold a comma";
   std::FILE* probe = platform::OpenRegularFile(library.c_str());
-  if (!probe) return "cannot open";
+  if (!probe) return "cannot open: " + platform::WhyNotOpened(library.c_str());
   std::fclose(probe);
   char name[kLibraryNameLength + 8];
   while (MemberIterator(library.c_str(), name)) {
@@ -48,16 +48,23 @@ std::string ReadLibraryPlan(const std::string& library, LibraryPlan* plan) {
 
 bool IsMemberName(const std::string& name) {
   if (name.empty() || name.size() > kMaxMemberName) return false;
-  for (const char c : name)
-    if (c <= ' ' || c > '~' || c == ',') return false;
+  // Bytes of 0x80 and more are characters of the library's code page.
+  for (const char c : name) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b <= ' ' || b == 0x7F || c == ',') return false;
+  }
   return true;
 }
 
-std::string PlanAdd(LibraryPlan* plan, const std::vector<std::string>& entries, bool replace) {
+std::string PlanAdd(LibraryPlan* plan, const std::vector<std::string>& entries, bool replace,
+                    const std::vector<std::string>* names) {
   const size_t before = plan->names.size();
-  for (const std::string& entry : entries) {
+  for (size_t e = 0; e < entries.size(); ++e) {
+    const std::string& entry = entries[e];
     // A file's base name is cut to the field as the library writer cuts it.
-    const std::string name = SplitListEntry(entry).member.substr(0, kMaxMemberName);
+    const std::string name = names && e < names->size()
+                                 ? (*names)[e]
+                                 : SplitListEntry(entry).member.substr(0, kMaxMemberName);
     if (!IsMemberName(name)) return entry + ": \"" + name + "\" cannot be a member name";
     const size_t at = IndexOf(*plan, name);
     if (at == kNone) {

@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <vector>
 
 #include "platform/exten.h"
+#include "platform/temp_guard.h"
 #include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/slide_kind.h"
@@ -30,7 +33,7 @@ std::string FieldName(const std::string& member) {
 // Members are looked up by their upper-cased names, so names that differ only in case clash:
 // "roof" beside "ROOF" would leave one of the two slides unreachable.
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && UpperCased(a) == UpperCased(b);
+  return a.size() == b.size() && UpperCasedName(a) == UpperCasedName(b);
 }
 
 // The uniqueness pass over one list: the first `entries` items are the list's own entries,
@@ -109,6 +112,44 @@ struct Output {
   }
 };
 
+// Copies the complete new library over the old one in place, so that its other hard links see
+// it too. Room for the new size is taken first: a full disk then fails before a byte changes.
+bool CopyInPlace(int from, const std::string& target, uint64_t size) {
+  const int to = ::open(target.c_str(), O_WRONLY);
+  if (to < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(to, &st) == 0;
+  if (ok && static_cast<uint64_t>(st.st_size) < size) {
+    const int err = ::posix_fallocate(to, 0, static_cast<off_t>(size));
+    if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
+      (void)::ftruncate(to, st.st_size);
+      errno = err;
+      ok = false;
+    }
+  }
+  std::vector<char> buffer(1 << 16);
+  for (uint64_t done = 0; ok && done < size;) {
+    const ssize_t n = ::pread(from, buffer.data(), buffer.size(), static_cast<off_t>(done));
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      ok = false;
+      break;
+    }
+    for (ssize_t w = 0; ok && w < n;) {
+      const ssize_t m = ::pwrite(to, buffer.data() + w, static_cast<size_t>(n - w),
+                                 static_cast<off_t>(done + static_cast<uint64_t>(w)));
+      if (m <= 0) ok = false;
+      w += m;
+    }
+    done += static_cast<uint64_t>(n);
+  }
+  ok = ok && ::ftruncate(to, static_cast<off_t>(size)) == 0 && ::fsync(to) == 0;
+  const int saved = errno;
+  ::close(to);
+  errno = saved;
+  return ok;
+}
+
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -135,8 +176,16 @@ ListEntry SplitListEntry(const std::string& entry) {
   return {"", base};
 }
 
-std::string TemporaryLibraryName(const std::string& libraryPath) {
-  return libraryPath.substr(0, libraryPath.find('.')) + ".~SB";
+std::string LibraryTarget(const std::string& libraryPath) {
+  struct stat st;
+  if (::lstat(libraryPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return libraryPath;
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::weakly_canonical(libraryPath, ec);
+  return ec ? libraryPath : target.string();
+}
+
+std::string TemporaryLibraryPattern(const std::string& target) {
+  return target + ".~SBXXXXXX";
 }
 
 std::string UniqueMemberName(std::vector<std::string>& list, size_t entries, size_t i) {
@@ -171,7 +220,7 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
                                      const std::vector<std::string>* givenNames) {
   LibraryWriteResult r;
   r.library = libraryPath;
-  r.temporary = TemporaryLibraryName(libraryPath);
+  const std::string target = LibraryTarget(libraryPath);
   const size_t n = list.size();
   auto fail = [&r](size_t i, int32_t result) {
     for (const EntryFailure& f : r.failures)
@@ -183,22 +232,38 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
   Output out;
   bool created = false;
   std::vector<char> buffer(1 << 16);  // written in large pieces, not record by record
-  // A library named like its own temporary file would be truncated before being read.
-  if (r.temporary == libraryPath) {
-    out.error = EINVAL;
+  struct stat old;
+  const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  errno = 0;
+  if (replacing && ::access(target.c_str(), W_OK) != 0) {
+    out.Fail();  // the folder's permission would let the rename replace it all the same
   } else {
-    errno = 0;
-    out.file = std::fopen(r.temporary.c_str(), "wb");
-    created = out.file != nullptr;
-    if (!created) out.Fail();
+    std::string pattern = TemporaryLibraryPattern(target);
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+      out.Fail();
+    } else {
+      r.temporary = pattern;
+      platform::GuardTemp(r.temporary);
+      out.file = ::fdopen(fd, "wb");
+      created = true;
+      if (!out.file) {
+        out.Fail();
+        ::close(fd);
+      }
+    }
   }
 
-  if (created) {
+  if (out.file) {
     std::setvbuf(out.file, buffer.data(), _IOFBF, buffer.size());
-    // The new library keeps the permissions of the one it replaces.
-    struct stat st;
-    if (::stat(libraryPath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-      (void)::fchmod(::fileno(out.file), st.st_mode & 07777);
+    // The new library keeps the owner, group and mode of the one it replaces, as far as the
+    // user may set them; a new one gets what a new file gets.
+    const int fd = ::fileno(out.file);
+    if (replacing && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+      (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    (void)::fchmod(fd, replacing ? old.st_mode & 07777 : 0666 & ~mask);
 
     uint8_t header[kLibraryHeaderLength] = {};
     std::memcpy(header, kLibrarySignature, std::strlen(kLibrarySignature));
@@ -253,8 +318,20 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
   platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
 
   bool failed = out.error != 0 || !r.failures.empty();
-  // One step, so that a crash leaves the old library or the new one, never neither.
-  if (!failed && std::rename(r.temporary.c_str(), libraryPath.c_str()) != 0) {
+  if (!failed && replacing && old.st_nlink > 1) {
+    // Other names of the library must see the new one: it is copied over in place.
+    const int from = ::open(r.temporary.c_str(), O_RDONLY);
+    struct stat made;
+    errno = 0;
+    if (from < 0 || ::fstat(from, &made) != 0 ||
+        !CopyInPlace(from, target, static_cast<uint64_t>(made.st_size))) {
+      out.Fail();
+      failed = true;
+    }
+    if (from >= 0) ::close(from);
+    if (!failed) std::remove(r.temporary.c_str());
+  } else if (!failed && std::rename(r.temporary.c_str(), target.c_str()) != 0) {
+    // One step, so that a crash leaves the old library or the new one, never neither.
     out.Fail();
     failed = true;
   }
@@ -266,12 +343,14 @@ LibraryWriteResult WriteSlideLibrary(platform::HWND owner, const std::string& li
       text += "\n" + list[r.failures.front().entry] + ": " +
               EntryFailureText(r.failures.front().result);
     else if (out.error)
-      text += "\n" + r.temporary + ": " + std::strerror(out.error);
+      text += "\n" + (r.temporary.empty() ? target : r.temporary) + ": " + std::strerror(out.error);
     platform::ShowErrorBox(nullptr, text.c_str(), "Error", 0);
     if (created) std::remove(r.temporary.c_str());  // only a file this call made
+    platform::ReleaseTemp();
     return r;
   }
-  SyncDirectory(DirectoryOf(libraryPath));
+  platform::ReleaseTemp();
+  SyncDirectory(DirectoryOf(target));
   r.written = true;
 
   // Only now: a failed write must leave every source where it was.

@@ -116,7 +116,7 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
 
   std::string upperMember;
   if (member) {
-    upperMember = UpperCased(member);
+    upperMember = UpperCasedName(member);
     std::memcpy(member, upperMember.c_str(), upperMember.size());
   }
 

@@ -1,5 +1,7 @@
 #include "slide/slide_kind.h"
 
+#include <utility>
+
 #include "slide/slide_types.h"
 
 namespace lanterna {
@@ -8,6 +10,16 @@ std::string UpperCased(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return text;
+}
+
+bool HasNonAscii(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+std::string UpperCasedName(std::string name) {
+  return HasNonAscii(name) ? name : UpperCased(std::move(name));
 }
 
 int SlideKindOf(const std::string& path) {

@@ -282,11 +282,19 @@ TEST(DxfSlideFailures, EntitiesDrawnInAllAreBounded) {
   d.model.push_back(insert);
   dxfin::SlideOptions options;
   options.width = options.height = 200;
-  EXPECT_EQ(dxfin::MakeSlide(d, options).lines, 10000);
+  const dxfin::MadeSlide whole = dxfin::MakeSlide(d, options);
+  EXPECT_EQ(whole.lines, 10000);
+  EXPECT_FALSE(whole.limited);
   options.maxEntities = 2500;
   const dxfin::MadeSlide bounded = dxfin::MakeSlide(d, options);
   EXPECT_GT(bounded.lines, 0);
   EXPECT_LT(bounded.lines, 2500);
+  EXPECT_TRUE(bounded.limited);  // lanterna-cli slide warns and exits 1 on it
+  options.maxEntities = 1000000;
+  options.maxCopies = 3;
+  const dxfin::MadeSlide copies = dxfin::MakeSlide(d, options);
+  EXPECT_EQ(copies.lines, 3000);
+  EXPECT_TRUE(copies.limited);
 }
 
 }  // namespace

@@ -51,9 +51,8 @@ TEST(LibraryWriterNames, SplitAndTemporaryName) {
   const auto file = lanterna::SplitListEntry("/d.v2/sub/Roof.Old.sld");
   EXPECT_EQ(file.library, "");
   EXPECT_EQ(file.member, "Roof");  // no directory, cut at the first dot, case kept
-  EXPECT_EQ(lanterna::TemporaryLibraryName("/data.v2/set.slb"), "/data.~SB");
-  EXPECT_EQ(lanterna::TemporaryLibraryName("out/set.slb"), "out/set.~SB");
-  EXPECT_EQ(lanterna::TemporaryLibraryName("noext"), "noext.~SB");
+  // Beside the file it replaces, whatever dots the path holds, unique by its last six.
+  EXPECT_EQ(lanterna::TemporaryLibraryPattern("/data.v2/set.slb"), "/data.v2/set.slb.~SBXXXXXX");
 }
 
 List NamesOf(List list) {
@@ -162,14 +161,15 @@ TEST_F(LibraryWriterBytes, DottedDirectoryAndEmptyList) {
   const std::string sub = MakeDir(dir, "data.v2");
   const std::string lib = sub + "/set.slb";
   fixtures::WriteFile(lib, LibraryBytes({{"OLD", Slide(9)}}));
-  const std::string temporary = dir.File("data.~SB");
-  fixtures::WriteFile(temporary, {1, 2, 3});  // a stale one from an earlier run is replaced
+  const std::string other = dir.File("data.~SB");
+  fixtures::WriteFile(other, {1, 2, 3});  // the name an older writer used: not ours to touch
   const Bytes s = Slide(4);
   List list = {dir.Write("plan.sld", s)};
   LibraryWriteResult r = WriteSlideLibrary(nullptr, lib, list, false);
   ASSERT_TRUE(r.written) << fixtures::BoxTexts(services.boxes);
-  EXPECT_EQ(r.temporary, temporary);
-  EXPECT_FALSE(Exists(temporary));
+  EXPECT_EQ(r.temporary.rfind(lib + ".~SB", 0), 0u) << r.temporary;
+  EXPECT_FALSE(Exists(r.temporary));
+  EXPECT_EQ(fixtures::ReadFile(other), (Bytes{1, 2, 3}));
   EXPECT_EQ(fixtures::ReadFile(lib), LibraryBytes({{"plan", s}}));
 
   List none;
@@ -224,14 +224,12 @@ TEST_F(LibraryWriterFailure, MissingMemberOrFileOrName) {
 
 TEST_F(LibraryWriterFailure, TemporaryFileCannotBeCreatedOrRenamed) {
   List list = {slide};
-  // Something not ours under the temporary name: not removed, nothing replaced.
-  const std::string temporary = dir.File("lib.~SB");
-  std::filesystem::create_directory(temporary);
-  LibraryWriteResult r = WriteSlideLibrary(nullptr, lib, list, true);
-  ExpectUntouched(r);
-  EXPECT_EQ(r.ioError, EISDIR);
-  EXPECT_TRUE(std::filesystem::is_directory(temporary));
-  std::filesystem::remove(temporary);
+  // No folder to make the temporary file in: nothing made, nothing replaced.
+  LibraryWriteResult r = WriteSlideLibrary(nullptr, dir.File("gone/lib.slb"), list, true);
+  EXPECT_FALSE(r.written);
+  EXPECT_EQ(r.ioError, ENOENT);
+  EXPECT_TRUE(r.temporary.empty());
+  EXPECT_TRUE(Exists(slide));
 
   // The rename over a library that is a directory fails after the file was complete.
   services.boxes.boxes.clear();
