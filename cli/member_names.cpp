@@ -60,13 +60,13 @@ SlideName ParseSlideArg(const std::string& text) {
 
 bool NewMemberName(const std::string& given, std::string* stored, std::string* problem) {
   if (!EncodeName(given, NameCodePage(), stored)) {
-    *problem = "\"" + given + "\" cannot be written in " + NameCodePage();
+    *problem = "\"" + given + "\" cannot be a member name: " + NameCodePage() +
+               " has no bytes for it";
     return false;
   }
   if (stored->size() > kMaxMemberName) {
-    *problem = "\"" + given + "\" is " + std::to_string(stored->size()) +
-               " bytes long as stored; a member name holds at most " +
-               std::to_string(kMaxMemberName);
+    *problem = "\"" + given + "\" cannot be a member name: " + std::to_string(stored->size()) +
+               " bytes as stored, and a name holds at most " + std::to_string(kMaxMemberName);
     return false;
   }
   return true;

@@ -62,6 +62,7 @@ class NamePass {
         if (suffixed) {
           if (letter == std::numeric_limits<unsigned char>::max()) return "";
           ++letter;
+          if (letter == 0x7F) ++letter;  // DEL ends a listing: the members after it would be lost
           c.resize(c.size() - 2);
         } else {
           c.resize(std::min(c.size(), kMaxMemberName - 2));
