@@ -67,7 +67,7 @@ class Opener {
     if (!client) return;
     last_ = new TMyChild(client, title, file, member);
     last_->Create();
-    NoteRecentFile(file);
+    if (!last_->Refused()) NoteRecentFile(file);
   }
   // After the last one: the message window goes and the newest window comes to the top.
   void Finish() {

@@ -14,6 +14,7 @@
 #include "render/dxf_writer.h"
 #include "resources/resources.h"
 #include "shell/frame.h"
+#include "shell/held_boxes.h"
 #include "shell/shell_state.h"
 #include "slide/ciclo.h"
 #include "slide/loader.h"
@@ -138,21 +139,31 @@ void TMyChild::SetupWindow() {
   SetAccelerators(res::Accelerators());
   if (memberName_[0])
     SetCaption(std::string(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");
-  ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY, nullptr, nullptr,
-           nullptr, nullptr, nullptr, nullptr, &info_);
+  // A file that cannot be read is refused here, before anything is drawn or noted as opened;
+  // what the loader says about it waits for the one box that names the file.
+  HeldBoxes held;
+  const int32_t header = ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &info_);
+  const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
+  held.Release();
+  if (header < 0) Refuse(header, loaderSaid);
   setWindowIcon(res::LoadIcon(info_.kind == kKindSlide       ? "ICON_SLIDE"
                               : info_.kind == kKindRendering ? "ICON_RENDER"
                                                              : "101"));
 }
 
-void TMyChild::Refuse(int32_t result) {
+void TMyChild::Refuse(int32_t result, const std::string& loaderSaid) {
+  if (refused_) return;
   refused_ = true;
   SetStatusText("");
   platform::MessageBeep(1);
-  // The loader has told about a rendering file it could not read; the rest is said here, once,
-  // naming the file, so that no window comes and goes without a word.
-  if (result != kNotRendering) {
-    const std::string name = memberName_[0] ? fileName_ + " (" + memberName_ + ")" : fileName_;
+  // Said once, naming the file, so that no window comes and goes without a word. A rendering
+  // refused while drawing has had the loader's box already.
+  const std::string name = memberName_[0] ? fileName_ + " (" + memberName_ + ")" : fileName_;
+  const OpenRequestsHeld boxUp;
+  if (!loaderSaid.empty()) {
+    platform::ShowErrorBox(Shell().Frame, (name + "\n" + loaderSaid).c_str(), "Error", 0);
+  } else if (result != kNotRendering) {
     const char* why = result == kNotSlide   ? " is not a slide."
                       : result == kNotFound ? ": not found in the library."
                                             : " cannot be opened.";

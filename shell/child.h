@@ -44,6 +44,8 @@ class TMyChild : public framework::TMDIChild {
   const ViewState& NormalView() const { return normalView_; }
   const SlideInfo& Info() const { return info_; }
   gdi::HBITMAP NormalBitmap() const { return normalBitmap_; }
+  // The file could not be read: the user has been told and the window is closing.
+  bool Refused() const { return refused_; }
   bool DrawingComplete() const {
     return normalBitmap_ && normalView_.size > 0 && normalView_.reached >= normalView_.size;
   }
@@ -62,8 +64,9 @@ class TMyChild : public framework::TMDIChild {
   void DefineMouseResponses();
   void AdjustSize();
   void ResetNormalView();
-  // Tells the user why the file cannot be drawn and closes the window.
-  void Refuse(int32_t result);
+  // Tells the user why the file cannot be drawn, in one box naming it, and closes the window;
+  // the loader's own words, when it said any, go into that box.
+  void Refuse(int32_t result, const std::string& loaderSaid = "");
   void ResetIconView();
   // Deletes a bitmap this window no longer shows, unless the clipboard's copy is made from it.
   static void DropBitmap(gdi::HBITMAP bitmap);
@@ -94,9 +97,8 @@ class TMyChild : public framework::TMDIChild {
   bool resized_ = false;
   gdi::RECT lastClient_{-4321, 0, 0, 0};
   bool shownBeforeDraw_ = false;
-  bool refused_ = false;
-  int wheelTurn_ = 0;  // wheel turn not yet made into zoom steps  // the file could not be drawn;
-                       // the user was told once
+  bool refused_ = false;  // the file could not be drawn; the user was told once
+  int wheelTurn_ = 0;     // wheel turn not yet made into zoom steps
   bool paintPosted_ = false;
   bool counted_ = true;
   SlideInfo info_;

@@ -157,6 +157,11 @@ TMyFrame::TMyFrame(const std::string& title, TMyWindow* client)
                   OpenByName(wParam != 0, reinterpret_cast<const char*>(lParam));
                   return 0;
                 }),
+      OnMessage(WM_OPENQUEUED,
+                [](uintptr_t, intptr_t) {
+                  OpenNextQueued();
+                  return 0;
+                }),
       OnCommand(res::CM_HELPINDEX, [this] { WinHelp(this, helpPath_, HELP_INDEX, 0); }),
       OnCommand(res::CM_HELPRENDER, [this] { WinHelp(this, helpPath_, HELP_CONTEXT, 263); }),
       OnCommand(res::CM_HELPSERVER, [this] { WinHelp(this, helpPath_, HELP_CONTEXT, 264); }),
@@ -196,10 +201,7 @@ void TMyFrame::SetupWindow() {
   GetClientWindow()->SetupWindow();
 
   // The stored placement (the frame with its decorations), kept on the desktop.
-  placement_ =
-      PlacementOnDesktop(QRect(s.XPos, s.YPos, s.WPos, s.HPos),
-                         screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768));
-  wantedPlacement_ = placement_;
+  placement_ = PlacementOnDesktop(QRect(s.XPos, s.YPos, s.WPos, s.HPos), Desktop());
   placementPending_ = true;
   ApplyPlacement();
   WatchForDecorations(20);
@@ -239,11 +241,13 @@ void TMyFrame::PopupOpening(QMenu* menu) {
 }
 
 bool TMyFrame::CanClose() {
+  // Never more than the desktop: a frame grown by late decorations would open off it next time.
+  const QRect saved = PlacementOnDesktop(placement_, Desktop());
   ShellState& s = Shell();
-  s.XPos = placement_.x();
-  s.YPos = placement_.y();
-  s.WPos = placement_.width();
-  s.HPos = placement_.height();
+  s.XPos = saved.x();
+  s.YPos = saved.y();
+  s.WPos = saved.width();
+  s.HPos = saved.height();
   return true;
 }
 
@@ -260,43 +264,57 @@ QRect PlacementOnDesktop(QRect frame, const QRect& desktop) {
   // the title bar, menus and tool bar must stay reachable.
   frame.setWidth(std::clamp(frame.width(), 1, std::max(desktop.width(), 1)));
   frame.setHeight(std::clamp(frame.height(), 1, std::max(desktop.height(), 1)));
-  int x = std::max(frame.x(), 0), y = std::max(frame.y(), 0);
-  if (x + frame.width() > desktop.width()) x = desktop.width() - frame.width();
-  if (y + frame.height() > desktop.height()) y = desktop.height() - frame.height();
-  frame.moveTo(std::max(x, 0), std::max(y, 0));
+  const int x = std::min(frame.x(), desktop.x() + desktop.width() - frame.width());
+  const int y = std::min(frame.y(), desktop.y() + desktop.height() - frame.height());
+  frame.moveTo(std::max(x, desktop.x()), std::max(y, desktop.y()));
   return frame;
 }
 
+QRect ClientForPlacement(const QRect& frame, const QMargins& decorations, const QRect& desktop) {
+  const QRect placed = PlacementOnDesktop(frame, desktop);
+  const QRect client = placed - decorations;
+  return QRect(client.topLeft(), client.size().expandedTo(QSize(1, 1)));
+}
+
+QRect TMyFrame::Desktop() const {
+  return screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
 void TMyFrame::ApplyPlacement() {
-  // The frame's outer corner goes where it was, not its client area: the window manager's
-  // decorations are only known once the frame is on the screen, and the size is corrected then.
-  const QRect wanted = placement_;
-  const QMargins m = FrameMargins();
+  // The frame's outer corner goes where it was, not its client area, with the decorations the
+  // window manager has told so far; when it tells others, the placement is applied again.
+  const QRect wanted = PlacementOnDesktop(placement_, Desktop());
+  appliedMargins_ = FrameMargins();
+  const QRect client = ClientForPlacement(wanted, appliedMargins_, Desktop());
   applying_ = true;
   move(wanted.topLeft());
-  resize(std::max(wanted.width() - m.left() - m.right(), 1),
-         std::max(wanted.height() - m.top() - m.bottom(), 1));
+  resize(client.size());
   applying_ = false;
   placement_ = wanted;
 }
 
 void TMyFrame::WatchForDecorations(int triesLeft) {
-  // The window manager tells its decorations some time after the frame is shown, without an
-  // event of ours; without a window manager there are none and the placement stands.
+  // The window manager tells its decorations some time after the frame is shown, not always
+  // with an event of ours; without a window manager there are none and the placement stands.
   QTimer::singleShot(50, this, [this, triesLeft] {
     if (!placementPending_) return;
-    if (FrameMargins().isNull()) {
-      if (triesLeft > 1) {
-        WatchForDecorations(triesLeft - 1);
-      } else {
-        placementPending_ = false;  // no decorations: the frame is where it was stored
-      }
-      return;
+    if (FollowDecorations()) return;
+    if (triesLeft > 1) {
+      WatchForDecorations(triesLeft - 1);
+    } else {
+      placementPending_ = false;  // none yet: the frame is where it was stored
     }
-    placementPending_ = false;
-    placement_ = wantedPlacement_;
-    ApplyPlacement();
   });
+}
+
+bool TMyFrame::FollowDecorations() {
+  // A window manager slow to start tells its decorations after the watch gave up: recording the
+  // frame they grew would put it partly off the desktop, so the placement is applied again.
+  if (applying_ || !isVisible() || isMinimized() || isMaximized() || isFullScreen()) return false;
+  if (FrameMargins() == appliedMargins_) return false;
+  placementPending_ = false;
+  ApplyPlacement();
+  return true;
 }
 
 QMargins TMyFrame::FrameMargins() const {
@@ -312,12 +330,12 @@ void TMyFrame::RecordPlacement() {
 
 void TMyFrame::moveEvent(QMoveEvent* e) {
   TDecoratedMDIFrame::moveEvent(e);
-  RecordPlacement();
+  if (!FollowDecorations()) RecordPlacement();
 }
 
 void TMyFrame::resizeEvent(QResizeEvent* e) {
   TDecoratedMDIFrame::resizeEvent(e);
-  RecordPlacement();
+  if (!FollowDecorations()) RecordPlacement();
 }
 
 // ---- bars ----------------------------------------------------------------------------------

@@ -83,23 +83,40 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
   void ApplyPlacement();
   void RecordPlacement();
   void WatchForDecorations(int triesLeft);
+  // Applies the placement again when the decorations differ from those it was applied with.
+  bool FollowDecorations();
   QMargins FrameMargins() const;
+  QRect Desktop() const;
   std::vector<QAction*> recentActions_;  // the recent files' entries in the File menu
   QRect placement_;                      // the frame with its decorations, as stored
-  QRect wantedPlacement_;                // the stored one, until the decorations are known
-  bool placementPending_ = false;
-  bool applying_ = false;  // the window manager has not told its decorations yet
+  QMargins appliedMargins_;              // the decorations the placement was applied with
+  bool placementPending_ = false;        // the window manager has not told its decorations yet
+  bool applying_ = false;
 };
 
 // The tool bar and status bar of the frame, in their order.
 TMyControlBar* BuildToolBar(TMyFrame* frame);
 
-// The stored frame rectangle on a desktop: no larger than it, and with x, y >= 0.
+// The stored frame rectangle on a desktop: no larger than it, and wholly on it.
 QRect PlacementOnDesktop(QRect frame, const QRect& desktop);
+// The client area that puts a frame with these decorations at the stored rectangle on a desktop.
+QRect ClientForPlacement(const QRect& frame, const QMargins& decorations, const QRect& desktop);
 framework::TStatusBar* BuildStatusBar(TMyFrame* frame);
 
-// Opens a file by name (message 1029): a slide window, or one per library member.
+// Opens a file by name (message 1029): a slide window, or one per library member. A request
+// that comes while another is opening or a box about a file is up waits for its turn.
 void OpenByName(bool handedOver, const char* name);
+// The oldest request held back, opened now (message 1031).
+void OpenNextQueued();
+
+// While one lives, open requests are held back; the last one gone lets them through, one by one.
+class OpenRequestsHeld {
+ public:
+  OpenRequestsHeld();
+  ~OpenRequestsHeld();
+  OpenRequestsHeld(const OpenRequestsHeld&) = delete;
+  OpenRequestsHeld& operator=(const OpenRequestsHeld&) = delete;
+};
 
 // The local files of a drop, in order.
 std::vector<std::string> DroppedFiles(const QDropEvent* e);

@@ -7,6 +7,9 @@
 
 namespace lanterna {
 
+// The display without its screen number: "host:81.0" and "host:81" are one display.
+std::string DisplayOfScreen(const std::string& display);
+
 // The socket's name, one per user and display: in the user's runtime directory when there is
 // one.
 std::string InstanceSocketName();

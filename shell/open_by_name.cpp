@@ -23,9 +23,43 @@ std::string LastComponent(const std::string& name) {
   return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
+void Open(bool handedOver, const char* text);
+
 }  // namespace
 
+OpenRequestsHeld::OpenRequestsHeld() {
+  ++Shell().OpenRequestsHeld;
+}
+
+OpenRequestsHeld::~OpenRequestsHeld() {
+  ShellState& s = Shell();
+  if (--s.OpenRequestsHeld == 0 && !s.QueuedOpens.empty() && s.Frame)
+    s.Frame->PostMessage(WM_OPENQUEUED, 0, 0);
+}
+
 void OpenByName(bool handedOver, const char* text) {
+  ShellState& s = Shell();
+  if (s.OpenRequestsHeld > 0) {
+    // A box's event loop let this one in: opening now would close or cover what the box is
+    // about and answer over it.
+    s.QueuedOpens.emplace_back(handedOver, text ? text : "");
+    return;
+  }
+  const OpenRequestsHeld opening;
+  Open(handedOver, text);
+}
+
+void OpenNextQueued() {
+  ShellState& s = Shell();
+  if (s.QueuedOpens.empty()) return;
+  const auto [handedOver, name] = s.QueuedOpens.front();
+  s.QueuedOpens.erase(s.QueuedOpens.begin());
+  OpenByName(handedOver, name.c_str());
+}
+
+namespace {
+
+void Open(bool handedOver, const char* text) {
   ShellState& s = Shell();
   TMyFrame* frame = s.Frame;
   TMyWindow* client = s.Client;
@@ -64,22 +98,26 @@ void OpenByName(bool handedOver, const char* text) {
     platform::ShowErrorBox(frame, res::LoadString(res::IDS_SELECTSLD).c_str(), upper.c_str(), 0);
   if (handedOver && s.AutoClose) client->CloseChildren();
   s.PaintEnabled = false;
-  if (library || slide || rendering) NoteRecentFile(name);
 
+  // Only a file that opened is listed among the recent ones.
   if (slide || rendering) {
     if (s.FirstPaintPending) platform::ShowMex(frame, upper.c_str(), kFrameTitle, 0x40, 0);
     auto* child = new TMyChild(client, LastComponent(upper), name, "");
     child->Create();
     platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
     child->raise();
+    if (!child->Refused()) NoteRecentFile(name);
   }
   if (library) {
     char member[64];
+    bool opened = false;
     while (MemberIterator(name.c_str(), member) == 1) {
       if (s.FirstPaintPending) platform::ShowMex(frame, member, kFrameTitle, 0x40, 0);
       auto* child = new TMyChild(client, member, name, member);
       child->Create();
+      opened = opened || !child->Refused();
     }
+    if (opened) NoteRecentFile(name);
     platform::ShowMex(nullptr, nullptr, nullptr, 0, 0);
     // Random data or a damaged directory: what could be listed is open, and the user is told.
     if (LastListingEnd() == ListingEnd::kNotLibrary)
@@ -98,5 +136,7 @@ void OpenByName(bool handedOver, const char* text) {
   }
   client->RepaintAll();
 }
+
+}  // namespace
 
 }  // namespace lanterna

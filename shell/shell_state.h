@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace framework {
@@ -25,6 +26,7 @@ constexpr const char* kFrameTitle = "Quelna WWW Slide Viewer";
 constexpr const char* kHelpTitle = "Quelna Lanterna Help";
 constexpr uint32_t WM_OPENBYNAME = 0x0400 + 5;        // 1029
 constexpr uint32_t WM_WRITEDXF = 0x0400 + 6;          // 1030
+constexpr uint32_t WM_OPENQUEUED = 0x0400 + 7;        // 1031: the next request held back
 constexpr uint32_t WM_SCREENSLIDES = 0x0400 + 8;      // 1032
 constexpr uint32_t WM_REALIZEPALETTE = 0x0400 + 201;  // 1225
 
@@ -50,6 +52,9 @@ struct ShellState {
   int32_t ChildCount = 0;
   std::string PendingName;
   int32_t RetryCount = 0;
+  // Open requests that came while a file was being opened or a box about one was up.
+  int32_t OpenRequestsHeld = 0;
+  std::vector<std::pair<bool, std::string>> QueuedOpens;  // handed over, name
   bool FirstPaintPending = true;
 
   TMyFrame* Frame = nullptr;

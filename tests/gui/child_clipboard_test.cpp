@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <cstdio>
 #include <regex>
 
 #include "framework/gadgets.h"
@@ -97,7 +98,10 @@ TEST_F(ChildClipboardTest, CopyVectorsPutsAnSvgWithTheSlideProportions) {
 }
 
 TEST_F(ChildClipboardTest, CopyVectorsOfASlideNoLongerThereLeavesTheClipboardEmpty) {
-  TMyChild* gone = Open(dir.File("gone.sld"));
+  // Removed after it opened: a file missing at opening is refused at once.
+  const std::string slide = SmallSlide();
+  TMyChild* gone = Open(slide);
+  std::remove(slide.c_str());
   frame->RouteCommand(lanterna::res::CM_EDITCOPY);
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   EXPECT_FALSE(data && data->hasFormat("image/svg+xml"));

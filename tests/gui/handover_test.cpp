@@ -6,6 +6,7 @@
 #include "shell/app.h"
 #include "shell/child.h"
 #include "shell/frame.h"
+#include "shell/handover_request.h"
 #include "shell/instance.h"
 #include "slide/loader.h"
 #include "tests/big_slide.h"
@@ -106,7 +107,7 @@ TEST_F(HandOverTest, SecondStartIsAnsweredBeforeTheFileIsOpened) {
   platform::SetMessageBoxService(&slowBoxes);
   client.connectToServer(QString::fromStdString(lanterna::InstanceSocketName()));
   ASSERT_TRUE(client.waitForConnected(2000));
-  client.write(QByteArray("\1notes.txt", 10).append('\0'));
+  client.write(QByteArray("\1/notes.txt", 11).append('\0'));
   client.flush();
   ASSERT_TRUE(guitest::PumpUntil([&] { return slowBoxes.shown > 0; }));
   EXPECT_TRUE(slowBoxes.answeredFirst);
@@ -116,11 +117,106 @@ TEST_F(HandOverTest, SecondStartIsAnsweredBeforeTheFileIsOpened) {
 }
 
 TEST_F(HandOverTest, OneViewerPerDisplay) {
-  ::setenv("DISPLAY", ":61", 1);
-  const std::string on61 = lanterna::InstanceSocketName();
-  ::setenv("DISPLAY", ":62", 1);
-  EXPECT_NE(lanterna::InstanceSocketName(), on61);
+  auto socketOn = [](const char* display) {
+    ::setenv("DISPLAY", display, 1);
+    return lanterna::InstanceSocketName();
+  };
+  EXPECT_NE(socketOn(":61"), socketOn(":62"));
+  // The screen number names no other display.
+  EXPECT_EQ(socketOn(":81.0"), socketOn(":81"));
+  EXPECT_EQ(socketOn("host:81.0"), socketOn("host:81"));
+  EXPECT_NE(socketOn("host:81"), socketOn(":81"));
   ::unsetenv("DISPLAY");
+}
+
+TEST(HandOverRequest, OnlyWhatASecondStartWritesIsTaken) {
+  using namespace std::string_literals;
+  const std::string longest(lanterna::kMaxHandOverName, '/');
+  struct Case {
+    std::string bytes;
+    bool ended;
+    const char* name;  // null: refused
+  } cases[] = {
+      {"\0"s, true, nullptr},
+      {"\1"s, false, nullptr},
+      {"\1/a.s"s, false, nullptr},
+      {"\1\0"s, true, ""},
+      {"\1/a b.sld\0"s, true, "/a b.sld"},
+      {"\1/caff\xC3\xA8.sld\0"s, true, "/caff\xC3\xA8.sld"},
+      {"\1" + longest + "\0"s, true, longest.c_str()},
+      {"\1/" + longest + "\0"s, true, nullptr},  // longer than a path
+      {"\1" + longest + "/"s, true, nullptr},    // and never ended
+      {"\2/a.sld\0"s, true, nullptr},            // another flag
+      {"\1a.sld\0"s, true, nullptr},             // relative
+      {"\1/a\nb.sld\0"s, true, nullptr},         // control character
+      {"\1/a\xC3\0"s, true, nullptr},            // UTF-8 cut short
+      {"\1/a\xC0\xAF\0"s, true, nullptr},        // overlong
+      {"\1/a\xED\xA0\x80\0"s, true, nullptr},    // surrogate
+      {"\1/a.sld\0\1/b.sld\0"s, true, nullptr},  // more after the request
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bytes.substr(0, 40)));
+    EXPECT_EQ(lanterna::HandOverRequestEnded(c.bytes), c.ended);
+    const auto request = lanterna::ParseHandOverRequest(c.bytes);
+    ASSERT_EQ(request.has_value(), c.name != nullptr);
+    if (request) EXPECT_EQ(request->name, c.name);
+  }
+}
+
+TEST_F(HandOverTest, AnythingElseOnTheSocketIsDroppedAndTheViewerGoesOn) {
+  using namespace std::string_literals;
+  for (const std::string& bytes : {"\0"s, "\1notes.txt\0"s, "\1/a\xFF.sld\0"s, "\1\1"s}) {
+    QLocalSocket client;
+    client.connectToServer(QString::fromStdString(lanterna::InstanceSocketName()));
+    ASSERT_TRUE(client.waitForConnected(2000));
+    client.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    client.flush();
+    guitest::Pump(50);
+  }
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(boxes.boxes.empty()) << fixtures::BoxTexts(boxes);
+  const std::string a = dir.Write("a.sld", Slide());
+  EXPECT_EQ(SecondStart({QString::fromStdString(a)}), 0);
+  EXPECT_EQ(Shell().ChildCount, 1);
+}
+
+// The user reads a box while a second start hands another file over.
+struct HandOverDuringABox : platform::MessageBoxService {
+  std::string second;
+  std::vector<std::string> texts;
+  int depth = 0, deepest = 0;
+  int Show(platform::HWND, const std::string& text, const std::string&, unsigned) override {
+    texts.push_back(text);
+    deepest = std::max(deepest, ++depth);
+    if (texts.size() == 1) {
+      QLocalSocket client;
+      client.connectToServer(QString::fromStdString(lanterna::InstanceSocketName()));
+      const std::string request = lanterna::EncodeHandOverRequest(second);
+      client.write(request.data(), static_cast<qint64>(request.size()));
+      client.flush();
+      guitest::Pump(300);
+    }
+    --depth;
+    return platform::IDOK;
+  }
+};
+
+TEST_F(HandOverTest, BadFilesAreToldOneBoxEachByNameAndNotRemembered) {
+  const std::string a = dir.Write("a.rnd", {'n', 'o', 't'}),
+                    b = dir.Write("b.rnd", {'b', 'a', 'd'});
+  HandOverDuringABox shown;
+  shown.second = b;
+  platform::SetMessageBoxService(&shown);
+  frame->SendMessage(lanterna::WM_OPENBYNAME, 1, reinterpret_cast<intptr_t>(a.c_str()));
+  guitest::PumpUntil([&] { return shown.texts.size() >= 2 && Shell().ChildCount == 0; }, 3000);
+  guitest::Pump(100);
+  platform::SetMessageBoxService(&boxes);
+  // The second waits until the first box is answered.
+  ASSERT_EQ(shown.texts.size(), 2u) << testing::PrintToString(shown.texts);
+  EXPECT_EQ(shown.deepest, 1);
+  EXPECT_NE(shown.texts[0].find(a), std::string::npos) << shown.texts[0];
+  EXPECT_NE(shown.texts[1].find(b), std::string::npos) << shown.texts[1];
+  EXPECT_TRUE(Shell().RecentFiles.empty());
 }
 
 TEST_F(HandOverTest, EmptyCommandLineOnlyBringsTheFrameForward) {

@@ -105,6 +105,18 @@ TEST(FramePlacement, ShrunkToTheDesktopThenKeptOnIt) {
       {{1, 1, 400, 300}, {1, 1, 400, 300}},
   };
   for (const Case& c : cases) EXPECT_EQ(lanterna::PlacementOnDesktop(c.stored, desktop), c.placed);
+  // Below a panel at the top: the title bar stays under it.
+  EXPECT_EQ(lanterna::PlacementOnDesktop({0, 0, 400, 300}, {0, 30, 1280, 994}),
+            QRect(0, 30, 400, 300));
+}
+
+TEST(FramePlacement, ClientAreaLeavesRoomForTheDecorations) {
+  const QMargins openbox(1, 25, 1, 1);
+  // The frame a late window manager grew, placed again once its decorations are known.
+  EXPECT_EQ(lanterna::ClientForPlacement({0, 0, 1282, 1049}, openbox, {0, 0, 1280, 1024}),
+            QRect(1, 25, 1278, 998));
+  EXPECT_EQ(lanterna::ClientForPlacement({5, -19, 400, 300}, openbox, {0, 0, 1280, 1024}),
+            QRect(6, 25, 398, 274));
 }
 
 TEST_F(StartupTest, OversizedStoredFrameOpensOnTheScreen) {
@@ -118,6 +130,14 @@ TEST_F(StartupTest, OversizedStoredFrameOpensOnTheScreen) {
   ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
   const QRect desktop = frame->screen()->availableGeometry();
   EXPECT_TRUE(desktop.contains(frame->frameGeometry())) << frame->frameGeometry().width();
+  // Grown past the desktop (as by decorations told late): what is saved still fits on it.
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] { return dynamic_cast<lanterna::TMyFrame*>(frame)->PlacementSettled(); }));
+  frame->resize(desktop.width() + 2, desktop.height() + 25);
+  guitest::Pump(30);
+  frame->close();
+  EXPECT_LE(Shell().WPos, desktop.width());
+  EXPECT_LE(Shell().HPos, desktop.height());
   app.DestroyMainWindow();
 }
 
