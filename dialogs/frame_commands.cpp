@@ -3,10 +3,12 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <cstdio>
 #include <cstdlib>
 
 #include "dialogs/generic_input.h"
 #include "framework/gadgets.h"
+#include "output/name_codec.h"
 #include "platform/exten.h"
 #include "resources/dialog_templates.h"
 #include "resources/resources.h"
@@ -67,6 +69,25 @@ void TMyWindow::CmSlideShowDelay() {
   // Read as atoi does: leading blanks and a sign, up to the first non-digit.
   const long delay = std::strtol(text, nullptr, 10);
   if (delay > 0 && delay <= INT32_MAX) s.ShowDelay = static_cast<int32_t>(delay);
+}
+
+// Libraries written elsewhere name their members in the code page of that system: the user
+// says which (iconv's names), or leaves it empty for UTF-8 where valid, else Windows-1252.
+void TMyWindow::CmMemberNames() {
+  ShellState& s = Shell();
+  char text[64];
+  std::snprintf(text, sizeof text, "%s", s.NameCodePage.c_str());
+  const std::string title = res::LoadString(res::CM_MEMBERNAMES);
+  TGenericInput dialog(this, res::kGenericInputDialog, title.c_str(), text, sizeof text - 1);
+  if (dialog.Execute() != framework::IDOK) return;
+  const std::string chosen = text;
+  if (!chosen.empty() && !KnownCodePage(chosen)) {
+    platform::ShowErrorBox(this, ("Unknown code page: " + chosen).c_str(), "Error", 0);
+    return;
+  }
+  s.NameCodePage = chosen;
+  // Open windows take the new names at once.
+  for (TMyChild* c : SlideWindows()) c->ShowMemberName();
 }
 
 void TMyWindow::CmSlideShow(bool fromMenu) {

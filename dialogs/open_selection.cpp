@@ -58,9 +58,13 @@ class Opener {
   // One slide window, or one list entry; the message window shows the name when asked.
   void Add(const std::string& title, const std::string& file, const std::string& member,
            const std::string& entry, bool announce) {
-    if (announce) platform::ShowMex(nullptr, title.c_str(), kFrameTitle, kInfoKind, 0);
+    const std::string shown = member.empty() ? title : ShownMemberName(title);
+    if (announce) platform::ShowMex(nullptr, shown.c_str(), kFrameTitle, kInfoKind, 0);
     if (mode_ == kListSlides) {
-      framework::TListBox(list_).AddString(entry);
+      const std::string shownEntry =
+          member.empty() ? entry
+                         : entry.substr(0, entry.size() - member.size()) + ShownMemberName(member);
+      framework::TListBox(list_).AddString(shownEntry, entry);
       return;
     }
     TMyWindow* client = Shell().Client;

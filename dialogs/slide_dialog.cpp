@@ -140,7 +140,8 @@ void TSlideDialog::EvFileListSelChange() {
       const QSignalBlocker block(members);
       list.ClearList();
       char name[64];
-      while (MemberIterator(currentPath_.c_str(), name) == 1) list.AddString(name);
+      while (MemberIterator(currentPath_.c_str(), name) == 1)
+        list.AddString(ShownMemberName(name), name);
       if (members && list.GetCount() > 0) {
         members->setCurrentRow(0, QItemSelectionModel::NoUpdate);
         list.SetSel(0, true);

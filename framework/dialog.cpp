@@ -330,6 +330,12 @@ int TListBox::AddString(const std::string& text) {
   return list_->row(item);
 }
 
+int TListBox::AddString(const std::string& text, const std::string& key) {
+  const int index = AddString(text);
+  if (index >= 0) list_->item(index)->setData(Qt::UserRole, QByteArray::fromStdString(key));
+  return index;
+}
+
 int TListBox::InsertString(const std::string& text, int index) {
   if (!list_) return -1;
   if (index < 0 || index > list_->count()) index = list_->count();
@@ -347,6 +353,8 @@ void TListBox::ClearList() {
 
 std::string TListBox::GetString(int index) const {
   if (!list_ || index < 0 || index >= list_->count()) return {};
+  const QVariant key = list_->item(index)->data(Qt::UserRole);
+  if (key.typeId() == QMetaType::QByteArray) return key.toByteArray().toStdString();
   return list_->item(index)->text().toLocal8Bit().toStdString();
 }
 

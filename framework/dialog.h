@@ -83,6 +83,9 @@ class TListBox {
   bool Valid() const { return list_ != nullptr; }
   int GetCount() const;
   int AddString(const std::string& text);  // sorted lists put it in its place
+  // An item shown as text whose GetString is key's bytes as they are (names in a code page
+  // other than the display's).
+  int AddString(const std::string& text, const std::string& key);
   int InsertString(const std::string& text, int index);
   void DeleteString(int index);
   void ClearList();

@@ -133,12 +133,16 @@ void TMyChild::CleanupWindow() {
     grabber->releaseMouse();
 }
 
+void TMyChild::ShowMemberName() {
+  if (memberName_[0])
+    SetCaption(ShownMemberName(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");
+}
+
 void TMyChild::SetupWindow() {
   setCursor(res::LoadCursor("CUR_MANO"));
   setWindowIcon(res::LoadIcon("ICON_VOID"));
   SetAccelerators(res::Accelerators());
-  if (memberName_[0])
-    SetCaption(std::string(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");
+  ShowMemberName();
   // A file that cannot be read is refused here, before anything is drawn or noted as opened;
   // what the loader says about it waits for the one box that names the file.
   HeldBoxes held;

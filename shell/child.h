@@ -41,6 +41,8 @@ class TMyChild : public framework::TMDIChild {
 
   const std::string& FileName() const { return fileName_; }
   const char* MemberName() const { return memberName_; }
+  // The caption of a library member's window: its name decoded as the settings say.
+  void ShowMemberName();
   const ViewState& NormalView() const { return normalView_; }
   const SlideInfo& Info() const { return info_; }
   gdi::HBITMAP NormalBitmap() const { return normalBitmap_; }

@@ -54,6 +54,7 @@ TMyWindow::TMyWindow() {
       OnCommand(CM_TILECHILDRENHORIZ, [this] { CmTile(true); }),
       OnCommand(CM_AUTOCLOSE, [this] { CmAutoClose(); }),
       OnCommand(CM_SLIDESHOWDELAY, [this] { CmSlideShowDelay(); }),
+      OnCommand(CM_MEMBERNAMES, [this] { CmMemberNames(); }),
       OnCommand(CM_SLIDESHOW, [this] { CmSlideShow(true); }),
       OnCommand(CM_SLIDESHOWBUTTON, [this] { CmSlideShow(false); }),
       OnCommand(CM_CONVERTDXF, [this] { CmConvertToDxf(this, ActiveSlide()); }),
@@ -75,9 +76,12 @@ TMyWindow::TMyWindow() {
 void TMyWindow::ListSlideWindows(QListWidget* list) {
   framework::TListBox box(list);
   for (TMyChild* c : SlideWindows()) {
-    std::string entry = c->FileName();
-    if (c->MemberName()[0]) entry += std::string(",") + c->MemberName();
-    box.AddString(entry);
+    std::string entry = c->FileName(), shown = entry;
+    if (c->MemberName()[0]) {
+      entry += std::string(",") + c->MemberName();
+      shown += "," + ShownMemberName(c->MemberName());
+    }
+    box.AddString(shown, entry);
   }
 }
 

@@ -31,6 +31,7 @@ class TMyWindow : public framework::TMDIClient {
   void CmTile(bool horizontal);
   void CmAutoClose();
   void CmSlideShowDelay();
+  void CmMemberNames();
   void CmSlideShow(bool fromMenu);
   // Message 1032: one entry per slide window, "file" or "file,member", in child order.
   void ListSlideWindows(QListWidget* list);

@@ -112,7 +112,8 @@ void Open(bool handedOver, const char* text) {
     char member[64];
     bool opened = false;
     while (MemberIterator(name.c_str(), member) == 1) {
-      if (s.FirstPaintPending) platform::ShowMex(frame, member, kFrameTitle, 0x40, 0);
+      if (s.FirstPaintPending)
+        platform::ShowMex(frame, ShownMemberName(member).c_str(), kFrameTitle, 0x40, 0);
       auto* child = new TMyChild(client, member, name, member);
       child->Create();
       opened = opened || !child->Refused();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/gadgets.h"
+#include "output/name_codec.h"
 #include "platform/profile.h"
 
 namespace lanterna {
@@ -40,6 +41,10 @@ void ReadSettings() {
                                       kIniFile);
     if (recent[0]) s.RecentFiles.push_back(recent);
   }
+  char codePage[64] = "";
+  platform::GetPrivateProfileString(kIniSection, "MemberNames", "", codePage, sizeof codePage,
+                                    kIniFile);
+  s.NameCodePage = KnownCodePage(codePage) ? codePage : "";
 }
 
 void NoteRecentFile(const std::string& path) {
@@ -68,6 +73,11 @@ void WriteSettings() {
   // (the list never shrinks, so no key is left over from a longer one).
   for (size_t i = 0; i < s.RecentFiles.size() && i < kMaxRecentFiles; ++i)
     put(("Recent" + std::to_string(i + 1)).c_str(), s.RecentFiles[i]);
+  put("MemberNames", s.NameCodePage);
+}
+
+std::string ShownMemberName(const std::string& stored) {
+  return DecodeName(stored, Shell().NameCodePage);
 }
 
 int64_t TickCount() {

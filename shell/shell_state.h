@@ -48,6 +48,7 @@ struct ShellState {
   int32_t ShowDelay = 3;
   int32_t MaxAutoIconize = 20;
   std::vector<std::string> RecentFiles;  // newest first, at most kMaxRecentFiles
+  std::string NameCodePage;  // of library member names; empty: UTF-8 where valid, else cp1252
 
   int32_t ChildCount = 0;
   std::string PendingName;
@@ -77,6 +78,9 @@ void ResetShellState();
 // "QVINI.INI", section "Lanterna": read at start, written at exit, in the program's order.
 void ReadSettings();
 void WriteSettings();
+
+// A member name's stored bytes as the user reads them, in the code page of the settings.
+std::string ShownMemberName(const std::string& stored);
 
 // Milliseconds of a monotonic clock.
 int64_t TickCount();

@@ -51,8 +51,9 @@ TEST_F(LegacyNamesCli, ListsEveryNameRawOrDecoded) {
     const std::vector<std::string> shown =
         Lines(Run("list --names " + std::string(page) + " " + Quote(lib)).output);
     ASSERT_EQ(shown.size(), LegacyNames().size()) << page;
-    for (size_t i = 0; i < shown.size(); ++i)
+    for (size_t i = 0; i < shown.size(); ++i) {
       if (LegacyNames()[i].codePage == page) EXPECT_EQ(shown[i], LegacyNames()[i].text) << page;
+    }
   }
   const std::vector<std::string> plain = Lines(Run("list " + Quote(lib)).output);
   ASSERT_EQ(plain.size(), LegacyNames().size());
@@ -79,7 +80,7 @@ TEST_F(LegacyNamesCli, MembersAreFoundByTheirBytesOrTheirDecodedNames) {
       {LegacyNames()[3].stored, "", 3},
       {"西班牙屋面", "--names big5", 1},
       {"平面图", "--names gbk", 4},
-      {"Façade", "", 5},  // cp1252 by default
+      {"Façade", "", 5},   // cp1252 by default
       {"façade", "", -1},  // a name with other than ASCII is matched in its own case only
   };
   for (const Case& c : cases) {

@@ -4,12 +4,15 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <filesystem>
 
 #include "dialogs/generic_input.h"
 #include "dialogs/miniature.h"
 #include "dialogs/open_selection.h"
 #include "tests/gui/open_dialog_fixture.h"
+#include "tests/legacy_library.h"
 #include "tests/rendering_writer.h"
 
 namespace {
@@ -419,6 +422,53 @@ TEST_F(SlideDialogTest, WithoutALastDirTheDialogStartsWhereTheStartingFileIs) {
   });
   lanterna::CmFileOpen(Shell().Client);
   EXPECT_EQ(listed + "/", dir.File(""));
+}
+
+}  // namespace
+
+namespace {
+
+// A library written in Big5, GBK, cp1252 and UTF-8: the dialog shows the names in the code page
+// of the settings, opens the members by their bytes, and the windows and the Window menu show
+// the names as the dialog did.
+TEST_F(SlideDialogTest, LegacyMemberNamesAreShownDecodedAndOpenedByTheirBytes) {
+  const std::string legacy = dir.Write("legacy.slb", fixtures::LegacyLibrary());
+  Shell().NameCodePage = "big5";
+  std::vector<std::string> shown;
+  ASSERT_EQ(Run(0,
+                [&](TSlideDialog& d) {
+                  FocusFile(d, "legacy.slb");
+                  shown = guitest::ListItems(Members(d));
+                  Members(d)->item(0)->setSelected(false);
+                  Members(d)->item(1)->setSelected(true);
+                  Members(d)->item(2)->setSelected(true);
+                  Press(d, 1);
+                }),
+            framework::IDOK);
+  ASSERT_EQ(shown.size(), fixtures::LegacyNames().size());
+  EXPECT_EQ(shown[1], "西班牙屋面");
+  EXPECT_EQ(shown[2], "地");
+  EXPECT_EQ(shown[3], "再");
+  EXPECT_EQ(shown[6], "T\xEF\xBF\xBD\xEF\xBF\xBDr");  // UTF-8 is no Big5: each byte kept as U+FFFD
+  const auto& names = fixtures::LegacyNames();
+  EXPECT_EQ(data.FileName, legacy + ", " + names[1].stored + " " + names[2].stored);
+  lanterna::OpenSelection(data.FileName, lanterna::kOpenSlides, nullptr);
+  EXPECT_EQ(Windows(), (std::vector<std::string>{
+                           "西班牙屋面 - (legacy.slb) |" + legacy + "|" + names[1].stored,
+                           "地 - (legacy.slb) |" + legacy + "|" + names[2].stored,
+                       }));
+  // Both drawn, each its own member ("地" is A6 61, not A6 41).
+  for (lanterna::TMyChild* c : Shell().Client->SlideWindows()) EXPECT_FALSE(c->Refused());
+  QMenu* window = nullptr;
+  for (QAction* a : frame->menuBar()->actions())
+    if (a->text() == "&Window") window = a->menu();
+  ASSERT_NE(window, nullptr);
+  emit window->aboutToShow();
+  QStringList entries;
+  for (QAction* a : window->actions()) entries << a->text();
+  EXPECT_TRUE(entries.join("|").contains("西班牙屋面 - (legacy.slb)"))
+      << entries.join("|").toStdString();
+  Shell().NameCodePage.clear();
 }
 
 }  // namespace

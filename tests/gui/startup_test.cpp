@@ -63,7 +63,7 @@ TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
   EXPECT_EQ(Contents(platform::ProfilePath("QVINI.INI")),
             "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=" + std::to_string(outer.width()) +
                 "\nHPos=" + std::to_string(outer.height()) +
-                "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\n");
+                "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\nMemberNames=\n");
 }
 
 TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
@@ -71,8 +71,10 @@ TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
   platform::WritePrivateProfileString("Lanterna", "YPos", "-50", "QVINI.INI");
   platform::WritePrivateProfileString("Lanterna", "ShowDelay", "9", "QVINI.INI");
   platform::WritePrivateProfileString("Other", "Keep", "1", "QVINI.INI");
+  platform::WritePrivateProfileString("Lanterna", "MemberNames", "big5", "QVINI.INI");
   lanterna::ReadSettings();
   EXPECT_EQ(Shell().ShowDelay, 9);
+  EXPECT_EQ(Shell().NameCodePage, "big5");
   TestApp app;
   app.Start();
   QWidget* frame = app.GetMainWindow();
