@@ -404,10 +404,11 @@ int RunBatch(const std::vector<BatchItem>& items, int jobs, const BatchWork& wor
 
 int RunBatchCommand(const std::vector<std::string>& inputs, const std::string& dir,
                     const std::string& extension, int jobs, const BatchWork& work) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::error_code made, ec;
+  std::filesystem::create_directories(dir, made);
   if (!std::filesystem::is_directory(dir, ec)) {
-    Complain("lanterna-cli: %s: cannot create the directory\n", dir.c_str());
+    Complain("lanterna-cli: %s: cannot create the directory: %s\n", dir.c_str(),
+             made ? made.message().c_str() : "a file is in the way");
     return kExitFailed;
   }
   return RunBatch(PlanBatch(inputs, dir, extension), jobs, work);

@@ -121,6 +121,10 @@ void Complain(const char* format, ...) {
   }
 }
 
+std::string LastError() {
+  return std::strerror(errno ? errno : EIO);
+}
+
 bool FlushedStdout() {
   errno = 0;
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;

@@ -42,6 +42,9 @@ void Complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void SetProgressLine(bool showing);
 bool ProgressLine();
 
+// The system's reason for the last failed call, "Input/output error" when it left none.
+std::string LastError();
+
 // Flushes standard output; false, with a message saying why, when what was printed did not
 // all reach it (a full disk, a closed pipe).
 bool FlushedStdout();

@@ -27,7 +27,7 @@ const char kDxfHelp[] =
     "Exit status: 0 all written, 1 a slide could not be read or its output written, 2 usage.\n";
 
 bool CannotWrite(const std::string& output) {
-  Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+  Complain("lanterna-cli: %s: cannot write: %s\n", output.c_str(), LastError().c_str());
   return false;
 }
 

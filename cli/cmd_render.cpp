@@ -51,7 +51,8 @@ const char* Extension(Format f) {
 }
 
 bool CannotWrite(const std::string& output) {
-  Complain("lanterna-cli: %s: cannot write\n", output == "-" ? "standard output" : output.c_str());
+  Complain("lanterna-cli: %s: cannot write: %s\n",
+           output == "-" ? "standard output" : output.c_str(), LastError().c_str());
   return false;
 }
 

@@ -95,7 +95,7 @@ int SheetCommand(const Args& args) {
       },
       &writeFailed);
   if (writeFailed || !out.Commit()) {
-    Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+    Complain("lanterna-cli: %s: cannot write: %s\n", output.c_str(), LastError().c_str());
     return kExitFailed;
   }
   return drawn && allFound ? kExitOk : kExitFailed;

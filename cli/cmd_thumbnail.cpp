@@ -152,7 +152,7 @@ int ThumbnailCommand(const Args& args) {
   if (!picture) return kExitFailed;
   GuardedOutput out(output);
   if (WritePng(out.TempPath(), *picture) && out.Commit()) return partial ? kExitFailed : kExitOk;
-  Complain("lanterna-cli: %s: cannot write\n", output.c_str());
+  Complain("lanterna-cli: %s: cannot write: %s\n", output.c_str(), LastError().c_str());
   return kExitFailed;
 }
 

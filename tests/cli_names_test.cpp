@@ -101,6 +101,19 @@ TEST_F(LegacyNamesCli, MembersAreFoundByTheirBytesOrTheirDecodedNames) {
   }
 }
 
+TEST_F(LegacyNamesCli, EveryCommandTakesADecodedName) {
+  const std::string member = Quote(lib + ",西班牙屋面");
+  for (const std::string command :
+       {"dxf " + member + " " + Quote(dir.File("o.dxf")), "info " + member,
+        "thumbnail " + member + " " + Quote(dir.File("t.png")),
+        "sheet " + member + " -o " + Quote(dir.File("s.png")),
+        "remove " + Quote(lib) + " 西班牙屋面"}) {
+    const CliRun r = Cli("--names big5 " + command);
+    EXPECT_EQ(r.exit, 0) << command << "\n" << r.output;
+  }
+  EXPECT_EQ(Lines(Run("list " + Quote(lib)).output).size(), LegacyNames().size() - 1);
+}
+
 TEST_F(LegacyNamesCli, FilesTakeTheDecodedNames) {
   ASSERT_EQ(Run("--names big5 render " + Quote(lib) + " -d " + Quote(dir.File("r"))).exit, 0);
   const std::set<std::string> rendered = Files(dir.File("r"));
