@@ -38,6 +38,8 @@ bool AddEntries(const std::string& arg, std::vector<std::string>* list) {
   } else if (SlideKindOf(name.path) == kKindLibrary && IsFile(name.path)) {
     char member[kLibraryNameLength + 8];
     while (MemberIterator(name.path.c_str(), member)) list->push_back(name.path + "," + member);
+    // Members past a damaged entry would be left out without a word.
+    if (!ListingComplete(name.path)) return false;
   } else {
     list->push_back(name.path);
   }

@@ -61,6 +61,7 @@ TEST(CliExit, PartialWorkExitsOneAndSaysSo) {
       {"extract " + Quote(cutLib) + " -d " + Quote(dir.File("x")), "1 of 2 members"},
       {"create " + Quote(dir.File("new.slb")) + " " + Quote(good) + " " + Quote(cut), "ends early"},
       {"create " + Quote(dir.File("new.slb")) + " " + Quote(noise), "not a readable slide"},
+      {"create " + Quote(dir.File("new.slb")) + " " + Quote(damaged), "damaged library directory"},
       {"add " + Quote(lib) + " " + Quote(cut), "ends early"},
       {"list " + Quote(lib) + " >/dev/full", ""},  // the message went to /dev/full too
       {"info " + Quote(good) + " >/dev/full", ""},
