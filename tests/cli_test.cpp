@@ -124,7 +124,8 @@ TEST(CliInfoAndDxf, InfoPrintsTheReportAndDxfWritesTheFile) {
   EXPECT_EQ(info.exit, 0);
   EXPECT_EQ(info.output.rfind("Actual colors in palette:\t0\n", 0), 0u);
   EXPECT_NE(info.output.find("XY Resolution:\t\t300; 200\n"), std::string::npos);
-  EXPECT_EQ(Cli("info " + Quote(dir.File("none.sld"))).output, "");
+  EXPECT_EQ(Cli("info " + Quote(dir.File("none.sld"))).output,
+            "lanterna-cli: " + dir.File("none.sld") + ": cannot open: no such file\n");
   EXPECT_EQ(Cli("info " + Quote(dir.File("none.sld"))).exit, 1);
 
   const std::string out = dir.File("a.dxf");
