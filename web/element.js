@@ -9,12 +9,13 @@
   // decoded only to be shown.
 
   const utf8 = new TextEncoder();
-  const strictUtf8 = new TextDecoder('utf-8', {fatal: true});
+  // A leading EF BB BF is part of a name, not a byte order mark.
+  const strictUtf8 = new TextDecoder('utf-8', {fatal: true, ignoreBOM: true});
 
   // The decoder of a code page label (the browser's TextDecoder names), null when unknown.
   function decoderFor(codePage) {
     try {
-      return codePage ? new TextDecoder(codePage) : null;
+      return codePage ? new TextDecoder(codePage, {ignoreBOM: true}) : null;
     } catch (e) {
       if (e instanceof RangeError) return null;
       throw e;
