@@ -3,19 +3,86 @@
 (function () {
   'use strict';
 
-  // The engine's calls over the module: strings in and out, pictures copied out as RGBA.
+  // ---- member names ---------------------------------------------------------------------------
+  // A library stores each member's name as bytes in the code page of the system that wrote it
+  // (Big5, GBK, Windows-1252...): they are kept as such (a Uint8Array) to open the member, and
+  // decoded only to be shown.
+
+  const utf8 = new TextEncoder();
+  // A leading EF BB BF is part of a name, not a byte order mark.
+  const strictUtf8 = new TextDecoder('utf-8', {fatal: true, ignoreBOM: true});
+
+  // The decoder of a code page label (the browser's TextDecoder names), null when unknown.
+  function decoderFor(codePage) {
+    try {
+      return codePage ? new TextDecoder(codePage, {ignoreBOM: true}) : null;
+    } catch (e) {
+      if (e instanceof RangeError) return null;
+      throw e;
+    }
+  }
+
+  // A name as text: with the code page's decoder, else UTF-8 where the bytes are valid UTF-8 and
+  // Windows-1252 otherwise. A byte the code page does not define shows as U+FFFD.
+  function decodeName(bytes, codePage) {
+    let decoder = decoderFor(codePage);
+    if (!decoder) {
+      try {
+        return strictUtf8.decode(bytes);
+      } catch (e) {
+        decoder = new TextDecoder('windows-1252');
+      }
+    }
+    const text = decoder.decode(bytes);
+    // The browsers' Windows-1252 gives the five bytes it leaves undefined as C1 controls.
+    return decoder.encoding === 'windows-1252' ? text.replace(/[\x81\x8d\x8f\x90\x9d]/g, '\ufffd') : text;
+  }
+
+  function sameBytes(a, b) {
+    return a.length === b.length && a.every((x, i) => x === b[i]);
+  }
+
+  // The stored name that text typed by someone names: the name whose bytes are the text's
+  // UTF-8, else one whose decoded name equals the text (ASCII letters in either case when the
+  // name is all ASCII, as the engine compares such names); null for none.
+  function findMember(names, text, codePage) {
+    const bytes = utf8.encode(text);
+    const exact = names.find((n) => sameBytes(n, bytes));
+    if (exact) return exact;
+    const upper = (s) => s.replace(/[a-z]/g, (c) => c.toUpperCase());
+    return names.find((n) => {
+      const shown = decodeName(n, codePage);
+      return shown === text || (n.every((b) => b < 0x80) && upper(shown) === upper(text));
+    }) || null;
+  }
+
+  // A member as the engine's calls take it: text (stored as its UTF-8), stored bytes (shown
+  // decoded by default) or {bytes, text}; {bytes, text}.
+  function memberName(member, codePage) {
+    if (!member) return {bytes: new Uint8Array(0), text: ''};
+    if (typeof member === 'string') return {bytes: utf8.encode(member), text: member};
+    if (member instanceof Uint8Array) return {bytes: member, text: decodeName(member, codePage)};
+    return member;
+  }
+
+  // ---- the engine -------------------------------------------------------------------------------
+
+  // The engine's calls over the module: strings in and out, pictures copied out as RGBA. A
+  // member is given as memberName takes it.
   class Engine {
     constructor(module) {
       this.m = module;
     }
 
-    // Calls fn with the strings copied into the module's memory, freed afterwards.
+    // Calls fn with the strings (or bytes) copied into the module's memory with a NUL after
+    // each, freed afterwards.
     withStrings(strings, fn) {
       const m = this.m;
       const pointers = strings.map((s) => {
-        const size = m.lengthBytesUTF8(s) + 1;
-        const p = m._malloc(size);
-        m.stringToUTF8(s, p, size);
+        const bytes = typeof s === 'string' ? utf8.encode(s) : s;
+        const p = m._malloc(bytes.length + 1);
+        m.HEAPU8.set(bytes, p);
+        m.HEAPU8[p + bytes.length] = 0;
         return p;
       });
       try {
@@ -23,6 +90,11 @@
       } finally {
         pointers.forEach((p) => m._free(p));
       }
+    }
+    // withStrings for a call on a member: its stored bytes and its text for messages first.
+    withMember(member, shown, fn) {
+      const {bytes, text} = memberName(member);
+      return this.withStrings([bytes, text, shown], fn);
     }
 
     // Keeps a slide's bytes; its id (0 when it cannot be kept).
@@ -60,25 +132,28 @@
       return {width, height, data};
     }
 
-    // A library's member names: {names, message}.
+    // A library's member names as stored (Uint8Arrays), in directory order: {names, message}.
     members(id, shown) {
-      const ok = this.withStrings([shown], (s) => this.m._lw_members(id, s));
-      const names = this.text().split('\n').filter((n) => n);
+      const m = this.m;
+      const ok = this.withStrings([shown], (s) => m._lw_members(id, s));
+      const p = m._lw_text(), listing = m.HEAPU8.slice(p, p + m._lw_text_length());
+      const names = [];
+      for (let at = 0, end; (end = listing.indexOf(0, at)) >= 0; at = end + 1) names.push(listing.slice(at, end));
       return {names, message: ok ? '' : this.message()};
     }
 
     // The whole picture at once, as lanterna-cli render draws it: {picture, message}. A size of
     // 0 x 0 is the slide's own.
     draw(id, member, shown, width, height, zoom = 1, panX = 0, panY = 0) {
-      const ok = this.withStrings([member || '', shown], (mb, s) =>
-        this.m._lw_draw(id, mb, s, width, height, zoom, panX, panY));
+      const ok = this.withMember(member, shown, (mb, l, s) =>
+        this.m._lw_draw(id, mb, l, s, width, height, zoom, panX, panY));
       return {picture: ok ? this.picture() : null, message: this.message()};
     }
 
     // A drawing carried on piece by piece by step(): {drawing} or {drawing: 0, message}.
     begin(id, member, shown, width, height, zoom = 1, panX = 0, panY = 0) {
-      const drawing = this.withStrings([member || '', shown], (mb, s) =>
-        this.m._lw_begin(id, mb, s, width, height, zoom, panX, panY));
+      const drawing = this.withMember(member, shown, (mb, l, s) =>
+        this.m._lw_begin(id, mb, l, s, width, height, zoom, panX, panY));
       return {drawing, message: drawing ? '' : this.message()};
     }
     // Draws on for about budget milliseconds: {more, picture (so far), message}; the picture is
@@ -93,21 +168,22 @@
 
     // The information report, or null when the slide cannot be read.
     report(id, member, shown) {
-      const ok = this.withStrings([member || '', shown], (mb, s) => this.m._lw_report(id, mb, s));
+      const ok = this.withMember(member, shown, (mb, l, s) => this.m._lw_report(id, mb, l, s));
       return ok ? this.text() : null;
     }
     // The SVG and DXF writers': {text, message}.
     svg(id, member, shown) {
-      const ok = this.withStrings([member || '', shown], (mb, s) => this.m._lw_svg(id, mb, s));
+      const ok = this.withMember(member, shown, (mb, l, s) => this.m._lw_svg(id, mb, l, s));
       return {text: ok ? this.text() : null, message: this.message()};
     }
     dxf(id, member, shown, polylines = false) {
-      const ok = this.withStrings([member || '', shown], (mb, s) =>
-        this.m._lw_dxf(id, mb, s, polylines ? 1 : 0));
+      const ok = this.withMember(member, shown, (mb, l, s) =>
+        this.m._lw_dxf(id, mb, l, s, polylines ? 1 : 0));
       return {text: ok ? this.text() : null, message: this.message()};
     }
   }
 
+  const kLibrary = 2;
   let shared = null;
   // The one engine of the page, made on first use.
   function engine() {
@@ -147,14 +223,16 @@
     });
   }
 
-  const api = {engine, drawInSlices, Engine};
+  const api = {engine, drawInSlices, Engine, decodeName, findMember, memberName};
 
   if (typeof HTMLElement !== 'undefined' && typeof customElements !== 'undefined') {
-    // <lanterna-slide src="URL" width="W" height="H" member="NAME">: the picture lanterna-cli
-    // render draws at that size, in a canvas at the element's top-left corner.
+    // <lanterna-slide src="URL" width="W" height="H" member="NAME" names="CODEPAGE">: the
+    // picture lanterna-cli render draws at that size, in a canvas at the element's top-left
+    // corner. names is the code page of the library's member names (a TextDecoder label such as
+    // big5, gbk or windows-1252), which member is matched against (see findMember).
     class LanternaSlideElement extends HTMLElement {
       static get observedAttributes() {
-        return ['src', 'member', 'width', 'height'];
+        return ['src', 'member', 'width', 'height', 'names'];
       }
       constructor() {
         super();
@@ -185,7 +263,8 @@
       }
       async load(generation) {
         const src = this.getAttribute('src');
-        const member = this.getAttribute('member') || '';
+        let member = this.getAttribute('member') || '';
+        const codePage = this.getAttribute('names') || '';
         const width = parseInt(this.getAttribute('width') || '0', 10) || 0;
         const height = parseInt(this.getAttribute('height') || '0', 10) || 0;
         this.setAttribute('data-state', 'loading');
@@ -206,6 +285,10 @@
         if (!id) {
           this.fail(src + ': cannot open', width, height);
           return;
+        }
+        if (member && eng.kind(id) === kLibrary) {
+          const stored = findMember(eng.members(id, src).names, member, codePage);
+          if (stored) member = {bytes: stored, text: decodeName(stored, codePage)};
         }
         // At device resolution where a CSS pixel is more than one.
         const ratio = width && height ? Math.max(1, window.devicePixelRatio || 1) : 1;

@@ -88,6 +88,8 @@ bool Size(const RenderRequest& request, const SlideName& shown, int kind, int* w
 
 using namespace lanterna;
 
+// A member is named by its stored bytes (member) and, for messages, by its label: the name as
+// the page shows it, decoded to UTF-8. shown is the file's name in messages.
 extern "C" {
 
 // Keeps a slide's bytes as a file named for the kind they show; its id, 0 when it cannot.
@@ -116,12 +118,16 @@ EMSCRIPTEN_KEEPALIVE int lw_height() {
 EMSCRIPTEN_KEEPALIVE const char* lw_text() {
   return Out().text.c_str();
 }
+// The text's length in bytes: a listing holds NULs.
+EMSCRIPTEN_KEEPALIVE int lw_text_length() {
+  return static_cast<int>(Out().text.size());
+}
 EMSCRIPTEN_KEEPALIVE const char* lw_message() {
   return Out().message.c_str();
 }
 
-// A library's member names, one a line, into the text; 0 with a message when the listing
-// ended early.
+// A library's member names as stored, each ended by a NUL, into the text; 0 with a message when
+// the listing ended early. Names are bytes in the library's code page, decoded by the page.
 EMSCRIPTEN_KEEPALIVE int lw_members(int id, const char* shown) {
   Output& o = Out();
   o.text.clear();
@@ -129,21 +135,21 @@ EMSCRIPTEN_KEEPALIVE int lw_members(int id, const char* shown) {
   const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   char name[kLibraryNameLength + 8];
-  while (MemberIterator(s->path.c_str(), name)) o.text += std::string(name) + "\n";
+  while (MemberIterator(s->path.c_str(), name)) o.text.append(name, std::strlen(name) + 1);
   o.message = ListingFailureText(shown);
   return LastListingEnd() == ListingEnd::kComplete;
 }
 
 // Draws the whole picture at once, as lanterna-cli render does: 1 with the pixels, or 0 with
 // the message (a picture whose data ended early is drawn and has its message too).
-EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* shown, int width,
-                                 int height, int zoom, int panX, int panY) {
+EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* label, const char* shown,
+                                 int width, int height, int zoom, int panX, int panY) {
   Output& o = Out();
   o.message.clear();
   o.width = o.height = 0;
   const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
-  const SlideName name{shown, member};
+  const SlideName name{shown, label};
   RenderResult picture = RenderSlide(Request(*s, member, width, height, zoom, panX, panY));
   if (picture.result < 0) {
     Fail(name, s->kind, picture.result);
@@ -159,14 +165,14 @@ EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* shown, 
 }
 
 // Starts a drawing that is carried on by lw_step; its id, or 0 with a message.
-EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* shown, int width,
-                                  int height, int zoom, int panX, int panY) {
+EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* label, const char* shown,
+                                  int width, int height, int zoom, int panX, int panY) {
   static int next = 0;
   Out().message.clear();
   const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
   const RenderRequest request = Request(*s, member, width, height, zoom, panX, panY);
-  const SlideName name{shown, member};
+  const SlideName name{shown, label};
   int w, h;
   if (!Size(request, name, s->kind, &w, &h)) return 0;
   const int drawing = ++next;
@@ -205,7 +211,8 @@ EMSCRIPTEN_KEEPALIVE void lw_end(int drawing) {
 }
 
 // The slide information report into the text, naming the slide as shown; 0 when unreadable.
-EMSCRIPTEN_KEEPALIVE int lw_report(int id, const char* member, const char* shown) {
+EMSCRIPTEN_KEEPALIVE int lw_report(int id, const char* member, const char* label,
+                                   const char* shown) {
   Output& o = Out();
   o.text.clear();
   const StoredSlide* s = FindSlide(id);
@@ -216,11 +223,14 @@ EMSCRIPTEN_KEEPALIVE int lw_report(int id, const char* member, const char* shown
   if (!BuildSlideReport(&owner, s->path.c_str(), name.data(), nullptr, &o.text)) return 0;
   for (size_t at; (at = o.text.find(s->path)) != std::string::npos;)
     o.text.replace(at, s->path.size(), shown);
+  const std::string stored = std::string("Slide name:\t\t") + member + "\n";
+  if (const size_t at = o.text.find(stored); member[0] && at != std::string::npos)
+    o.text.replace(at, stored.size(), std::string("Slide name:\t\t") + label + "\n");
   return 1;
 }
 
 // The vector picture as SVG, as lanterna-cli render -o OUT.svg writes it, into the text.
-EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* shown) {
+EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* label, const char* shown) {
   Output& o = Out();
   o.text.clear();
   o.message.clear();
@@ -231,7 +241,7 @@ EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* shown) {
   std::unique_ptr<gdi::DeviceContext> metafile =
       RecordPicture(Request(*s, member, 0, 0, 1, 0, 0), &width, &height, &result);
   if (!metafile) {
-    Fail(SlideName{shown, member}, s->kind, result);
+    Fail(SlideName{shown, label}, s->kind, result);
     return 0;
   }
   o.text = gdi::MetafileSvg(metafile.get(), width, height);
@@ -239,13 +249,14 @@ EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* shown) {
 }
 
 // The slide as DXF, as lanterna-cli dxf writes it, into the text.
-EMSCRIPTEN_KEEPALIVE int lw_dxf(int id, const char* member, const char* shown, int polylines) {
+EMSCRIPTEN_KEEPALIVE int lw_dxf(int id, const char* member, const char* label, const char* shown,
+                                int polylines) {
   Output& o = Out();
   o.text.clear();
   o.message.clear();
   const StoredSlide* s = FindSlide(id);
   if (!s) return 0;
-  const SlideName name{shown, member};
+  const SlideName name{shown, label};
   const SlideExtent extent = ReadSlideExtent(s->path, member);
   if (extent.result < 0) {
     Fail(name, s->kind, extent.result);

@@ -1,6 +1,7 @@
 // The viewer page: open a slide by picker, drop or ?src=URL; a library as a grid of its members'
-// miniatures; zoom, pan, the whole slide again; the information report; downloads. Everything
-// is drawn in the page by the engine of lanterna-slide.js.
+// miniatures, their names decoded in the code page chosen (?names=CODEPAGE or the Names list);
+// zoom, pan, the whole slide again; the information report; downloads. Everything is drawn in
+// the page by the engine of lanterna-slide.js.
 'use strict';
 (function () {
   const $ = (id) => document.getElementById(id);
@@ -9,7 +10,8 @@
   const kMaxZoom = 15;
   const kLibrary = 2;
   const state = {
-    eng: null, id: 0, name: '', member: '', library: false,
+    // member: '' or {bytes, text}, its stored name and that decoded.
+    eng: null, id: 0, name: '', member: '', library: false, codePage: '',
     zoom: 1, panX: 0, panY: 0, generation: 0, opened: 0,
   };
 
@@ -24,7 +26,7 @@
   }
 
   function shownName() {
-    return state.member ? `${state.name},${state.member}` : state.name;
+    return state.member ? `${state.name},${state.member.text}` : state.name;
   }
 
   function enable() {
@@ -55,7 +57,7 @@
       return;
     }
     state.library = eng.kind(state.id) === kLibrary;
-    if (state.library && member) showSlide(member);
+    if (state.library && member) showSlide(named(member));
     else if (state.library) showLibrary();
     else showSlide('');
   }
@@ -80,6 +82,16 @@
 
   // ---- a library: its members' miniatures -----------------------------------------------------
 
+  function decoded(bytes) {
+    return {bytes, text: LanternaSlide.decodeName(bytes, state.codePage)};
+  }
+
+  // The member a typed name stands for; the name itself when none does (the engine says so).
+  function named(text) {
+    const stored = LanternaSlide.findMember(state.eng.members(state.id, state.name).names, text, state.codePage);
+    return stored ? decoded(stored) : LanternaSlide.memberName(text);
+  }
+
   async function showLibrary() {
     const eng = state.eng;
     const generation = ++state.generation;
@@ -87,18 +99,19 @@
     canvas.hidden = true;
     grid.hidden = false;
     grid.textContent = '';
-    const {names, message} = eng.members(state.id, state.name);
-    say(message);
+    const listing = eng.members(state.id, state.name);
+    const names = listing.names.map(decoded);
+    say(listing.message);
     $('title').textContent = state.name;
     $('report').textContent = `${state.name}: slide library, ${names.length} member${names.length === 1 ? '' : 's'}\n` +
-      names.map((n) => `  ${n}\n`).join('');
+      names.map((n) => `  ${n.text}\n`).join('');
     enable();
     const figures = names.map((name) => {
       const figure = document.createElement('figure');
       figure.tabIndex = 0;
       const mini = document.createElement('canvas');
       const caption = document.createElement('figcaption');
-      caption.textContent = name;
+      caption.textContent = name.text;
       figure.append(mini, caption);
       figure.addEventListener('click', () => showSlide(name));
       figure.addEventListener('keydown', (e) => {
@@ -219,7 +232,7 @@
 
   function baseName() {
     const file = state.name.replace(/[?#].*$/, '').split('/').pop().replace(/\.[^.]*$/, '') || 'slide';
-    return state.member ? `${file}_${state.member}` : file;
+    return state.member ? `${file}_${state.member.text}` : file;
   }
 
   function download(blob, name) {
@@ -248,6 +261,17 @@
     e.target.value = '';
   });
   $('library').addEventListener('click', showLibrary);
+  // Names shown in another code page: the grid again, or the member's title.
+  $('names').addEventListener('change', (e) => {
+    state.codePage = e.target.value;
+    if (!state.library) return;
+    if (!grid.hidden) {
+      showLibrary();
+    } else if (state.member) {
+      state.member = decoded(state.member.bytes);
+      $('title').textContent = shownName();
+    }
+  });
   $('zoom-in').addEventListener('click', () => setZoom(state.zoom + 1));
   $('zoom-out').addEventListener('click', () => setZoom(state.zoom - 1));
   $('home').addEventListener('click', home);
@@ -256,7 +280,8 @@
   $('dxf').addEventListener('click', () => downloadText('dxf', 'image/vnd.dxf'));
 
   document.addEventListener('keydown', (e) => {
-    if (e.ctrlKey || e.metaKey || e.altKey || e.target instanceof HTMLInputElement) return;
+    if (e.ctrlKey || e.metaKey || e.altKey || e.target instanceof HTMLInputElement ||
+        e.target instanceof HTMLSelectElement) return;
     if (e.key === '+' || e.key === '=') setZoom(state.zoom + 1);
     else if (e.key === '-') setZoom(state.zoom - 1);
     else if (e.key === 'Home') home();
@@ -321,7 +346,12 @@
 
   enable();
   engine();  // loads while the page and any slide it names arrive
-  // index.html?src=URL, and &member=NAME for one slide of a library.
+  // index.html?src=URL, and &member=NAME for one slide of a library, &names=CODEPAGE for its
+  // names' code page (a TextDecoder label).
   const query = new URLSearchParams(location.search);
+  const names = $('names');
+  state.codePage = query.get('names') || '';
+  if (![...names.options].some((o) => o.value === state.codePage)) names.add(new Option(state.codePage, state.codePage));
+  names.value = state.codePage;
   if (query.get('src')) openUrl(query.get('src'), query.get('member') || '');
 })();

@@ -10,6 +10,7 @@ const zlib = require('zlib');
 const {spawnSync} = require('child_process');
 const {findChromium, serve, openPage} = require('./browser.js');
 const {check, finish} = require('./checks.js');
+const {nameLibrary} = require('./name_library.js');
 
 // An 8-bit RGB or RGBA, non-interlaced PNG (what Chromium writes): {width, height, rgba}.
 function readPng(file) {
@@ -91,7 +92,8 @@ async function main() {
     process.exit(77);
   }
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-browser-'));
-  const server = await serve([site, __dirname, path.dirname(path.resolve(samples))]);
+  fs.writeFileSync(path.join(work, 'names.slb'), nameLibrary(samples).bytes);
+  const server = await serve([site, __dirname, path.dirname(path.resolve(samples)), work]);
   const root = `http://127.0.0.1:${server.address().port}`;
   const page = await openPage(`${root}/embed.html`, 800, 520);
   // Every element has drawn or given up.
@@ -104,6 +106,20 @@ async function main() {
   if (process.env.LANTERNA_SHOT) fs.copyFileSync(shot, process.env.LANTERNA_SHOT);
   if (drawn) checkElements(readPng(shot), cli, samples, work);
   else check('embed.html', 'the elements did not finish drawing');
+
+  // A member named in the code page of names="...": the same picture as its slide alone.
+  const named = await page.evaluate(`(async () => {
+      const made = ['src="names.slb" names="big5" member="西班牙屋面"', 'src="samples/floorplan.sld"'].map((a) => {
+        const e = document.createElement('div');
+        e.innerHTML = '<lanterna-slide ' + a + ' width="120" height="90"></lanterna-slide>';
+        return document.body.appendChild(e.firstChild);
+      });
+      while (!made.every((e) => e.state === 'drawn' || e.state === 'failed'))
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      const pixels = made.map((e) => e.shadowRoot.querySelector('canvas').getContext('2d').getImageData(0, 0, 120, 90).data.join());
+      return made[0].state + (pixels[0] === pixels[1] ? '' : ', another picture');
+    })()`);
+  check('element names="big5"', named === 'drawn' ? '' : named);
 
   // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
   await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
@@ -148,6 +164,17 @@ async function main() {
   } else {
     check('viewer page', 'did not draw');
   }
+  // A library's grid in the code page of ?names=, and a member opened from it.
+  await page.navigate(`${root}/index.html?src=names.slb&names=big5`);
+  const grid = 'document.querySelectorAll("figcaption")';
+  await page.until(`${grid}.length === 7`, 60);
+  const captions = await page.evaluate(`[...${grid}].map((c) => c.textContent).join()`);
+  check('viewer names', captions.startsWith('PLAN,西班牙屋面,地,再,') ? '' : captions);
+  await page.evaluate(`${grid}[3].click()`);
+  const opened = await page.until('document.body.dataset.state === "drawn"', 60);
+  const title = await page.evaluate(`document.getElementById('title').textContent`);
+  check('viewer names open', opened && title === 'names.slb,再' ? '' : `${title} ${opened ? '' : 'not drawn'}`);
+
   // A file that is no slide: lanterna-cli's message, and the page goes on.
   await page.navigate(`${root}/index.html?src=embed.html`);
   await page.until('document.body.dataset.state === "failed"', 60);

@@ -7,6 +7,7 @@ const os = require('os');
 const path = require('path');
 const {execFileSync, spawnSync} = require('child_process');
 const {check, finish} = require('./checks.js');
+const {nameLibrary} = require('./name_library.js');
 
 const [site, cli, samples, corpus] = process.argv.slice(2);
 const script = path.join(site || '', 'lanterna-slide.js');
@@ -57,12 +58,12 @@ function sliced(eng, id, member, shown, width, height) {
 
 
 // Every demo slide and library member, and a few real slides, at two sizes.
-function cases(eng) {
+function cases(api, eng) {
   const list = [];
   const add = (file, limit) => {
     const bytes = fs.readFileSync(file);
     const id = eng.open(bytes);
-    const members = eng.kind(id) === 2 ? eng.members(id, file).names.slice(0, limit) : [''];
+    const members = eng.kind(id) === 2 ? eng.members(id, file).names.slice(0, limit).map((n) => api.decodeName(n)) : [''];
     for (const member of members) list.push({file, member});
     eng.close(id);
   };
@@ -76,9 +77,10 @@ function cases(eng) {
 }
 
 async function main() {
-  const eng = await require(path.resolve(script)).engine();
+  const api = require(path.resolve(script));
+  const eng = await api.engine();
 
-  for (const {file, member} of cases(eng)) {
+  for (const {file, member} of cases(api, eng)) {
     const bytes = fs.readFileSync(file);
     for (const [w, h] of [[320, 240], [123, 301]]) {
       const name = `${path.basename(file)}${member ? ',' + member : ''} ${w}x${h}`;
@@ -125,6 +127,38 @@ async function main() {
   execFileSync(cli, ['dxf', spiral, path.join(work, 'a.dxf')]);
   check('dxf', eng.dxf(id, '', spiral).text === fs.readFileSync(path.join(work, 'a.dxf'), 'utf8') ? '' : 'differs');
 
+  checkNames(api, eng);
   finish();
+}
+
+// Member names in code pages: listed byte for byte, decoded as asked, each opening its own slide.
+function checkNames(api, eng) {
+  const file = path.join(work, 'names.slb');
+  const library = nameLibrary(samples);
+  const id = eng.open(library.bytes);
+  const {names} = eng.members(id, file);
+  const listed = names.map((n) => Buffer.from(n).toString('hex')).join(' ');
+  const stored = library.members.map((m) => m.name.toString('hex')).join(' ');
+  check('names listed as stored', listed === stored ? '' : `${listed}, expected ${stored}`);
+  const shown = library.members.flatMap((m, i) => Object.entries(m.text).map(([codePage, text]) => {
+    const got = api.decodeName(names[i], codePage === 'auto' ? '' : codePage);
+    return got === text ? '' : `${got} for ${text}`;
+  })).filter((p) => p);
+  check('names decoded', shown.join(', '));
+  const fallbacks = [api.decodeName(Uint8Array.of(0x41, 0x81, 0x8d), ''), api.decodeName(Uint8Array.of(0xe7), 'no-such-code-page')];
+  check('names undefined bytes and unknown code pages', fallbacks.join() === 'A\ufffd\ufffd,ç' ? '' : fallbacks.join());
+  library.members.forEach((m, i) => {
+    const alone = eng.open(m.data);
+    const expected = eng.draw(alone, '', 'alone', 160, 120).picture;
+    eng.close(alone);
+    const got = eng.draw(id, names[i], file, 160, 120).picture;
+    const problem = difference({width: 160, height: 120, rgb: Buffer.from(expected.data).filter((_, k) => k % 4 !== 3)}, got);
+    check(`member ${m.name.toString('hex')} draws its slide`, problem);
+  });
+  const big5 = api.findMember(names, '西班牙屋面', 'big5'), plan = api.findMember(names, 'plan');
+  check('names found as typed', big5 === names[1] && plan === names[0] ? '' : `${big5}, ${plan}`);
+  const missing = eng.draw(id, '屋頂', file, 160, 120).message;
+  check('names in messages', missing === `${file}: no member 屋頂 (or not enough memory)` ? '' : missing);
+  eng.close(id);
 }
 main();
