@@ -75,8 +75,9 @@ web-bench: web build
 
 test: $(if $(shell command -v emcc 2>/dev/null),web)
 
-# Fuzzing: the libFuzzer targets of fuzz/, built with clang in their own build directory, each
-# run for FUZZ_SECONDS one after another; fails on any finding (crash, leak, timeout, sanitizer).
+# Fuzzing: the libFuzzer targets of fuzz/ (a thorough and a fast one per reader), built with clang
+# in their own build directory, each run for FUZZ_SECONDS one after another; fails on any finding
+# (crash, leak, timeout, sanitizer).
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 

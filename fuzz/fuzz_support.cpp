@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -123,6 +124,40 @@ void InterruptedPaint(const std::string& path, const std::string& member) {
   platform::SetInputQueue(nullptr);
 }
 
+// Batch work: only Escape would stop a drawing, and nothing is pending.
+struct Uninterrupted {
+  uint32_t saved = InterruptMask(0);
+  Uninterrupted() { InterruptMask(kInterruptEscape); }
+  ~Uninterrupted() { InterruptMask(saved); }
+};
+
+// Paints a slide window of width by height until its drawing is over, each paint carrying on
+// from the last, as lanterna-cli's drawings do; show is one call of the loader.
+template <class Show>
+void Paint(int width, int height, Show show) {
+  platform::HeadlessWindow window(width, height, gdi::DeviceCaps::TrueColour(), false);
+  ViewState view;
+  view.measuredLeft = view.measuredTop = kUnmeasuredOrigin;
+  SlidePalette palette;
+  gdi::HBITMAP bitmap = nullptr;
+  for (int pass = 0; pass < 8; ++pass) {
+    SetBitmapSlot(bitmap);
+    const int32_t result = show(&window, &view, &palette);
+    gdi::HBITMAP kept = GetBitmapSlot();
+    if (kept && kept != bitmap) {
+      if (bitmap) gdi::DeleteObject(bitmap);
+      bitmap = kept;
+    }
+    SetBitmapSlot(nullptr);
+    if (result < 0 || view.reached >= view.size) break;
+  }
+  if (bitmap) gdi::DeleteObject(bitmap);
+  if (palette.logPalette) {
+    gdi::DeleteObject(palette.palette);
+    delete palette.logPalette;
+  }
+}
+
 }  // namespace
 
 // The sanitizers' summary line reaches the fuzzer's log even when the target's own output is
@@ -187,6 +222,32 @@ void ExerciseSlide(const std::string& path, const std::string& member) {
   ConvertToDxf(argument, false);
   ConvertToDxf(argument, true);
   InterruptedPaint(path, member);
+}
+
+void DrawData(int kind, const uint8_t* data, size_t size, int width, int height) {
+  // A file's block is never empty: the loader reads an empty file into one zero byte.
+  static const uint8_t kEmpty[1] = {};
+  if (size == 0) data = kEmpty;
+  const uint32_t length = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+  Uninterrupted quiet;
+  SlideInfo info;
+  if (ShowIconData(nullptr, kind, data, length, SI_DIRECT | SI_HEADER_ONLY, nullptr, nullptr,
+                   nullptr, nullptr, &info) < 0)
+    return;
+  Paint(width, height, [&](platform::HWND window, ViewState* view, SlidePalette* palette) {
+    return ShowIconData(window, kind, data, length, SI_KEEP_BITMAP, nullptr, nullptr, view, palette,
+                        nullptr);
+  });
+}
+
+void DrawFile(const std::string& path, const std::string& member, int width, int height) {
+  Uninterrupted quiet;
+  if (ReadSlideExtent(path, member).result < 0) return;
+  Paint(width, height, [&](platform::HWND window, ViewState* view, SlidePalette* palette) {
+    std::vector<char> name = NameBuffer(member);
+    return ShowIcon(window, path.c_str(), name.data(), SI_KEEP_BITMAP, nullptr, nullptr, nullptr,
+                    nullptr, view, palette, nullptr);
+  });
 }
 
 }  // namespace fuzz

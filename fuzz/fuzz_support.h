@@ -23,4 +23,10 @@ void Require(bool condition, const char* what);
 // polylines, and a paint interrupted by key presses and resumed until complete.
 void ExerciseSlide(const std::string& path, const std::string& member);
 
+// The fast targets' work: a slide's bytes (kind as the file's name would give) read from memory
+// for their header, then drawn as a slide window of width by height shows them, uninterrupted.
+void DrawData(int kind, const uint8_t* data, size_t size, int width, int height);
+// The same for a slide file or library member, looked up and read by the loader.
+void DrawFile(const std::string& path, const std::string& member, int width, int height);
+
 }  // namespace fuzz

@@ -1,7 +1,6 @@
 // Whatever reaches the viewer's single-instance socket, read as the running viewer reads it.
-// The reader's file is compiled in here: the shell's library needs Qt, the fuzz build has none.
 #include "fuzz/fuzz_support.h"
-#include "shell/handover_request.cpp"
+#include "shell/handover_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

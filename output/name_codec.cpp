@@ -62,35 +62,32 @@ bool KnownCodePage(const std::string& codePage) {
   return Converter("UTF-8", codePage.c_str()).ok() && Converter(codePage.c_str(), "UTF-8").ok();
 }
 
-bool IsValidUtf8(const std::string& text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    const unsigned char c = *p;
-    int more;
-    uint32_t cp;
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t length;
+    char32_t code, least;
     if (c < 0x80) {
-      ++p;
+      ++i;
       continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, cp = c & 0x07;
+    } else if ((c & 0xE0) == 0xC0) {
+      length = 2, code = c & 0x1F, least = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3, code = c & 0x0F, least = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4, code = c & 0x07, least = 0x10000;
     } else {
       return false;
     }
-    if (end - p <= more) return false;
-    for (int i = 1; i <= more; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      cp = cp << 6 | (p[i] & 0x3F);
+    if (text.size() - i < length) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
     }
-    // Overlong forms, surrogates and code points past U+10FFFF.
-    if ((more == 2 && cp < 0x800) || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    p += more + 1;
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += length;
   }
   return true;
 }

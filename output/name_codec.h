@@ -4,13 +4,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace lanterna {
 
 // True when iconv converts between the code page and UTF-8 both ways.
 bool KnownCodePage(const std::string& codePage);
 
-bool IsValidUtf8(const std::string& text);
+// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool IsValidUtf8(std::string_view text);
 
 // The UTF-8 text of stored bytes. With no code page: the bytes themselves when they are valid
 // UTF-8, else Windows-1252. A byte the code page does not define becomes U+FFFD.

@@ -30,7 +30,4 @@ bool HandOverRequestEnded(std::string_view bytes);
 // absolute path, or followed by more bytes.
 std::optional<HandOverRequest> ParseHandOverRequest(std::string_view bytes);
 
-// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
-bool IsUtf8(std::string_view text);
-
 }  // namespace lanterna

@@ -89,14 +89,8 @@ void FillVectorInfo(SlideInfo* info, const SlideHeader& h) {
   info->testWord = h.testWord;
 }
 
-int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view,
-                      SlidePalette* palette, const RenderingHeader& rendering);
-
-}  // namespace
-
-int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t mode,
-                 const char* dxfName, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
-                 ViewState* view, SlidePalette* palette, SlideInfo* info) {
+// Nothing of the last call carries over.
+void BeginCall(platform::HWND owner, SlidePalette* palette, CallResources* res) {
   LoaderState& L = Loader();
   L.LoaderBusy = 1;
   L.owner = owner;
@@ -108,11 +102,27 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
   dxf.polylineMode = false;
   dxf.polylineClosed = true;
   PaletteInUse() = 0;
-  mode &= kModeBits;
+  res->palette = palette ? palette : &res->localPalette;
+  if (!palette) res->localPalette.palette = AppPalette();
+}
 
+// What follows once the slide's bytes are in the loader's block: the signature, the header, the
+// fit and the drawing.
+int32_t ShowData(int kind, uint32_t mode, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
+                 ViewState* view, SlidePalette* palette, SlideInfo* info);
+int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view,
+                      SlidePalette* palette, const RenderingHeader& rendering);
+
+}  // namespace
+
+int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t mode,
+                 const char* dxfName, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
+                 ViewState* view, SlidePalette* palette, SlideInfo* info) {
+  LoaderState& L = Loader();
   CallResources res;
-  res.palette = palette ? palette : &res.localPalette;
-  if (!palette) res.localPalette.palette = AppPalette();
+  BeginCall(owner, palette, &res);
+  DxfOutputState& dxf = DxfState();
+  mode &= kModeBits;
 
   std::string upperMember;
   if (member) {
@@ -161,7 +171,29 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
   std::fclose(res.file);
   res.file = nullptr;
   L.data = res.block.get();
+  return ShowData(kind, mode, dc, rect, rawOut, view, res.palette, info);
+}
 
+int32_t ShowIconData(platform::HWND owner, int kind, const uint8_t* data, uint32_t size,
+                     uint32_t mode, gdi::HDC dc, gdi::RECT* rect, ViewState* view,
+                     SlidePalette* palette, SlideInfo* info) {
+  LoaderState& L = Loader();
+  CallResources res;
+  BeginCall(owner, palette, &res);
+  mode &= kModeBits;
+  L.IconSize = size;
+  if (mode & SI_SIZE_ONLY) return static_cast<int32_t>(L.IconSize);
+  if (view) view->size = L.IconSize;
+  L.data = data;
+  return ShowData(kind, mode, dc, rect, nullptr, view, res.palette, info);
+}
+
+namespace {
+
+int32_t ShowData(int kind, uint32_t mode, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
+                 ViewState* view, SlidePalette* palette, SlideInfo* info) {
+  LoaderState& L = Loader();
+  const platform::HWND owner = L.owner;
   if (kind == kKindLibrary && L.IconSize >= kRenderingSignatureLength &&
       std::memcmp(L.data, kRenderingSignature, kRenderingSignatureLength) == 0)
     kind = kKindRendering;
@@ -221,11 +253,11 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
     }
     if (kind != kKindRendering) {
       if (drawable) {
-        SelectAppPalette(L.drawDC, PaletteInUse(), res.palette, nullptr);
+        SelectAppPalette(L.drawDC, PaletteInUse(), palette, nullptr);
         Ciclo(nullptr, nullptr, nullptr);
       }
     } else {
-      DrawRendering(L.drawDC, L.IconSize, rendering, view, res.palette, nullptr, info, owner, false,
+      DrawRendering(L.drawDC, L.IconSize, rendering, view, palette, nullptr, info, owner, false,
                     rendering.pixelAspect);
     }
     if (ownDC) platform::ReleaseDC(owner, ownDC);
@@ -234,10 +266,8 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
     return static_cast<int32_t>(L.ByteReaded);
   }
 
-  return DrawOffscreen(kind, mode, dc, view, res.palette, rendering);
+  return DrawOffscreen(kind, mode, dc, view, palette, rendering);
 }
-
-namespace {
 
 int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view,
                       SlidePalette* palette, const RenderingHeader& rendering) {

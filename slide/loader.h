@@ -43,5 +43,10 @@ void SetBitmapSlot(gdi::HBITMAP bitmap);
 int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t mode,
                  const char* dxfName, gdi::HDC dc, gdi::RECT* rect, std::FILE* rawOut,
                  ViewState* view, SlidePalette* palette, SlideInfo* info);
+// The same for a slide's bytes already in memory (size of them at data), of the kind its file's
+// name would give; no DXF and no raw copy.
+int32_t ShowIconData(platform::HWND owner, int kind, const uint8_t* data, uint32_t size,
+                     uint32_t mode, gdi::HDC dc, gdi::RECT* rect, ViewState* view,
+                     SlidePalette* palette, SlideInfo* info);
 
 }  // namespace lanterna

@@ -60,6 +60,14 @@ TEST(LoaderResults, SizeOnlyReturnsFileSizeAndHeaderOnlyFillsInfo) {
   EXPECT_EQ(info.height, 480);
   EXPECT_FLOAT_EQ(info.aspectRatio, 0.75f);
   EXPECT_EQ(info.testWord, 0x1234);
+
+  SlideInfo fromMemory;
+  EXPECT_EQ(
+      ShowIconData(nullptr, kKindSlide, bytes.data(), static_cast<uint32_t>(bytes.size()),
+                   SI_DIRECT | SI_HEADER_ONLY, nullptr, nullptr, nullptr, nullptr, &fromMemory),
+      static_cast<int32_t>(bytes.size()));
+  EXPECT_EQ(fromMemory.width, 640);
+  EXPECT_EQ(LoaderBusy(), 0);
 }
 
 TEST(LoaderResults, GivenRectangleReturnsSlideHeightAndWidth) {
