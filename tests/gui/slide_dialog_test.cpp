@@ -449,7 +449,6 @@ TEST_F(SlideDialogTest, LegacyMemberNamesAreShownDecodedAndOpenedByTheirBytes) {
   EXPECT_EQ(shown[1], "西班牙屋面");
   EXPECT_EQ(shown[2], "地");
   EXPECT_EQ(shown[3], "再");
-  EXPECT_EQ(shown[6], "T\xEF\xBF\xBD\xEF\xBF\xBDr");  // UTF-8 is no Big5: each byte kept as U+FFFD
   const auto& names = fixtures::LegacyNames();
   EXPECT_EQ(data.FileName, legacy + ", " + names[1].stored + " " + names[2].stored);
   lanterna::OpenSelection(data.FileName, lanterna::kOpenSlides, nullptr);
