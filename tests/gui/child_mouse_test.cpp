@@ -222,7 +222,9 @@ TEST_F(ChildMouseTest, AClickStopsADrawingAndIsHandledAfterIt) {
   EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptMouse);
   EXPECT_GT(child->NormalView().reached, 0u);
   EXPECT_LT(child->NormalView().reached, child->NormalView().size);
-  EXPECT_EQ(platform::qt::InputQueue::Instance()->Held(), 2u);
+  // The click's press and release wait; on a busy machine a message the frame posted meanwhile
+  // (its placement once the decorations come) may wait with them.
+  EXPECT_GE(platform::qt::InputQueue::Instance()->Held(), 2u);
 
   // The click comes after the drawing, in client pixels: a zoom step about its point.
   ASSERT_TRUE(guitest::PumpUntil([&] { return child->NormalView().zoom == 2; }));
