@@ -91,8 +91,11 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
                   InterruptMask(kDefaultInterruptMask);
                   // A drawing that stopped early has said why in its own box; the file it
                   // began is no DXF and goes.
+                  const char* written = reinterpret_cast<const char*>(lParam);
                   if (DxfState().begun && !DxfState().ended)
-                    std::remove(reinterpret_cast<const char*>(lParam));
+                    std::remove(written);
+                  else if (DxfState().ended)
+                    SetStatusText(std::string("DXF written to ") + written);
                   return 0;
                 }),
       OnCommand(res::CM_CLOSECHILD, [this] { Destroy(); }),

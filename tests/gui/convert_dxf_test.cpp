@@ -92,6 +92,18 @@ TEST_F(ConvertDxfTest, TheBoxRemembersItsStateAcrossUsesButNotAfterCancel) {
   EXPECT_TRUE(Convert([&](TSlideSaveAs& d) { Press(d, 2); }));
 }
 
+// The slide's own name is offered; the status bar says where the file went.
+TEST_F(ConvertDxfTest, TheSlidesNameIsOfferedAndTheWrittenFileNamed) {
+  std::string offered;
+  Convert([&](TSlideSaveAs& d) {
+    offered = d.Item<QLineEdit>(framework::IDC_FILENAME)->text().toStdString();
+    Press(d, 1);
+  });
+  EXPECT_EQ(offered, "b.dxf");
+  EXPECT_FALSE(fixtures::ReadFile(dir.File("b.dxf")).empty());
+  EXPECT_EQ(Shell().StatusBar->GetText(), "DXF written to " + dir.File("b.dxf"));
+}
+
 TEST_F(ConvertDxfTest, TheFlagIsKeptWhenOkIsPressedEvenIfTheNameIsRefused) {
   std::filesystem::create_directories(dir.File("no/such"));
   std::filesystem::remove(dir.File("no/such"));
