@@ -55,6 +55,12 @@ const framework::TAccelResource& Accelerators() {
       {Qt::Key_O, Qt::ControlModifier, CM_FILEOPEN},
       {Qt::Key_I, Qt::ControlModifier, CM_SLIDEINFO},
       {Qt::Key_Tab, Qt::NoModifier, CM_SLIDEINFO},  // the same character code as Ctrl+I
+      // Switching slide windows as desktop MDI programs do.
+      {Qt::Key_Tab, Qt::ControlModifier, CM_NEXTWINDOW},
+      {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, CM_PREVWINDOW},
+      {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, CM_PREVWINDOW},
+      {Qt::Key_F6, Qt::ControlModifier, CM_NEXTWINDOW},
+      {Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier, CM_PREVWINDOW},
   };
   return table;
 }

@@ -55,6 +55,8 @@ TMyWindow::TMyWindow() {
       OnCommand(CM_AUTOCLOSE, [this] { CmAutoClose(); }),
       OnCommand(CM_SLIDESHOWDELAY, [this] { CmSlideShowDelay(); }),
       OnCommand(CM_MEMBERNAMES, [this] { CmMemberNames(); }),
+      OnCommand(CM_NEXTWINDOW, [this] { activateNextSubWindow(); }),
+      OnCommand(CM_PREVWINDOW, [this] { activatePreviousSubWindow(); }),
       OnCommand(CM_SLIDESHOW, [this] { CmSlideShow(true); }),
       OnCommand(CM_SLIDESHOWBUTTON, [this] { CmSlideShow(false); }),
       OnCommand(CM_CONVERTDXF, [this] { CmConvertToDxf(this, ActiveSlide()); }),

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -391,6 +393,28 @@ TEST_F(FrameCommandsTest, HelpStaysInTheMenuBarWhileASlideIsMaximised) {
     if (a->isVisible()) titles << a->text();
   EXPECT_TRUE(titles.contains("&Help")) << titles.join(",").toStdString();
   EXPECT_NE(frame->MenuAction(res::CM_HELPABOUT), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameCommandsTest, CtrlTabAndCtrlF6SwitchSlideWindows) {
+  for (int i = 0; i < 3; ++i) Open(dir.Write("s" + std::to_string(i) + ".sld", SmallSlide(i)));
+  QMdiArea* client = Shell().Client;
+  auto press = [&](int key, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(client->activeSubWindow(), &event);
+    guitest::Pump(20);
+    return client->activeSubWindow();
+  };
+  QMdiSubWindow* start = client->activeSubWindow();
+  ASSERT_NE(start, nullptr);
+  QMdiSubWindow* next = press(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_NE(next, start);
+  EXPECT_EQ(press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier), start);
+  EXPECT_EQ(press(Qt::Key_F6, Qt::ControlModifier), next);
+  EXPECT_EQ(press(Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier), start);
 }
 
 }  // namespace
