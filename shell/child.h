@@ -82,6 +82,9 @@ class TMyChild : public framework::TMDIChild {
   // Mouse protocol.
   void ShowPointerStatus();
   void ZoomAt(int x, int y, bool enlarge);
+  // Moves a zoomed picture by device pixels; Home's whole slide again.
+  void PanBy(int dx, int dy);
+  void ShowWholeSlide();
   void StartDrag(int x, int y);
   void FollowDrag(int x, int y);
   void ToggleMaximized();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
 
 #include "framework/gadgets.h"
 #include "resources/resources.h"
@@ -108,6 +109,15 @@ void TMyChild::keyPressEvent(QKeyEvent* e) {
     ZoomAt(r.right / 2, r.bottom / 2, true);
   } else if (e->key() == Qt::Key_Minus) {
     ZoomAt(r.right / 2, r.bottom / 2, false);
+  } else if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
+    // An eighth of the window a press, as far as a scroll bar's page step.
+    const int step = std::max(1, static_cast<int>(r.right) / 8);
+    PanBy(e->key() == Qt::Key_Left ? -step : step, 0);
+  } else if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) {
+    const int step = std::max(1, static_cast<int>(r.bottom) / 8);
+    PanBy(0, e->key() == Qt::Key_Up ? -step : step);
+  } else if (e->key() == Qt::Key_Home) {
+    ShowWholeSlide();
   } else {
     TMDIChild::keyPressEvent(e);
   }
@@ -149,6 +159,27 @@ void TMyChild::ZoomAt(int x, int y, bool enlarge) {
   }
   v.reached = 0;
   ShowPointerStatus();  // the [1:n] read-out follows the zoom at once
+  EvPaint();
+}
+
+void TMyChild::PanBy(int dx, int dy) {
+  ViewState& v = normalView_;
+  if (v.zoom <= 1) return;  // the whole slide shows: there is nothing to move to
+  v.panX += dx;
+  v.panY += dy;
+  DropBitmap(normalBitmap_);
+  normalBitmap_ = nullptr;
+  v.reached = 0;
+  EvPaint();
+}
+
+void TMyChild::ShowWholeSlide() {
+  ViewState& v = normalView_;
+  if (v.zoom <= 1 && v.panX == 0 && v.panY == 0) return;
+  v.zoom = 1;
+  ResetNormalView();
+  v.panX = v.panY = 0;
+  ShowPointerStatus();
   EvPaint();
 }
 

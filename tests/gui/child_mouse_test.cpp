@@ -243,3 +243,41 @@ TEST_F(ChildMouseTest, AClickStopsADrawingAndIsHandledAfterIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Arrow keys move a zoomed picture by an eighth of the window, pixel for pixel; Home shows the
+// whole slide again.
+TEST_F(ChildMouseTest, ArrowKeysPanAZoomedPictureAndHomeShowsTheWholeSlide) {
+  SetZoomMode(true);
+  TMyChild* child = OpenDrawn(SmallSlide());
+  QWidget* client = child->View();
+  const gdi::PixelVector whole = child->NormalBitmap()->pixels;
+  auto press = [&](int key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(child, &event);
+    ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  };
+  press(Qt::Key_Right);  // at zoom 1 there is nothing to move
+  ExpectView(child, 1, 0, 0);
+  Click(client, {100, 50});
+  ASSERT_TRUE(child->DrawingComplete());
+  const gdi::Bitmap before = *child->NormalBitmap();
+  const int step = client->width() / 8;
+  press(Qt::Key_Right);
+  ExpectView(child, 2, 100 + step, 50);
+  const gdi::Bitmap& after = *child->NormalBitmap();
+  ASSERT_EQ(after.width, before.width);
+  int differing = 0;
+  for (int y = 0; y < after.height; ++y)
+    for (int x = 0; x + step < after.width; ++x)
+      differing += after.At(x, y) != before.At(x + step, y);
+  EXPECT_EQ(differing, 0);
+  press(Qt::Key_Down);
+  ExpectView(child, 2, 100 + step, 50 + client->height() / 8);
+  press(Qt::Key_Home);
+  ExpectView(child, 1, 0, 0);
+  EXPECT_TRUE(child->NormalBitmap()->pixels == whole);
+}
+
+}  // namespace
