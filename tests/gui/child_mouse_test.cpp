@@ -1,5 +1,6 @@
 // The slide window's mouse protocol, driven by mouse events on its client area: zoom and pan
 // about the pointer, the status read-out and cursor, dragging and maximising by the client.
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QWheelEvent>
