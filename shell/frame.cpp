@@ -383,7 +383,7 @@ framework::TStatusBar* BuildStatusBar(TMyFrame* frame) {
   info->OnPressed = [frame](uint32_t id) { frame->RouteCommand(id); };
   bar->Insert(info);
   auto* caption = new framework::TTextGadget(23);
-  auto* count = new framework::TTextGadget(5);
+  auto* count = new framework::TTextGadget(5, true);
   bar->Insert(caption);
   bar->Insert(count);
   Shell().StatusBar = bar;
