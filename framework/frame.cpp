@@ -2,9 +2,12 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
 
 #include "framework/application.h"
+#include "framework/window_list.h"
 
 namespace framework {
 
@@ -15,7 +18,8 @@ constexpr uint32_t CM_TILECHILDREN = 24362;
 constexpr uint32_t CM_TILECHILDRENHORIZ = 24363;
 constexpr uint32_t CM_ARRANGEICONS = 24364;
 constexpr uint32_t CM_CLOSECHILDREN = 24365;
-constexpr uint32_t kFirstWindowListId = 0xFF00;
+// The Window popup lists this many children; the rest are reached through "More Windows...".
+constexpr size_t kListedWindows = 9;
 
 QString MenuText(const char* text) {
   // A leading backspace right-aligns a popup on other systems. Here the menu bar's right corner
@@ -145,6 +149,9 @@ void TFrameWindow::showEvent(QShowEvent* e) {
 // ---- TMDIClient --------------------------------------------------------------------------
 
 TMDIClient::TMDIClient() : TWindow(this) {
+  // Icons and windows past the edges (a library opens one per member) stay within reach.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto anyChild = [this](TCommandEnabler& ce) { ce.Enable(!Children().empty()); };
   DefineResponseTable({
       OnEnable(CM_CASCADECHILDREN, anyChild),
@@ -182,17 +189,51 @@ void TMDIClient::TileChildren(bool horizontal) {
   for (TMDIChild* c : Children())
     if (!c->isMinimized()) list.push_back(c);
   if (list.empty()) return;
-  // Side by side (vertical tiling) or stacked (horizontal), each getting an equal share.
-  const int n = static_cast<int>(list.size());
+  // Side by side (vertical tiling) or stacked (horizontal), each getting an equal share; when
+  // strips would be narrower than a usable window, a grid of rows (or columns) instead. No
+  // tile is below the minimum: the windows that do not fit are cascaded over the tiles.
   const QRect area = viewport()->rect();
-  for (int i = 0; i < n; ++i) {
-    if (list[i]->isMaximized()) list[i]->showNormal();
-    QRect r = horizontal ? QRect(0, area.height() * i / n, area.width(),
-                                 area.height() * (i + 1) / n - area.height() * i / n)
-                         : QRect(area.width() * i / n, 0,
-                                 area.width() * (i + 1) / n - area.width() * i / n, area.height());
-    list[i]->setGeometry(r);
+  const int maxColumns = std::max(1, area.width() / kMinTileWidth);
+  const int maxRows = std::max(1, area.height() / kMinTileHeight);
+  const int n = static_cast<int>(list.size());
+  const int tiled = std::min(n, maxColumns * maxRows);
+  int columns, rows;
+  if (horizontal) {
+    columns = (tiled + maxRows - 1) / maxRows;
+    rows = (tiled + columns - 1) / columns;
+  } else {
+    rows = (tiled + maxColumns - 1) / maxColumns;
+    columns = (tiled + rows - 1) / rows;
   }
+  const int width = std::max(area.width(), kMinTileWidth);
+  const int height = std::max(area.height(), kMinTileHeight);
+  // Share of a length among parts: each part's start, so that the parts fill it.
+  auto edge = [](int length, int part, int parts) { return length * part / parts; };
+  for (int i = 0; i < tiled; ++i) {
+    if (list[i]->isMaximized()) list[i]->showNormal();
+    // Filled row by row (or column by column); the last line shares its length among fewer.
+    const int line = horizontal ? i / rows : i / columns;
+    const int first = line * (horizontal ? rows : columns);
+    const int inLine = std::min(tiled - first, horizontal ? rows : columns);
+    const int k = i - first;
+    QRect r;
+    if (horizontal) {
+      r.setLeft(edge(width, line, columns));
+      r.setRight(edge(width, line + 1, columns) - 1);
+      r.setTop(edge(height, k, inLine));
+      r.setBottom(edge(height, k + 1, inLine) - 1);
+    } else {
+      r.setTop(edge(height, line, rows));
+      r.setBottom(edge(height, line + 1, rows) - 1);
+      r.setLeft(edge(width, k, inLine));
+      r.setRight(edge(width, k + 1, inLine) - 1);
+    }
+    list[i]->setGeometry(r.translated(area.topLeft()));
+  }
+  if (tiled == n) return;
+  const std::vector<TMDIChild*> rest(list.begin() + tiled, list.end());
+  CascadeWindows(rest, QSize(std::max(width / columns, kMinTileWidth),
+                             std::max(height / rows, kMinTileHeight)));
 }
 
 void TMDIClient::CascadeChildren() {
@@ -200,26 +241,66 @@ void TMDIClient::CascadeChildren() {
   for (TMDIChild* c : Children())
     if (!c->isMinimized()) list.push_back(c);
   if (list.empty()) return;
-  // Each window one title bar below and right of the one before, all of one size that leaves
-  // every title bar in sight: never the size they had (tiled windows may be tiny).
+  // All of one size that leaves every title bar in sight: never the size they had (tiled
+  // windows may be tiny).
   const QRect area = viewport()->rect();
-  const int step = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), 16);
+  const int step = CascadeStep();
   const int n = static_cast<int>(list.size());
   const int w = std::max(area.width() - step * (n - 1), area.width() * 2 / 3);
   const int h = std::max(area.height() - step * (n - 1), area.height() * 2 / 3);
-  // Past the space left by that size, the staircase starts again at the top.
-  const int perRun =
-      std::max(1, std::min((area.width() - w) / step, (area.height() - h) / step) + 1);
-  for (int i = 0; i < n; ++i) {
+  CascadeWindows(list, QSize(w, h));
+}
+
+int TMDIClient::CascadeStep() const {
+  return std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), 16);
+}
+
+void TMDIClient::CascadeWindows(const std::vector<TMDIChild*>& list, QSize size) {
+  // Each window one title bar below and right of the one before; past the space left by
+  // that size, the staircase starts again at the top.
+  const QRect area = viewport()->rect();
+  const int step = CascadeStep();
+  const int perRun = std::max(
+      1,
+      std::min((area.width() - size.width()) / step, (area.height() - size.height()) / step) + 1);
+  for (size_t i = 0; i < list.size(); ++i) {
     if (list[i]->isMaximized()) list[i]->showNormal();
-    const int k = i % perRun;
-    list[i]->setGeometry(area.left() + k * step, area.top() + k * step, w, h);
+    const int k = static_cast<int>(i) % perRun;
+    list[i]->setGeometry(area.left() + k * step, area.top() + k * step, size.width(),
+                         size.height());
     list[i]->raise();
   }
 }
 
+void TMDIClient::scrollContentsBy(int dx, int dy) {
+  QMdiArea::scrollContentsBy(dx, dy);
+  KeepIconsInContent();
+}
+
+bool TMDIClient::viewportEvent(QEvent* e) {
+  const bool done = QMdiArea::viewportEvent(e);
+  if (e->type() == QEvent::Resize) KeepIconsInContent();
+  return done;
+}
+
+QPoint TMDIClient::ScrollOffset() const {
+  return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void TMDIClient::KeepIconsInContent() {
+  // The area lays its icons out against the part in sight whenever it scrolls or resizes: they
+  // belong to the scrolled content like the windows, or rows of icons above the top could
+  // never be scrolled to.
+  const QPoint offset = ScrollOffset();
+  if (offset.isNull()) return;
+  for (TMDIChild* c : Children())
+    if (c->isMinimized()) c->move(c->pos() - offset);
+}
+
 void TMDIClient::ArrangeIcons() {
-  // Left to right along the bottom, then row above row when a row is full.
+  // Left to right along the bottom, then row above row when a row is full (in the content,
+  // wherever it is scrolled to).
+  const QPoint offset = ScrollOffset();
   int x = 0;
   int bottom = viewport()->height();
   const int width = viewport()->width();
@@ -229,7 +310,7 @@ void TMDIClient::ArrangeIcons() {
       x = 0;
       bottom -= c->height();
     }
-    c->move(x, bottom - c->height());
+    c->move(QPoint(x, bottom - c->height()) - offset);
     x += c->width();
   }
 }
@@ -270,20 +351,53 @@ void TDecoratedMDIFrame::PopupOpening(QMenu* menu) {
     delete a;
   }
   windowList_.clear();
-  std::vector<TMDIChild*> children = client_->Children();
+  const std::vector<TMDIChild*> children = client_->Children();
   if (children.empty()) return;
   windowList_.push_back(menu->addSeparator());
+  // The first few in opening order; the active window, when later, takes the last place.
+  std::vector<TMDIChild*> listed(children.begin(),
+                                 children.begin() + std::min(children.size(), kListedWindows));
+  TMDIChild* active = client_->GetActiveMDIChild();
+  if (active && std::find(listed.begin(), listed.end(), active) == listed.end() &&
+      listed.size() == kListedWindows)
+    listed.back() = active;
   int n = 1;
-  for (TMDIChild* c : children) {
+  for (TMDIChild* c : listed) {
     QAction* a = menu->addAction(QString("&%1 %2").arg(n++).arg(c->windowTitle()));
     a->setCheckable(true);
-    a->setChecked(c == client_->GetActiveMDIChild());
+    a->setChecked(c == active);
     QObject::connect(a, &QAction::triggered, [this, c] {
       for (TMDIChild* live : client_->Children())
         if (live == c) client_->setActiveSubWindow(c);
     });
     windowList_.push_back(a);
   }
+  if (children.size() > kListedWindows) {
+    QAction* more = menu->addAction("&More Windows...");
+    // After the popup has closed: the dialog is modal.
+    QObject::connect(
+        more, &QAction::triggered, this, [this] { ChooseWindow(); }, Qt::QueuedConnection);
+    windowList_.push_back(more);
+  }
+}
+
+void TDecoratedMDIFrame::ChooseWindow() {
+  std::vector<TMDIChild*> children = client_->Children();
+  QStringList titles;
+  int current = -1;
+  for (size_t i = 0; i < children.size(); ++i) {
+    titles << children[i]->windowTitle();
+    if (children[i] == client_->GetActiveMDIChild()) current = static_cast<int>(i);
+  }
+  TWindowListDialog dialog(this, titles, current);
+  if (dialog.exec() != QDialog::Accepted || dialog.Chosen() < 0) return;
+  TMDIChild* chosen = children[dialog.Chosen()];
+  // It may have closed while the dialog was up.
+  children = client_->Children();
+  if (std::find(children.begin(), children.end(), chosen) == children.end()) return;
+  // An icon picked from the list is wanted in sight.
+  if (chosen->isMinimized()) chosen->showNormal();
+  client_->setActiveSubWindow(chosen);
 }
 
 // ---- TMDIChild ---------------------------------------------------------------------------

@@ -72,6 +72,20 @@ class TMDIClient : public QMdiArea, public TWindow {
   void TileChildren(bool horizontal);
   void ArrangeIcons();
   virtual void SetupWindow() {}
+
+  // Tiling never makes a window smaller than this.
+  static constexpr int kMinTileWidth = 160;
+  static constexpr int kMinTileHeight = 120;
+
+ protected:
+  void scrollContentsBy(int dx, int dy) override;
+  bool viewportEvent(QEvent* e) override;
+
+ private:
+  QPoint ScrollOffset() const;
+  void KeepIconsInContent();
+  int CascadeStep() const;
+  void CascadeWindows(const std::vector<TMDIChild*>& list, QSize size);
 };
 
 class TDecoratedMDIFrame : public TFrameWindow {
@@ -82,6 +96,8 @@ class TDecoratedMDIFrame : public TFrameWindow {
   void InsertStatusBar(TStatusBar* bar);
   TStatusBar* HintBar() const override { return status_; }
   TControlBar* ToolBar() const override { return toolBar_; }
+  // The list of every child (the Window popup's "More Windows..."): the one chosen is activated.
+  void ChooseWindow();
 
  protected:
   TEventHandler* ActiveChild() const override;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <algorithm>
 
 namespace framework {
 
@@ -77,18 +78,25 @@ TSeparatorGadget::~TSeparatorGadget() {
   delete widget_;
 }
 
-TTextGadget::TTextGadget(int numChars) : numChars_(numChars), label_(new QLabel) {
+TTextGadget::TTextGadget(int numChars, bool widens)
+    : numChars_(numChars), widens_(widens), label_(new QLabel) {
   label_->setFont(GadgetFont());
   label_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FitText();
+}
+void TTextGadget::FitText() {
   QFontMetrics metrics(label_->font());
-  label_->setFixedWidth(metrics.horizontalAdvance(QString(numChars, QChar('0'))) + 12);
+  int width = metrics.horizontalAdvance(QString(numChars_, QChar('0')));
+  if (widens_) width = std::max(width, metrics.horizontalAdvance(label_->text()));
+  label_->setFixedWidth(width + 12);
 }
 TTextGadget::~TTextGadget() {
   delete label_;
 }
 void TTextGadget::SetText(const std::string& text) {
   label_->setText(QString::fromLocal8Bit(text.c_str()));
+  FitText();
 }
 std::string TTextGadget::GetText() const {
   return label_->text().toLocal8Bit().toStdString();

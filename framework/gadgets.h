@@ -59,7 +59,8 @@ class TSeparatorGadget : public TGadget {
 
 class TTextGadget : public TGadget {
  public:
-  explicit TTextGadget(int numChars);
+  // widens: a longer text widens the field instead of being cut (a count must read whole).
+  explicit TTextGadget(int numChars, bool widens = false);
   ~TTextGadget() override;
   QWidget* Widget() override { return label_; }
   void SetText(const std::string& text);
@@ -67,7 +68,9 @@ class TTextGadget : public TGadget {
   int NumChars() const { return numChars_; }
 
  private:
+  void FitText();
   int numChars_;
+  bool widens_;
   QLabel* label_;
 };
 

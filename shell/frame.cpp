@@ -22,6 +22,7 @@
 namespace lanterna {
 
 using framework::TButtonGadget;
+using framework::TControlBar;
 using framework::TSeparatorGadget;
 
 // ---- TMyWindow -----------------------------------------------------------------------------
@@ -206,8 +207,11 @@ void TMyFrame::SetupWindow() {
   }
   GetClientWindow()->SetupWindow();
 
-  // The stored placement (the frame with its decorations), kept on the desktop.
-  placement_ = PlacementOnDesktop(QRect(s.XPos, s.YPos, s.WPos, s.HPos), Desktop());
+  KeepBarsWhole();
+  // The stored placement (the frame with its decorations), kept on the desktop; on a first
+  // start, a size from the desktop rather than a fixed one.
+  placement_ = s.SizeStored ? PlacementOnDesktop(QRect(s.XPos, s.YPos, s.WPos, s.HPos), Desktop())
+                            : FirstPlacement(Desktop());
   placementPending_ = true;
   ApplyPlacement();
   WatchForDecorations(20);
@@ -276,6 +280,12 @@ QRect PlacementOnDesktop(QRect frame, const QRect& desktop) {
   return frame;
 }
 
+QRect FirstPlacement(const QRect& desktop) {
+  const QSize size(desktop.width() * 2 / 3, desktop.height() * 2 / 3);
+  return QRect(desktop.x() + (desktop.width() - size.width()) / 2,
+               desktop.y() + (desktop.height() - size.height()) / 2, size.width(), size.height());
+}
+
 QRect ClientForPlacement(const QRect& frame, const QMargins& decorations, const QRect& desktop) {
   const QRect placed = PlacementOnDesktop(frame, desktop);
   const QRect client = placed - decorations;
@@ -286,11 +296,24 @@ QRect TMyFrame::Desktop() const {
   return screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
+void TMyFrame::KeepBarsWhole() {
+  // Never narrower than the tool bar with every button, nor than the status bar with its first
+  // text whole, at whatever fonts and style are in use.
+  int width = 0;
+  if (TControlBar* bar = ToolBar()) width = std::max(width, bar->sizeHint().width());
+  if (framework::TStatusBar* bar = HintBar()) width = std::max(width, bar->sizeHint().width());
+  setMinimumWidth(width);
+}
+
 void TMyFrame::ApplyPlacement() {
   // The frame's outer corner goes where it was, not its client area, with the decorations the
   // window manager has told so far; when it tells others, the placement is applied again.
-  const QRect wanted = PlacementOnDesktop(placement_, Desktop());
   appliedMargins_ = FrameMargins();
+  // A stored size smaller than the bars need (older fonts) grows to what they need.
+  QRect stored = placement_;
+  stored.setSize(stored.size().expandedTo(
+      minimumSize().expandedTo(minimumSizeHint()).grownBy(appliedMargins_)));
+  const QRect wanted = PlacementOnDesktop(stored, Desktop());
   const QRect client = ClientForPlacement(wanted, appliedMargins_, Desktop());
   applying_ = true;
   move(wanted.topLeft());
@@ -385,7 +408,7 @@ framework::TStatusBar* BuildStatusBar(TMyFrame* frame) {
   info->OnPressed = [frame](uint32_t id) { frame->RouteCommand(id); };
   bar->Insert(info);
   auto* caption = new framework::TTextGadget(23);
-  auto* count = new framework::TTextGadget(5);
+  auto* count = new framework::TTextGadget(5, true);
   bar->Insert(caption);
   bar->Insert(count);
   Shell().StatusBar = bar;

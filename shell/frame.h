@@ -82,6 +82,8 @@ class TMyFrame : public framework::TDecoratedMDIFrame {
  private:
   std::string helpPath_;
   void ApplyPlacement();
+  // The frame's least width shows the whole of both bars.
+  void KeepBarsWhole();
   void RecordPlacement();
   void WatchForDecorations(int triesLeft);
   // Applies the placement again when the decorations differ from those it was applied with.
@@ -100,6 +102,8 @@ TMyControlBar* BuildToolBar(TMyFrame* frame);
 
 // The stored frame rectangle on a desktop: no larger than it, and wholly on it.
 QRect PlacementOnDesktop(QRect frame, const QRect& desktop);
+// Where a frame with no stored size opens: two thirds of the desktop, centred.
+QRect FirstPlacement(const QRect& desktop);
 // The client area that puts a frame with these decorations at the stored rectangle on a desktop.
 QRect ClientForPlacement(const QRect& frame, const QMargins& decorations, const QRect& desktop);
 framework::TStatusBar* BuildStatusBar(TMyFrame* frame);

@@ -26,6 +26,11 @@ void ReadSettings() {
   s.YPos = GetPrivateProfileInt(kIniSection, "YPos", 1, kIniFile);
   s.WPos = GetPrivateProfileInt(kIniSection, "WPos", 400, kIniFile);
   s.HPos = GetPrivateProfileInt(kIniSection, "HPos", 300, kIniFile);
+  // A first start (no size stored) lets the frame choose its size from the desktop.
+  char size[32] = "";
+  s.SizeStored =
+      platform::GetPrivateProfileString(kIniSection, "WPos", "", size, sizeof size, kIniFile) &&
+      platform::GetPrivateProfileString(kIniSection, "HPos", "", size, sizeof size, kIniFile);
   char dir[260];
   platform::GetPrivateProfileString(kIniSection, "LastDir", s.LastDir.c_str(), dir, sizeof dir,
                                     kIniFile);

@@ -43,6 +43,8 @@ struct ShellState {
 
   // Settings.
   int32_t XPos = 1, YPos = 1, WPos = 400, HPos = 300;
+  // False when the settings hold no frame size: the frame opens at two thirds of the desktop.
+  bool SizeStored = true;
   std::string LastDir;
   int32_t AutoClose = 1;
   int32_t ShowDelay = 3;

@@ -1,6 +1,9 @@
 #include "platform/qt/message_boxes.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QSpacerItem>
+#include <QStyle>
 
 #include "platform/qt/input_queue.h"
 
@@ -46,6 +49,17 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const std::string& 
     box->setStandardButtons(QMessageBox::Ok);
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(QMessageBox::Ok);
+  }
+  // A short text with a longer title (the path under "Delete this file?") would leave the
+  // window manager too narrow a title bar: the box is at least as wide as its title needs.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int buttons =
+        4 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box.get());
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + buttons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   }
   box->setWindowModality((style & MB_SYSTEMMODAL) || !owner ? Qt::ApplicationModal
                                                             : Qt::WindowModal);

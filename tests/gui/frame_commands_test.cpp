@@ -2,7 +2,9 @@
 // show, and the preferences.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -10,11 +12,15 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <climits>
 
 #include "dialogs/generic_input.h"
 #include "framework/gadgets.h"
+#include "framework/window_list.h"
 #include "resources/resources.h"
 #include "shell/app.h"
 #include "shell/child.h"
@@ -393,6 +399,183 @@ TEST_F(FrameCommandsTest, HelpStaysInTheMenuBarWhileASlideIsMaximised) {
     if (a->isVisible()) titles << a->text();
   EXPECT_TRUE(titles.contains("&Help")) << titles.join(",").toStdString();
   EXPECT_NE(frame->MenuAction(res::CM_HELPABOUT), nullptr);
+}
+
+// ---- many windows: a library of more members than the Window menu lists -------------------
+
+constexpr int kManyMembers = 60;
+
+class ManyWindowsTest : public FrameCommandsTest {
+ protected:
+  void OpenMany() {
+    Open(Library("many.slb", kManyMembers));
+    ASSERT_EQ(static_cast<int>(Windows().size()), kManyMembers);
+  }
+  QMenu* WindowMenu() const {
+    for (QAction* top : frame->menuBar()->actions())
+      if (QMenu* m = top->menu())
+        for (QAction* a : m->actions())
+          if (a->data().toUInt() == res::CM_CASCADECHILDREN) return m;
+    return nullptr;
+  }
+  // The numbered window entries of the Window menu, as it opens now.
+  std::vector<QAction*> ListedWindows() const {
+    QMenu* menu = WindowMenu();
+    emit menu->aboutToShow();
+    std::vector<QAction*> out;
+    for (QAction* a : menu->actions())
+      if (a->text().contains(QRegularExpression("^&[0-9] "))) out.push_back(a);
+    return out;
+  }
+};
+
+TEST_F(ManyWindowsTest, CountGadgetShowsTheWholeCount) {
+  OpenMany();
+  auto* label = qobject_cast<QLabel*>(Shell().CountGadget->Widget());
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(Shell().CountGadget->GetText(), "60 MDI");
+  EXPECT_GE(label->width(), label->sizeHint().width());
+  // However many the windows, the number reads whole.
+  for (const char* text : {"352 MDI", "12345 MDI", "1 MDI"}) {
+    Shell().CountGadget->SetText(text);
+    EXPECT_GE(label->width(), label->sizeHint().width()) << text;
+  }
+}
+
+TEST_F(ManyWindowsTest, WindowMenuListsNineWindowsThenMoreWindows) {
+  OpenMany();
+  const std::vector<TMyChild*> w = Windows();
+  Shell().Client->setActiveSubWindow(w[3]);
+  std::vector<QAction*> listed = ListedWindows();
+  ASSERT_EQ(listed.size(), 9u);
+  EXPECT_EQ(listed[0]->text().toStdString(), "&1 M0 - (many.slb) ");
+  EXPECT_TRUE(listed[3]->isChecked());
+  EXPECT_EQ(WindowMenu()->actions().back()->text().toStdString(), "&More Windows...");
+  // A later window active takes the last place, checked.
+  Shell().Client->setActiveSubWindow(w[42]);
+  listed = ListedWindows();
+  ASSERT_EQ(listed.size(), 9u);
+  EXPECT_EQ(listed[8]->text().toStdString(), "&9 M42 - (many.slb) ");
+  EXPECT_TRUE(listed[8]->isChecked());
+  // Shown again: listed once.
+  EXPECT_EQ(ListedWindows().size(), 9u);
+}
+
+TEST_F(ManyWindowsTest, MoreWindowsFiltersTheTitlesAndActivatesTheOneChosen) {
+  OpenMany();
+  struct Case {
+    const char* typed;
+    std::vector<std::string> shown;
+    int pick;  // among those shown
+    bool byDoubleClick;
+    std::string activated;
+  } cases[] = {
+      {"m42", {"M42 - (many.slb) "}, 0, false, "M42 - (many.slb) "},
+      {"M5",
+       {"M5 - (many.slb) ", "M50 - (many.slb) ", "M51 - (many.slb) ", "M52 - (many.slb) ",
+        "M53 - (many.slb) ", "M54 - (many.slb) ", "M55 - (many.slb) ", "M56 - (many.slb) ",
+        "M57 - (many.slb) ", "M58 - (many.slb) ", "M59 - (many.slb) "},
+       2,
+       true,
+       "M51 - (many.slb) "},
+  };
+  for (const Case& c : cases) {
+    ListedWindows();  // the menu opens
+    QAction* more = WindowMenu()->actions().back();
+    ASSERT_EQ(more->text().toStdString(), "&More Windows...");
+    std::vector<std::string> shown;
+    bool came = false;
+    // Looks on every turn of the loop, from inside the dialog's own once it shows.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* d = dynamic_cast<framework::TWindowListDialog*>(QApplication::activeModalWidget());
+      if (!d || !d->isVisible()) return;
+      poll.stop();
+      came = true;
+      d->Filter()->setText(c.typed);
+      QListWidget* list = d->List();
+      QListWidgetItem* picked = nullptr;
+      for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->isHidden()) continue;
+        if (static_cast<int>(shown.size()) == c.pick) picked = list->item(i);
+        shown.push_back(list->item(i)->text().toStdString());
+      }
+      if (!picked) return d->reject();
+      if (c.byDoubleClick) {
+        list->scrollToItem(picked);
+        const QPointF at = list->visualItemRect(picked).center();
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                               QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+          QMouseEvent e(t, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                        Qt::NoModifier);
+          QCoreApplication::sendEvent(list->viewport(), &e);
+        }
+      } else {
+        list->setCurrentItem(picked);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(d->Filter(), &enter);
+      }
+      if (d->isVisible()) d->reject();
+    });
+    poll.start(2);
+    more->trigger();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return came && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(shown, c.shown) << c.typed;
+    ASSERT_NE(Shell().Client->ActiveSlide(), nullptr);
+    EXPECT_EQ(Shell().Client->ActiveSlide()->GetCaption(), c.activated) << c.typed;
+    EXPECT_FALSE(Shell().Client->ActiveSlide()->IsIconic());
+  }
+}
+
+TEST_F(ManyWindowsTest, TileNeverMakesAWindowSmallerThanUsable) {
+  OpenMany();
+  for (uint32_t id : {res::CM_TILECHILDREN, res::CM_TILECHILDRENHORIZ}) {
+    Command(res::CM_ICONIZEALL);
+    Shell().Client->setActiveSubWindow(Windows()[0]);
+    Command(id);  // the active window an icon: all restored, then tiled
+    const QRect area = Shell().Client->viewport()->rect();
+    int inSight = 0;
+    for (TMyChild* c : Windows()) {
+      ASSERT_FALSE(c->IsIconic());
+      EXPECT_GE(c->width(), framework::TMDIClient::kMinTileWidth) << id << c->GetCaption();
+      EXPECT_GE(c->height(), framework::TMDIClient::kMinTileHeight) << id << c->GetCaption();
+      inSight += area.contains(c->geometry()) ? 1 : 0;
+    }
+    EXPECT_EQ(inSight, kManyMembers) << id;
+  }
+}
+
+TEST_F(ManyWindowsTest, ClientScrollsToIconsOutsideIt) {
+  frame->resize(420, 320);
+  guitest::Pump(30);
+  OpenMany();
+  framework::TMDIClient* client = Shell().Client;
+  const QRect view = client->viewport()->rect();
+  int outside = 0;
+  for (TMyChild* c : Windows()) {
+    ASSERT_TRUE(c->IsIconic());
+    outside += view.intersects(c->geometry()) ? 0 : 1;
+  }
+  ASSERT_GT(outside, 0);
+  QScrollBar* bar = client->verticalScrollBar();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_GT(bar->maximum() - bar->minimum(), 0);
+  // Scrolled to either end, the icons there come into sight.
+  for (int value : {bar->minimum(), bar->maximum()}) {
+    bar->setValue(value);
+    guitest::Pump(20);
+    int top = INT_MAX, bottom = INT_MIN;
+    for (TMyChild* c : Windows()) {
+      top = std::min(top, c->geometry().top());
+      bottom = std::max(bottom, c->geometry().bottom());
+    }
+    if (value == bar->minimum()) {
+      EXPECT_GE(top, 0);
+    } else {
+      EXPECT_LE(bottom, client->viewport()->height());
+    }
+  }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include "platform/qt/input_queue.h"
@@ -102,6 +104,32 @@ TEST(QtMessageBoxes, ButtonsAndDefaultsFollowTheStyle) {
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Retry), platform::IDRETRY);
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Cancel), platform::IDCANCEL);
   EXPECT_EQ(platform::qt::ButtonId(QMessageBox::Ok), platform::IDOK);
+}
+
+TEST(QtMessageBoxes, BoxesAreWideEnoughForTitleAndText) {
+  struct Case {
+    const char* text;
+    const char* title;
+    unsigned style;
+  } cases[] = {
+      {"/tmp/a.sld", "Delete this file?", platform::MB_YESNO | platform::MB_DEFBUTTON2},
+      {"q", "Errore", 0x115},
+      {"Select *.SLD or *.SLB (Autocad Slide)", "Error", 0},
+  };
+  for (const Case& c : cases) {
+    auto box = platform::qt::BuildMessageBox(nullptr, c.text, c.title, c.style);
+    box->show();
+    guitest::Pump(10);
+    // A title bar holds the title in a bold font beside the window's buttons.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int buttons =
+        3 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box.get());
+    EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(c.title) + buttons) << c.title;
+    for (QLabel* label : box->findChildren<QLabel*>())
+      if (label->text() == c.text) EXPECT_GE(label->width(), label->sizeHint().width()) << c.text;
+    box->hide();
+  }
 }
 
 TEST(QtMessageBoxes, ABoxInsideADrawingGetsItsInput) {
