@@ -159,7 +159,9 @@ TEST(HandOverRequest, OnlyWhatASecondStartWritesIsTaken) {
     EXPECT_EQ(lanterna::HandOverRequestEnded(c.bytes), c.ended);
     const auto request = lanterna::ParseHandOverRequest(c.bytes);
     ASSERT_EQ(request.has_value(), c.name != nullptr);
-    if (request) EXPECT_EQ(request->name, c.name);
+    if (request) {
+      EXPECT_EQ(request->name, c.name);
+    }
   }
 }
 

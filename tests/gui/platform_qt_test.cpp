@@ -126,8 +126,11 @@ TEST(QtMessageBoxes, BoxesAreWideEnoughForTitleAndText) {
     const int buttons =
         3 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box.get());
     EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(c.title) + buttons) << c.title;
-    for (QLabel* label : box->findChildren<QLabel*>())
-      if (label->text() == c.text) EXPECT_GE(label->width(), label->sizeHint().width()) << c.text;
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+      if (label->text() == c.text) {
+        EXPECT_GE(label->width(), label->sizeHint().width()) << c.text;
+      }
+    }
     box->hide();
   }
 }

@@ -197,9 +197,11 @@ TEST_F(StartupTest, BarsShowWholeAtTheStoredDefaultSize) {
   QWidget* frame = app.GetMainWindow();
   ASSERT_TRUE(guitest::PumpUntil([&] { return frame->isVisible(); }));
   guitest::Pump(30);
-  for (framework::TGadget* g : Shell().ToolBar->Gadgets())
-    if (auto* b = dynamic_cast<framework::TButtonGadget*>(g))
+  for (framework::TGadget* g : Shell().ToolBar->Gadgets()) {
+    if (auto* b = dynamic_cast<framework::TButtonGadget*>(g)) {
       EXPECT_TRUE(b->Widget()->isVisible()) << b->CommandId();
+    }
+  }
   QLabel* message = nullptr;
   for (QLabel* label : Shell().StatusBar->findChildren<QLabel*>())
     if (label->text() == "Click Right to resize") message = label;
