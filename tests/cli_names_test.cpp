@@ -52,7 +52,9 @@ TEST_F(LegacyNamesCli, ListsEveryNameRawOrDecoded) {
         Lines(Run("list --names " + std::string(page) + " " + Quote(lib)).output);
     ASSERT_EQ(shown.size(), LegacyNames().size()) << page;
     for (size_t i = 0; i < shown.size(); ++i) {
-      if (LegacyNames()[i].codePage == page) EXPECT_EQ(shown[i], LegacyNames()[i].text) << page;
+      if (LegacyNames()[i].codePage == page) {
+        EXPECT_EQ(shown[i], LegacyNames()[i].text) << page;
+      }
     }
   }
   const std::vector<std::string> plain = Lines(Run("list " + Quote(lib)).output);
