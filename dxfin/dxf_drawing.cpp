@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "render/dxf_writer.h"
@@ -110,6 +112,42 @@ class Collector : public DL_CreationAdapter {
   void Finish() {
     FlattenSpline();
     splineIndex_ = static_cast<size_t>(-1);
+  }
+
+  // dxflib passes entities it does not know as group pairs only. A table (ACAD_TABLE) keeps its
+  // picture in an anonymous block (group 2), drawn where the table stands (10, 20).
+  void processCodeValuePair(unsigned int code, const std::string& value) override {
+    if (code == 0) {
+      EndTable();
+      inTable_ = value == "ACAD_TABLE";
+      if (inTable_) {
+        table_ = Entity();
+        table_.kind = Kind::kInsert;
+        table_.layer = "0";
+        table_.points = {{0, 0, 0}};
+        tablePaper_ = false;
+      }
+      return;
+    }
+    if (!inTable_) return;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    const bool isNumber = end != value.c_str();
+    if (code == 2 && table_.block.empty()) table_.block = Upper(value);
+    if (code == 8) table_.layer = Upper(value);
+    if (code == 62 && isNumber) table_.colour = static_cast<int>(number);
+    if (code == 67 && isNumber) tablePaper_ = number != 0;
+    if (code == 10 && isNumber && !tableX_) table_.points[0].x = number, tableX_ = true;
+    if (code == 20 && isNumber && !tableY_) table_.points[0].y = number, tableY_ = true;
+  }
+  void EndTable() {
+    if (inTable_ && !table_.block.empty() && !tablePaper_) {
+      if (table_.colour < 0 || table_.colour > 256) table_.colour = 256;
+      Finish();  // what came before is complete: the list may grow under it
+      vertices_ = nullptr;
+      Entities().push_back(table_);
+    }
+    inTable_ = tableX_ = tableY_ = false;
   }
 
   void addInsert(const DL_InsertData& data) override {
@@ -369,9 +407,21 @@ class Collector : public DL_CreationAdapter {
   size_t splineIndex_ = static_cast<size_t>(-1);
   Entity scratch_;
   bool min_ = false, max_ = false;
+  Entity table_;
+  bool inTable_ = false, tableX_ = false, tableY_ = false, tablePaper_ = false;
 };
 
 }  // namespace
+
+bool IsBinaryDxf(const std::string& path) {
+  static const char kSignature[] = "AutoCAD Binary DXF\r\n\x1a";  // and its NUL
+  char head[sizeof kSignature] = {};
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  const size_t got = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  return got == sizeof head && std::memcmp(head, kSignature, sizeof head) == 0;
+}
 
 bool ReadDrawing(const std::string& path, Drawing* drawing) {
   // dxflib reads anything it can open; only an existing regular file can be a drawing.

@@ -56,6 +56,9 @@ struct Drawing {
 };
 
 // Reads path; false when it cannot be opened or read as DXF.
+// A binary DXF ("AutoCAD Binary DXF" then CR LF SUB NUL), which dxflib does not read.
+bool IsBinaryDxf(const std::string& path);
+
 bool ReadDrawing(const std::string& path, Drawing* drawing);
 
 }  // namespace lanterna::dxfin

@@ -298,3 +298,33 @@ TEST(DxfSlideFailures, EntitiesDrawnInAllAreBounded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table is drawn as the block that holds its picture, where it stands; a binary DXF is told
+// apart from a drawing that draws nothing.
+TEST(DxfTables, ATableIsItsBlockAndABinaryDxfIsRecognised) {
+  fixtures::TempDir dir;
+  const std::string text =
+      "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\n*T1\n70\n1\n10\n0\n20\n0\n30\n0\n3\n*T1\n"
+      "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n0\nENDBLK\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nACAD_TABLE\n8\nGrid\n62\n3\n2\n*T1\n10\n100\n20\n50\n"
+      "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nEOF\n";
+  const std::string path = dir.Write("table.dxf", fixtures::Bytes(text.begin(), text.end()));
+  dxfin::Drawing d;
+  ASSERT_TRUE(dxfin::ReadDrawing(path, &d));
+  ASSERT_EQ(d.model.size(), 2u);
+  const dxfin::Entity& table = d.model[0];
+  EXPECT_EQ(table.kind, dxfin::Kind::kInsert);
+  EXPECT_EQ(table.block, "*T1");
+  EXPECT_EQ(table.layer, "GRID");
+  EXPECT_EQ(table.colour, 3);
+  EXPECT_DOUBLE_EQ(table.points[0].x, 100);
+  EXPECT_DOUBLE_EQ(table.points[0].y, 50);
+  EXPECT_FALSE(dxfin::IsBinaryDxf(path));
+  const char binary[] = "AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION";
+  EXPECT_TRUE(dxfin::IsBinaryDxf(
+      dir.Write("binary.dxf", fixtures::Bytes(binary, binary + sizeof binary - 1))));
+}
+
+}  // namespace
