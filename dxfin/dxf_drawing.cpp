@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 
 #include "render/dxf_writer.h"
 
@@ -413,6 +415,47 @@ class Collector : public DL_CreationAdapter {
 
 }  // namespace
 
+namespace {
+
+std::string Trimmed(const std::string& line) {
+  const size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return "";
+  return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+}
+
+// dxflib makes room for as many vertices, knots or edges as an entity declares before it reads
+// them: a count no file of this size could hold (each item takes at least four bytes of text)
+// would ask for gigabytes. Such a drawing is refused before dxflib sees it.
+bool DeclaresImpossibleCount(const std::string& path) {
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::string codeLine, value, entity;
+  while (std::getline(in, codeLine) && std::getline(in, value)) {
+    // Group codes read as dxflib reads them: the leading number, whatever follows it.
+    const long code = std::strtol(codeLine.c_str(), nullptr, 10);
+    value = Trimmed(value);
+    // dxflib reads a broken group code leniently: an entity's name starts it wherever it
+    // stands, so this does too.
+    if (code == 0 || value == "LWPOLYLINE" || value == "SPLINE" || value == "LEADER" ||
+        value == "HATCH") {
+      entity = value;
+      continue;
+    }
+    const bool count = (entity == "LWPOLYLINE" && code == 90) ||
+                       (entity == "SPLINE" && (code == 72 || code == 73 || code == 74)) ||
+                       (entity == "LEADER" && code == 76) ||
+                       (entity == "HATCH" && (code == 91 || code == 93));
+    if (!count) continue;
+    const long long n = std::strtoll(value.c_str(), nullptr, 10);
+    if (n < 0 || static_cast<uintmax_t>(n) > size / 4) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool IsBinaryDxf(const std::string& path) {
   static const char kSignature[] = "AutoCAD Binary DXF\r\n\x1a";  // and its NUL
   char head[sizeof kSignature] = {};
@@ -428,6 +471,7 @@ bool ReadDrawing(const std::string& path, Drawing* drawing) {
   std::FILE* probe = std::fopen(path.c_str(), "rb");
   if (!probe) return false;
   std::fclose(probe);
+  if (DeclaresImpossibleCount(path)) return false;
   Collector collector(*drawing);
   DL_Dxf dxf;
   try {
