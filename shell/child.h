@@ -112,6 +112,8 @@ class TMyChild : public framework::TMDIChild {
 
   // A drag by the client area: the window (or the frame) and where it and the pointer started.
   QPointer<QWidget> dragged_;
+  QPoint panDragFrom_;  // where a middle-button drag of the picture started
+  bool panDragging_ = false;
   QPoint dragStartPos_, dragStartPointer_;
   bool frameDragManual_ = false;
   bool zoomCursor_ = false;

@@ -64,6 +64,20 @@ void TMyChild::DefineMouseResponses() {
                   if (ZoomMode()) ZoomAt(PointParamX(at), PointParamY(at), true);
                   return 0;
                 }),
+      // The middle button drags a zoomed picture: it follows the pointer when let go.
+      OnMessage(qt::WM_MBUTTONDOWN,
+                [this](uintptr_t, intptr_t at) {
+                  panDragFrom_ = QPoint(PointParamX(at), PointParamY(at));
+                  panDragging_ = true;
+                  return 0;
+                }),
+      OnMessage(qt::WM_MBUTTONUP,
+                [this](uintptr_t, intptr_t at) {
+                  if (!panDragging_) return 0;
+                  panDragging_ = false;
+                  PanBy(panDragFrom_.x() - PointParamX(at), panDragFrom_.y() - PointParamY(at));
+                  return 0;
+                }),
       OnMessage(qt::WM_LBUTTONDBLCLK,
                 [this](uintptr_t, intptr_t at) {
                   if (!ZoomMode()) SendMessage(qt::WM_NCLBUTTONDBLCLK, HTCAPTION, at);

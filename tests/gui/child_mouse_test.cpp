@@ -279,6 +279,22 @@ TEST_F(ChildMouseTest, ArrowKeysPanAZoomedPictureAndHomeShowsTheWholeSlide) {
   press(Qt::Key_Home);
   ExpectView(child, 1, 0, 0);
   EXPECT_TRUE(child->NormalBitmap()->pixels == whole);
+
+  // The middle button drags the picture with the pointer: 30 left and 20 up shows what lay
+  // 30 right and 20 below.
+  Click(client, {100, 50});
+  ASSERT_TRUE(child->DrawingComplete());
+  const gdi::Bitmap zoomed = *child->NormalBitmap();
+  SendMouse(client, QEvent::MouseButtonPress, {60, 60}, Qt::MiddleButton, Qt::MiddleButton);
+  SendMouse(client, QEvent::MouseButtonRelease, {30, 40}, Qt::MiddleButton, Qt::NoButton);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  ExpectView(child, 2, 130, 70);
+  const gdi::Bitmap& dragged = *child->NormalBitmap();
+  differing = 0;
+  for (int y = 0; y + 20 < dragged.height; ++y)
+    for (int x = 0; x + 30 < dragged.width; ++x)
+      differing += dragged.At(x, y) != zoomed.At(x + 30, y + 20);
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
