@@ -13,6 +13,7 @@ const framework::TMenuResource& MainMenu() {
   static const framework::TMenuResource menu = {
       {"&File", CM_FILEOPEN, "&Open...\tCtrl+O"},
       {"&File", CM_CONVERTDXF, "Convert to DXF"},
+      {"&File", CM_EXPORTPICTURE, "Export Picture..."},
       {"&File", CM_CREATELIB, "Create Library"},
       {"&File", 0, nullptr},
       {"&File", CM_CLOSECHILD, "Close\tAlt+X"},
@@ -78,6 +79,7 @@ std::string LoadString(uint32_t id) {
       {IDS_ZOOMBUTTONS, "Left enlarge, Right reduce"},
       {CM_FILEOPEN, "Open Slide or Library"},
       {CM_CONVERTDXF, "Convert Slide to DXF"},
+      {CM_EXPORTPICTURE, "Write the active window's picture as PNG, SVG or PDF"},
       {CM_CREATELIB, "Create Library file and add slides to it"},
       {CM_CLOSECHILD, "Close Active child MDI window"},
       {CM_EXIT, "Exit Program"},

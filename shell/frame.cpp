@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "dialogs/about.h"
+#include "dialogs/export_picture.h"
 #include "dialogs/help_viewer.h"
 #include "dialogs/slide_save_as.h"
 #include "framework/dialog.h"
@@ -61,11 +62,13 @@ TMyWindow::TMyWindow() {
       OnCommand(CM_SLIDESHOW, [this] { CmSlideShow(true); }),
       OnCommand(CM_SLIDESHOWBUTTON, [this] { CmSlideShow(false); }),
       OnCommand(CM_CONVERTDXF, [this] { CmConvertToDxf(this, ActiveSlide()); }),
+      OnCommand(CM_EXPORTPICTURE, [this] { CmExportPicture(this, ActiveSlide()); }),
       OnEnable(CM_ICONIZEALL, anyWindow),
       OnEnable(CM_RESTOREALL, anyWindow),
       OnEnable(CM_ENLARGEPREV, anyWindow),
       OnEnable(CM_ENLARGENEXT, anyWindow),
       OnEnable(CM_CONVERTDXF, anyWindow),
+      OnEnable(CM_EXPORTPICTURE, anyWindow),
       OnEnable(CM_SLIDESHOW, showEnabler),
       OnEnable(CM_SLIDESHOWBUTTON, showEnabler),
       OnEnable(CM_AUTOCLOSE,

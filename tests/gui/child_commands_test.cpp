@@ -1,7 +1,12 @@
 // The slide window's own commands besides zoom and copy: the information report, closing, and
 // the window count in the status bar.
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "dialogs/export_picture.h"
 #include "resources/resources.h"
 #include "slide/report.h"
+#include "tests/cli_runner.h"
 #include "tests/gui/child_window_fixture.h"
 
 namespace {
@@ -36,6 +41,34 @@ TEST_F(ChildCommandsTest, CloseDestroysTheWindowAndCountsIt) {
   ASSERT_TRUE(guitest::PumpUntil([] { return Shell().ChildCount == 1; }));
   EXPECT_EQ(Shell().CountGadget->GetText(), "1 MDI");
   EXPECT_EQ(Shell().Client->SlideWindows().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Export Picture writes what lanterna-cli render writes for the window's size, zoom and pan,
+// byte for byte, in each of its formats.
+TEST_F(ChildCommandsTest, ExportPictureEqualsLanternaCliRender) {
+  const std::string slide = SmallSlide();
+  TMyChild* child = OpenDrawn(slide, 320, 200);
+  QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier);  // zoom 2 about the middle
+  QApplication::sendEvent(child, &plus);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  const lanterna::ViewState& v = child->NormalView();
+  const gdi::RECT r = child->ClientRect();
+  for (const char* extension : {".png", ".svg"}) {
+    const std::string mine = dir.File(std::string("export") + extension);
+    const std::string cli = dir.File(std::string("cli") + extension);
+    ASSERT_TRUE(lanterna::ExportPicture(*child, mine)) << extension;
+    const fixtures::CliRun run = fixtures::Cli(
+        "render " + fixtures::Quote(slide) + " -o " + fixtures::Quote(cli) + " --size " +
+        std::to_string(r.right) + "x" + std::to_string(r.bottom) + " --zoom " +
+        std::to_string(v.zoom) + " --pan " + std::to_string(v.panX) + "," + std::to_string(v.panY));
+    ASSERT_EQ(run.exit, 0) << run.output;
+    EXPECT_EQ(fixtures::ReadFile(mine), fixtures::ReadFile(cli)) << extension;
+  }
+  EXPECT_FALSE(lanterna::ExportPicture(*child, dir.File("no/such/dir/x.png")));
 }
 
 }  // namespace
