@@ -19,15 +19,6 @@ bool EndsWithNoCase(const std::string& path, const char* tail) {
   return upper.size() >= t.size() && upper.compare(upper.size() - t.size(), t.size(), t) == 0;
 }
 
-// The slide's own name: the file's base name, or the member's name decoded.
-std::string PictureStem(const TMyChild& slide) {
-  std::string stem = slide.MemberName()[0] ? ShownMemberName(slide.MemberName()) : slide.FileName();
-  if (const size_t slash = stem.find_last_of('/'); slash != std::string::npos)
-    stem = stem.substr(slash + 1);
-  if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
-  return stem;
-}
-
 }  // namespace
 
 bool ExportPicture(const TMyChild& slide, const std::string& path) {
@@ -64,7 +55,7 @@ void CmExportPicture(QWidget* parent, TMyChild* active) {
   data.InitialDir = Shell().LastDir;
   data.DefExt = "png";
   data.MaxPath = 4096;
-  data.FileName = PictureStem(*active) + ".png";
+  data.FileName = active->FileStem() + ".png";
   framework::TFileSaveDialog dialog(parent, data, "", "Export Picture");
   if (dialog.Execute() != framework::IDOK) return;
   if (ExportPicture(*active, data.FileName)) {

@@ -28,21 +28,10 @@ void TSlideSaveAs::CmOk() {
   TFileOpenDialog::CmOk();
 }
 
-// The slide's own name with .dxf: the file's base name, or the member's name decoded.
-std::string DefaultDxfName(const TMyChild& slide) {
-  std::string stem = slide.MemberName()[0] ? ShownMemberName(slide.MemberName()) : slide.FileName();
-  if (const size_t slash = stem.find_last_of('/'); slash != std::string::npos)
-    stem = stem.substr(slash + 1);
-  if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
-  for (char& c : stem)
-    if (c == '/') c = '_';
-  return stem + ".dxf";
-}
-
 void CmConvertToDxf(QWidget* parent, framework::TWindow* activeSlideWindow) {
   framework::TOpenSaveDialog::TData data;
   if (auto* slide = dynamic_cast<TMyChild*>(activeSlideWindow))
-    data.FileName = DefaultDxfName(*slide);
+    data.FileName = slide->FileStem() + ".dxf";
   data.Flags = framework::OFN_HIDEREADONLY | framework::OFN_OVERWRITEPROMPT;
   data.Filters = {{"DXF File (*.dxf)", "*.dxf"}};
   data.InitialDir = Shell().LastDir;

@@ -136,6 +136,19 @@ void TMyChild::CleanupWindow() {
     grabber->releaseMouse();
 }
 
+std::string TMyChild::FileStem() const {
+  std::string stem;
+  if (memberName_[0]) {
+    stem = ShownMemberName(memberName_);
+    for (char& c : stem)
+      if (c == '/') c = '_';
+    return stem;
+  }
+  stem = fileName_.substr(fileName_.find_last_of('/') + 1);
+  if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
+  return stem;
+}
+
 void TMyChild::ShowMemberName() {
   if (memberName_[0])
     SetCaption(ShownMemberName(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");

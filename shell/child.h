@@ -43,6 +43,9 @@ class TMyChild : public framework::TMDIChild {
   const char* MemberName() const { return memberName_; }
   // The caption of a library member's window: its name decoded as the settings say.
   void ShowMemberName();
+  // The slide's own name for files made of it: the member's decoded name ("/" as "_"), or the
+  // file's base name, without extension.
+  std::string FileStem() const;
   const ViewState& NormalView() const { return normalView_; }
   const SlideInfo& Info() const { return info_; }
   gdi::HBITMAP NormalBitmap() const { return normalBitmap_; }
