@@ -39,7 +39,7 @@ bool CloseRequested(const platform::HeadlessWindow& window) {
 }
 
 // Whether the data of the last slide drawn, recorded or converted ran out before its end.
-bool gLastEndedEarly = false;
+thread_local bool gLastEndedEarly = false;
 
 // Passes the engine's boxes on as they are and notes the one the decoder shows when the data
 // runs out before the slide ends.

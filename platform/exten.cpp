@@ -15,7 +15,7 @@ struct BoxServices {
 };
 
 BoxServices& Services() {
-  static BoxServices services;
+  static thread_local BoxServices services;
   return services;
 }
 

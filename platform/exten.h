@@ -71,7 +71,8 @@ class RecordingMessageWindow : public MessageWindowService {
   bool shown = false;
 };
 
-// Process-wide services; null restores the headless defaults.
+// Services of the calling thread (the windows' thread sets them); null restores the headless
+// defaults.
 void SetMessageBoxService(MessageBoxService* service);
 void SetMessageWindowService(MessageWindowService* service);
 // The box service set, or null for the headless default.

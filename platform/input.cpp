@@ -3,7 +3,7 @@
 namespace platform {
 
 namespace {
-InputQueue* gInputQueue = nullptr;
+thread_local InputQueue* gInputQueue = nullptr;
 }
 
 bool ScriptedInputQueue::Peek(uint32_t first, uint32_t last, PendingMessage* out) {

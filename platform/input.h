@@ -34,7 +34,8 @@ class ScriptedInputQueue : public InputQueue {
   int hiddenFor_ = 0;
 };
 
-// The process-wide queue the renderers peek at; none installed means nothing is ever pending.
+// The queue the renderers of the calling thread peek at; none installed (as on a thread that
+// draws miniatures) means nothing is ever pending.
 void SetInputQueue(InputQueue* queue);
 InputQueue* CurrentInputQueue();
 bool PeekPendingInput(uint32_t first, uint32_t last, PendingMessage* out);

@@ -8,7 +8,7 @@
 namespace lanterna {
 
 DxfOutputState& DxfState() {
-  static DxfOutputState state;
+  static thread_local DxfOutputState state;
   return state;
 }
 
@@ -23,7 +23,7 @@ struct OutBuffer {
 };
 
 OutBuffer& Out() {
-  static OutBuffer buffer;
+  static thread_local OutBuffer buffer;
   return buffer;
 }
 

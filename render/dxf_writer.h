@@ -9,7 +9,7 @@ namespace lanterna {
 // Colour argument meaning "the current colour".
 constexpr int kDxfCurrentColour = -1000;
 
-// The writer's process-wide state; the loader opens and closes the file around a conversion.
+// The writer's per-thread state; the loader opens and closes the file around a conversion.
 struct DxfOutputState {
   bool on = false;             // DXF output requested for the current load
   bool polylineMode = false;   // vectors written as polylines

@@ -11,7 +11,7 @@
 namespace lanterna {
 
 RenderingRendererState& RenderingRenderer() {
-  static RenderingRendererState state;
+  static thread_local RenderingRendererState state;
   return state;
 }
 

@@ -1,4 +1,4 @@
-// The rendering-slide renderer's process-wide state, shared by its source files. Not for the
+// The rendering-slide renderer's per-thread state, shared by its source files. Not for the
 // renderer's callers: they go through rendering.h.
 #pragma once
 

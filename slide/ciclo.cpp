@@ -19,7 +19,7 @@ struct InterruptState {
 };
 
 InterruptState& Interrupts() {
-  static InterruptState state;
+  static thread_local InterruptState state;
   return state;
 }
 

@@ -95,7 +95,7 @@ struct Listing {
 };
 
 Listing& CurrentListing() {
-  static Listing listing;
+  static thread_local Listing listing;
   return listing;
 }
 

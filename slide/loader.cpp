@@ -18,7 +18,7 @@
 namespace lanterna {
 
 LoaderState& Loader() {
-  static LoaderState state;
+  static thread_local LoaderState state;
   return state;
 }
 

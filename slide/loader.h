@@ -18,7 +18,7 @@ constexpr int32_t kNotFound = -3;  // member not found, no memory, no bitmap
 constexpr int32_t kNotRendering = -4;
 constexpr int32_t kNotSlide = -5;  // a vector slide or member without the slide signature
 
-// The loader's process-wide state; the renderers work on it.
+// The loader's state, one per thread that draws; the renderers work on it.
 struct LoaderState {
   platform::HWND owner = nullptr;
   const uint8_t* data = nullptr;  // the slide's bytes while a call runs

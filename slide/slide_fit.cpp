@@ -8,7 +8,7 @@
 namespace lanterna {
 
 SlideFit& CurrentFit() {
-  static SlideFit fit;
+  static thread_local SlideFit fit;
   return fit;
 }
 

@@ -22,7 +22,7 @@ struct SlideFit {
   int16_t offsetY = 0;  // slide units of free space below
 };
 
-// The process-wide fit of the drawing in progress.
+// The fit of the calling thread's drawing in progress.
 SlideFit& CurrentFit();
 
 void FitSlide(uint16_t width, uint16_t height, const gdi::RECT& target);

@@ -11,14 +11,15 @@ namespace gdi {
 
 namespace {
 
-// Live contexts, so that deleting an object can take it out of every selection.
+// Live contexts, so that deleting an object can take it out of every selection. Contexts and
+// their objects stay on the thread that made them: each thread has its own.
 struct Registry {
   std::mutex mutex;
   std::vector<DeviceContext*> contexts;
 };
 
 Registry& Contexts() {
-  static Registry registry;
+  static thread_local Registry registry;
   return registry;
 }
 

@@ -155,8 +155,9 @@ struct Worker {
 };
 
 // Never destroyed: bitmaps that outlive main (the stock bitmap) still settle when they go.
+// One per thread that draws: each thread's drawings are put off and settled on their own.
 Worker& TheWorker() {
-  static Worker& worker = *new Worker;
+  static thread_local Worker& worker = *new Worker;
   return worker;
 }
 
