@@ -10,8 +10,7 @@
 #include "cli/batch.h"
 #include "cli/cli_common.h"
 #include "cli/member_names.h"
-#include "output/atomic_output.h"
-#include "output/render_job.h"
+#include "output/member_files.h"
 #include "platform/file_open.h"
 #include "slide/library.h"
 #include "slide/loader.h"
@@ -39,60 +38,17 @@ const char kExtractHelp[] =
     "Exit status: 0 all written, 1 the library unreadable, a member missing or a file not\n"
     "written (each named), 2 usage.\n";
 
-constexpr char kRenderingSignature[] = "AutoShade Rendering Slide\r\n";
-
-// The member's shown name; "_2", "_3"... when another member's file already has it (names in
-// a code page may decode alike).
+// The member's file name: its shown name, made unique among the files of this run.
 std::string FileNameFor(const std::string& member, bool rendering, std::set<std::string>* taken) {
-  const std::string stem = FileNameSafe(ShownName(member));
-  const std::string extension = rendering ? ".RND" : ".SLD";
-  std::string file = stem + extension;
-  for (int n = 2; !taken->insert(file).second; ++n)
-    file = stem + "_" + std::to_string(n) + extension;
-  return file;
-}
-
-// A member's bytes through the loader; false with the loader's result when it cannot.
-bool ReadMember(const std::string& library, const std::string& member, std::string* bytes,
-                int32_t* result) {
-  char* data = nullptr;
-  size_t size = 0;
-  std::FILE* memory = ::open_memstream(&data, &size);
-  if (!memory) {
-    *result = kNotFound;
-    return false;
-  }
-  std::vector<char> name(member.begin(), member.end());
-  name.push_back(0);
-  *result = ShowIcon(nullptr, library.c_str(), name.data(), SI_COPY_RAW, nullptr, nullptr, nullptr,
-                     memory, nullptr, nullptr, nullptr);
-  const bool closed = std::fclose(memory) == 0;
-  if (closed && data) bytes->assign(data, size);
-  std::free(data);
-  if (*result >= 0 && !closed) *result = kNotFound;
-  return *result >= 0;
-}
-
-// The member's slide decodes to its end.
-bool Complete(const std::string& library, const std::string& member) {
-  RenderRequest request;
-  request.path = library;
-  request.member = member;
-  std::unique_ptr<gdi::DeviceContext> metafile = gdi::CreateMetafileDC();
-  return RecordSlide(request, metafile.get()) >= 0 && !LastDrawingEndedEarly();
+  return MemberFileName(ShownName(member), rendering, taken);
 }
 
 bool WriteOutput(const std::string& path, const std::string& bytes) {
-  AtomicOutput out(path);
-  errno = 0;
-  std::FILE* f = std::fopen(out.TempPath().c_str(), "wb");
-  bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f) ok = std::fclose(f) == 0 && ok;
-  ok = ok && out.Commit();
-  if (!ok)
+  const int error = WriteFileAtomically(path, bytes);
+  if (error)
     std::fprintf(stderr, "lanterna-cli: %s: cannot write: %s\n", path.c_str(),
-                 std::strerror(errno ? errno : EIO));
-  return ok;
+                 std::strerror(error));
+  return error == 0;
 }
 
 }  // namespace
@@ -172,13 +128,12 @@ int ExtractCommand(const Args& args) {
     }
     std::string bytes;
     int32_t result = 0;
-    if (!ReadMember(library, member, &bytes, &result)) {
+    if (!ReadMemberBytes(library, member, &bytes, &result)) {
       LoaderFailure({library, member}, result);
       failed = true;
       continue;
     }
-    const bool rendering =
-        bytes.compare(0, std::strlen(kRenderingSignature), kRenderingSignature) == 0;
+    const bool rendering = IsRenderingBytes(bytes);
     const std::string path = dir + "/" + FileNameFor(member, rendering, &files);
     if (!WriteOutput(path, bytes)) {
       failed = true;
@@ -186,7 +141,7 @@ int ExtractCommand(const Args& args) {
     }
     std::printf("%s\n", path.c_str());
     // A member cut short by the end of the file is written as it is, and not counted.
-    if (!rendering && !Complete(library, member)) {
+    if (!rendering && !SlideComplete(library, member)) {
       std::fprintf(stderr, "lanterna-cli: %s: %s\n", ShownLabel({library, member}).c_str(),
                    "the data ends early; the file holds what there is");
       failed = true;
