@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "dialogs/generic_input.h"
+#include "framework/file_dialog.h"
 #include "framework/gadgets.h"
 #include "output/name_codec.h"
 #include "platform/exten.h"
@@ -14,6 +15,7 @@
 #include "resources/resources.h"
 #include "shell/child.h"
 #include "shell/frame.h"
+#include "shell/library_browser.h"
 #include "shell/shell_state.h"
 
 namespace lanterna {
@@ -88,6 +90,22 @@ void TMyWindow::CmMemberNames() {
   s.NameCodePage = chosen;
   // Open windows take the new names at once.
   for (TMyChild* c : SlideWindows()) c->ShowMemberName();
+  for (framework::TMDIChild* c : Children())
+    if (auto* browser = dynamic_cast<TLibraryBrowser*>(c)) browser->ShowNames();
+}
+
+void TMyWindow::CmBrowseLibrary() {
+  framework::TOpenSaveDialog::TData data;
+  data.Flags = framework::OFN_HIDEREADONLY | framework::OFN_FILEMUSTEXIST;
+  data.Filters = {{"Slide Libraries (*.slb)", "*.slb"}};
+  data.InitialDir = Shell().LastDir;
+  data.MaxPath = 4096;
+  // The library of the active member's window, when there is one.
+  if (TMyChild* active = ActiveSlide(); active && active->MemberName()[0])
+    data.FileName = active->FileName();
+  framework::TFileOpenDialog dialog(this, data, "", "Browse Library");
+  if (dialog.Execute() != framework::IDOK) return;
+  BrowseLibrary(data.FileName);
 }
 
 void TMyWindow::CmSlideShow(bool fromMenu) {
@@ -109,7 +127,7 @@ void TMyWindow::DropFiles(const std::vector<std::string>& names) {
   TMyFrame* frame = s.Frame;
   if (!frame) return;
   for (const std::string& name : names)
-    frame->SendMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(name.c_str()));
+    frame->SendMessage(WM_OPENBYNAME, kOpenFromOutside, reinterpret_cast<intptr_t>(name.c_str()));
 }
 
 std::vector<std::string> DroppedFiles(const QDropEvent* e) {

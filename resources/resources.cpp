@@ -12,6 +12,7 @@ using framework::TMenuItem;
 const framework::TMenuResource& MainMenu() {
   static const framework::TMenuResource menu = {
       {"&File", CM_FILEOPEN, "&Open...\tCtrl+O"},
+      {"&File", CM_BROWSELIBRARY, "Browse Library..."},
       {"&File", CM_CONVERTDXF, "Convert to DXF"},
       {"&File", CM_EXPORTPICTURE, "Export Picture..."},
       {"&File", CM_CREATELIB, "Create Library"},
@@ -22,9 +23,17 @@ const framework::TMenuResource& MainMenu() {
       {"&Edit", CM_EDITCOPYBITMAP, "Copy &Bitmap\tCtrl+B"},
       {"&Edit", 0, nullptr},
       {"&Edit", CM_SLIDEINFO, "Slide info...Ctrl+i"},
+      {"&Edit", 0, nullptr},
+      {"&Edit", CM_LIBOPEN, "Open Members\tEnter"},
+      {"&Edit", CM_LIBADD, "Add Slides..."},
+      {"&Edit", CM_LIBREMOVE, "Remove Members\tDel"},
+      {"&Edit", CM_LIBRENAME, "Rename Member\tF2"},
+      {"&Edit", CM_LIBEXTRACT, "Extract Members..."},
+      {"&Edit", CM_LIBUNDO, "Undo Library Edit\tCtrl+Z"},
       {"&Preferences", CM_AUTOCLOSE, "&Auto Close Windows", true},
       {"&Preferences", CM_SLIDESHOWDELAY, "Set Slide Show delay..."},
       {"&Preferences", CM_MEMBERNAMES, "Member Names..."},
+      {"&Preferences", CM_LIBRARYVIEW, "Libraries as Miniatures", true},
       {"&Window", CM_REDRAW, "Redraw\tCtrl+R"},
       {"&Window", CM_SLIDESHOW, "Slide Show"},
       {"&Window", 0, nullptr},
@@ -78,6 +87,14 @@ std::string LoadString(uint32_t id) {
       {IDS_PLACEZOOM, "Place center of zoom..."},
       {IDS_ZOOMBUTTONS, "Left enlarge, Right reduce"},
       {CM_FILEOPEN, "Open Slide or Library"},
+      {CM_BROWSELIBRARY, "Show a Library as a grid of miniatures"},
+      {CM_LIBOPEN, "Open the selected members in slide windows"},
+      {CM_LIBADD, "Add slide files or libraries to this library"},
+      {CM_LIBREMOVE, "Remove the selected members from this library"},
+      {CM_LIBRENAME, "Rename the current member"},
+      {CM_LIBEXTRACT, "Write the selected members as slide files in a folder"},
+      {CM_LIBUNDO, "Undo the last edit of this library"},
+      {CM_LIBRARYVIEW, "Open libraries from other programs as a grid of miniatures"},
       {CM_CONVERTDXF, "Convert Slide to DXF"},
       {CM_EXPORTPICTURE, "Write the active window's picture as PNG, SVG or PDF"},
       {CM_CREATELIB, "Create Library file and add slides to it"},
@@ -137,6 +154,13 @@ QPixmap ButtonBitmap(uint32_t id) {
     case CM_FILEOPEN:  // an opening folder
       g.setBrush(QColor(230, 200, 80));
       g.drawPolygon(QPolygonF({{2, 6}, {8, 6}, {10, 8}, {17, 8}, {17, 16}, {2, 16}}));
+      break;
+    case CM_BROWSELIBRARY:  // a grid of miniatures
+      g.setBrush(Qt::white);
+      for (int i = 0; i < 4; ++i) g.drawRect(QRectF(2.5 + (i % 2) * 8, 2.5 + (i / 2) * 8, 6, 6));
+      g.setPen(QPen(QColor(200, 0, 0), 1));
+      g.drawLine(QPointF(4, 7), QPointF(7, 4));
+      g.drawLine(QPointF(12, 15), QPointF(15, 12));
       break;
     case CM_TILECHILDREN:
       Window(g, {2, 3, 7, 14});

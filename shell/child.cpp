@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "framework/gadgets.h"
 #include "platform/exten.h"
@@ -17,6 +18,7 @@
 #include "shell/held_boxes.h"
 #include "shell/shell_state.h"
 #include "slide/ciclo.h"
+#include "slide/library.h"
 #include "slide/loader.h"
 #include "slide/report.h"
 
@@ -152,6 +154,40 @@ std::string TMyChild::FileStem() const {
 void TMyChild::ShowMemberName() {
   if (memberName_[0])
     SetCaption(ShownMemberName(memberName_) + " - (" + BaseNameLower(fileName_) + ") ");
+}
+
+bool TMyChild::StepMember(int direction) {
+  if (!memberName_[0] || LoaderBusy()) return false;
+  std::vector<std::string> members;
+  char name[kLibraryNameLength + 8];
+  while (MemberIterator(fileName_.c_str(), name)) members.push_back(name);
+  const auto at = std::find(members.begin(), members.end(), std::string(memberName_));
+  if (at == members.end()) return false;
+  const ptrdiff_t next = (at - members.begin()) + direction;
+  if (next < 0 || next >= static_cast<ptrdiff_t>(members.size())) {
+    platform::MessageBeep(0);
+    return false;
+  }
+  std::strncpy(memberName_, members[static_cast<size_t>(next)].c_str(), sizeof memberName_ - 1);
+  // The next member starts as a fresh window does: whole, unzoomed.
+  normalView_.zoom = 1;
+  normalView_.panX = normalView_.panY = 0;
+  ResetNormalView();
+  ResetIconView();
+  ShowMemberName();
+  info_ = SlideInfo();
+  HeldBoxes held;
+  const int32_t header = ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &info_);
+  const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
+  held.Release();
+  if (header < 0) {
+    Refuse(header, loaderSaid);
+    return false;
+  }
+  ShowPointerStatus();
+  EvPaint();
+  return true;
 }
 
 void TMyChild::SetupWindow() {

@@ -43,6 +43,9 @@ class TMyChild : public framework::TMDIChild {
   const char* MemberName() const { return memberName_; }
   // The caption of a library member's window: its name decoded as the settings say.
   void ShowMemberName();
+  // A member's window shows the next (1) or previous (-1) member of its library instead; false
+  // at either end, or for a slide file.
+  bool StepMember(int direction);
   // The slide's own name for files made of it: the member's decoded name ("/" as "_"), or the
   // file's base name, without extension.
   std::string FileStem() const;

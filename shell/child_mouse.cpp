@@ -132,6 +132,8 @@ void TMyChild::keyPressEvent(QKeyEvent* e) {
     PanBy(0, e->key() == Qt::Key_Up ? -step : step);
   } else if (e->key() == Qt::Key_Home) {
     ShowWholeSlide();
+  } else if (e->key() == Qt::Key_PageDown || e->key() == Qt::Key_PageUp) {
+    StepMember(e->key() == Qt::Key_PageDown ? 1 : -1);
   } else {
     TMDIChild::keyPressEvent(e);
   }

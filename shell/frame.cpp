@@ -57,6 +57,13 @@ TMyWindow::TMyWindow() {
       OnCommand(CM_AUTOCLOSE, [this] { CmAutoClose(); }),
       OnCommand(CM_SLIDESHOWDELAY, [this] { CmSlideShowDelay(); }),
       OnCommand(CM_MEMBERNAMES, [this] { CmMemberNames(); }),
+      OnCommand(CM_BROWSELIBRARY, [this] { CmBrowseLibrary(); }),
+      OnCommand(CM_LIBRARYVIEW, [] { Shell().LibraryView = Shell().LibraryView ? 0 : 1; }),
+      OnEnable(CM_LIBRARYVIEW,
+               [](framework::TCommandEnabler& ce) {
+                 ce.Enable();
+                 ce.SetCheck(Shell().LibraryView ? 1 : 0);
+               }),
       OnCommand(CM_NEXTWINDOW, [this] { activateNextSubWindow(); }),
       OnCommand(CM_PREVWINDOW, [this] { activatePreviousSubWindow(); }),
       OnCommand(CM_SLIDESHOW, [this] { CmSlideShow(true); }),
@@ -164,7 +171,7 @@ TMyFrame::TMyFrame(const std::string& title, TMyWindow* client)
   DefineResponseTable({
       OnMessage(WM_OPENBYNAME,
                 [](uintptr_t wParam, intptr_t lParam) {
-                  OpenByName(wParam != 0, reinterpret_cast<const char*>(lParam));
+                  OpenByName(wParam, reinterpret_cast<const char*>(lParam));
                   return 0;
                 }),
       OnMessage(WM_OPENQUEUED,
@@ -221,7 +228,7 @@ void TMyFrame::SetupWindow() {
 
   setWindowIcon(res::LoadIcon("101"));
   setCursor(res::LoadCursor("CUR_MANO"));
-  PostMessage(WM_OPENBYNAME, 0, reinterpret_cast<intptr_t>(s.CommandLine.c_str()));
+  PostMessage(WM_OPENBYNAME, kOpenFromOutside, reinterpret_cast<intptr_t>(s.CommandLine.c_str()));
   setAcceptDrops(true);
 }
 
@@ -378,6 +385,7 @@ TMyControlBar* BuildToolBar(TMyFrame* frame) {
   using namespace res;
   auto button = [](uint32_t id) { return new TButtonGadget(id, id); };
   bar->Insert(new TMyButtonGadget(CM_FILEOPEN, CM_FILEOPEN, TButtonGadget::Command, true));
+  bar->Insert(button(CM_BROWSELIBRARY));
   bar->Insert(new TSeparatorGadget(6));
   bar->Insert(new TMyButtonGadget(CM_TILECHILDREN, CM_TILECHILDREN));
   bar->Insert(button(CM_TILECHILDRENHORIZ));

@@ -32,6 +32,8 @@ class TMyWindow : public framework::TMDIClient {
   void CmAutoClose();
   void CmSlideShowDelay();
   void CmMemberNames();
+  // Asks for a library and shows it as miniatures.
+  void CmBrowseLibrary();
   void CmSlideShow(bool fromMenu);
   // Message 1032: one entry per slide window, "file" or "file,member", in child order.
   void ListSlideWindows(QListWidget* list);
@@ -108,9 +110,12 @@ QRect FirstPlacement(const QRect& desktop);
 QRect ClientForPlacement(const QRect& frame, const QMargins& decorations, const QRect& desktop);
 framework::TStatusBar* BuildStatusBar(TMyFrame* frame);
 
-// Opens a file by name (message 1029): a slide window, or one per library member. A request
-// that comes while another is opening or a box about a file is up waits for its turn.
-void OpenByName(bool handedOver, const char* name);
+// Opens a file by name (message 1029; how: its kOpen... flags): a slide window, or for a library
+// a window of miniatures or one per member. A request that comes while another is opening or a
+// box about a file is up waits for its turn.
+void OpenByName(uintptr_t how, const char* name);
+// The library's window of miniatures, made or brought forward.
+void BrowseLibrary(const std::string& path);
 // The oldest request held back, opened now (message 1031).
 void OpenNextQueued();
 

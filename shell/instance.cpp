@@ -100,7 +100,7 @@ InstanceServer::InstanceServer() {
             [request] {
               if (TMyFrame* frame = Shell().Frame)
                 frame->SendMessage(
-                    WM_OPENBYNAME, request->handedOver ? 1 : 0,
+                    WM_OPENBYNAME, kOpenFromOutside | (request->handedOver ? kOpenHandedOver : 0),
                     request->name.empty() ? 0 : reinterpret_cast<intptr_t>(request->name.c_str()));
             },
             Qt::QueuedConnection);

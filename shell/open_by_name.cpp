@@ -6,6 +6,7 @@
 #include "resources/resources.h"
 #include "shell/child.h"
 #include "shell/frame.h"
+#include "shell/library_browser.h"
 #include "shell/shell_state.h"
 #include "slide/library.h"
 #include "slide/loader.h"
@@ -23,7 +24,7 @@ std::string LastComponent(const std::string& name) {
   return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
-void Open(bool handedOver, const char* text);
+void Open(uintptr_t how, const char* text);
 
 }  // namespace
 
@@ -37,29 +38,30 @@ OpenRequestsHeld::~OpenRequestsHeld() {
     s.Frame->PostMessage(WM_OPENQUEUED, 0, 0);
 }
 
-void OpenByName(bool handedOver, const char* text) {
+void OpenByName(uintptr_t how, const char* text) {
   ShellState& s = Shell();
   if (s.OpenRequestsHeld > 0) {
     // A box's event loop let this one in: opening now would close or cover what the box is
     // about and answer over it.
-    s.QueuedOpens.emplace_back(handedOver, text ? text : "");
+    s.QueuedOpens.emplace_back(how, text ? text : "");
     return;
   }
   const OpenRequestsHeld opening;
-  Open(handedOver, text);
+  Open(how, text);
 }
 
 void OpenNextQueued() {
   ShellState& s = Shell();
   if (s.QueuedOpens.empty()) return;
-  const auto [handedOver, name] = s.QueuedOpens.front();
+  const auto [how, name] = s.QueuedOpens.front();
   s.QueuedOpens.erase(s.QueuedOpens.begin());
-  OpenByName(handedOver, name.c_str());
+  OpenByName(how, name.c_str());
 }
 
 namespace {
 
-void Open(bool handedOver, const char* text) {
+void Open(uintptr_t how, const char* text) {
+  const bool handedOver = (how & kOpenHandedOver) != 0;
   ShellState& s = Shell();
   TMyFrame* frame = s.Frame;
   TMyWindow* client = s.Client;
@@ -83,8 +85,7 @@ void Open(bool handedOver, const char* text) {
     if (platform::qt::InputQueue* queue = platform::qt::InputQueue::Instance())
       queue->StopDrawing();
     if (++s.RetryCount < kMaxRetries)
-      frame->PostMessage(WM_OPENBYNAME, handedOver ? 1 : 0,
-                         reinterpret_cast<intptr_t>(s.PendingName.c_str()));
+      frame->PostMessage(WM_OPENBYNAME, how, reinterpret_cast<intptr_t>(s.PendingName.c_str()));
     return;
   }
   s.RetryCount = 0;
@@ -108,7 +109,11 @@ void Open(bool handedOver, const char* text) {
     child->raise();
     if (!child->Refused()) NoteRecentFile(name);
   }
-  if (library) {
+  if (library && (how & kOpenFromOutside) && s.LibraryView) {
+    // Another program's library: one window of miniatures rather than a window a member.
+    BrowseLibrary(name);
+    NoteRecentFile(name);
+  } else if (library) {
     char member[64];
     bool opened = false;
     while (MemberIterator(name.c_str(), member) == 1) {
@@ -139,5 +144,20 @@ void Open(bool handedOver, const char* text) {
 }
 
 }  // namespace
+
+void BrowseLibrary(const std::string& path) {
+  TMyWindow* client = Shell().Client;
+  if (!client) return;
+  for (framework::TMDIChild* c : client->Children())
+    if (auto* b = dynamic_cast<TLibraryBrowser*>(c); b && b->FileName() == path && !b->Closing()) {
+      if (b->IsIconic()) b->showNormal();
+      client->setActiveSubWindow(b);
+      return;
+    }
+  auto* browser = new TLibraryBrowser(client, path);
+  browser->Create();
+  browser->raise();
+  client->setActiveSubWindow(browser);
+}
 
 }  // namespace lanterna

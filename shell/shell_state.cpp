@@ -50,6 +50,7 @@ void ReadSettings() {
   platform::GetPrivateProfileString(kIniSection, "MemberNames", "", codePage, sizeof codePage,
                                     kIniFile);
   s.NameCodePage = KnownCodePage(codePage) ? codePage : "";
+  s.LibraryView = GetPrivateProfileInt(kIniSection, "LibraryView", 1, kIniFile) != 0 ? 1 : 0;
 }
 
 void NoteRecentFile(const std::string& path) {
@@ -79,6 +80,7 @@ void WriteSettings() {
   for (size_t i = 0; i < s.RecentFiles.size() && i < kMaxRecentFiles; ++i)
     put(("Recent" + std::to_string(i + 1)).c_str(), s.RecentFiles[i]);
   put("MemberNames", s.NameCodePage);
+  put("LibraryView", std::to_string(s.LibraryView));
 }
 
 std::string ShownMemberName(const std::string& stored) {

@@ -29,6 +29,10 @@ constexpr uint32_t WM_WRITEDXF = 0x0400 + 6;          // 1030
 constexpr uint32_t WM_OPENQUEUED = 0x0400 + 7;        // 1031: the next request held back
 constexpr uint32_t WM_SCREENSLIDES = 0x0400 + 8;      // 1032
 constexpr uint32_t WM_REALIZEPALETTE = 0x0400 + 201;  // 1225
+// Flags of message 1029's wParam: a request handed over by the WWW browser, and one from
+// another program (the command line or a second start), where a library opens as miniatures.
+constexpr uintptr_t kOpenHandedOver = 1;
+constexpr uintptr_t kOpenFromOutside = 2;
 
 struct ShellState {
   std::string ProgramDir;
@@ -51,13 +55,16 @@ struct ShellState {
   int32_t MaxAutoIconize = 20;
   std::vector<std::string> RecentFiles;  // newest first, at most kMaxRecentFiles
   std::string NameCodePage;  // of library member names; empty: UTF-8 where valid, else cp1252
+  // A library handed over by another program opens as one window of miniatures (1) or as a
+  // window per member (0).
+  int32_t LibraryView = 1;
 
   int32_t ChildCount = 0;
   std::string PendingName;
   int32_t RetryCount = 0;
   // Open requests that came while a file was being opened or a box about one was up.
   int32_t OpenRequestsHeld = 0;
-  std::vector<std::pair<bool, std::string>> QueuedOpens;  // handed over, name
+  std::vector<std::pair<uintptr_t, std::string>> QueuedOpens;  // flags of 1029, name
   bool FirstPaintPending = true;
 
   TMyFrame* Frame = nullptr;

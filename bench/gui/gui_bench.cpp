@@ -1,5 +1,7 @@
 // The viewer opening a 200,000-vector slide in a maximised slide window of a 1280 x 1024 frame:
-// the time until the first progress copy is on screen and until the picture is complete.
+// the time until the first progress copy is on screen and until the picture is complete. And a
+// 352-member library as miniatures: the time until the first screen of them is drawn, and the
+// memory the browser takes once every miniature has been drawn.
 // Runs on the display it is given, or off screen when there is none.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -7,7 +9,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QScrollBar>
 #include <QThread>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -19,9 +24,12 @@
 #include "shell/app.h"
 #include "shell/child.h"
 #include "shell/frame.h"
+#include "shell/library_browser.h"
+#include "shell/miniature_worker.h"
 #include "shell/shell_state.h"
 #include "slide/ciclo.h"
 #include "tests/big_slide.h"
+#include "tests/slide_writer.h"
 
 namespace {
 
@@ -57,6 +65,28 @@ class ProgressWatch : public QObject {
  private:
   const QElapsedTimer& clock_;
 };
+
+// 352 members of 2,000 vectors each, as symbol libraries hold.
+const std::string& LibraryPath() {
+  static const std::string path = [] {
+    const std::string p = "/tmp/lanterna-gui-bench-" + std::to_string(::getpid()) + ".slb";
+    std::vector<fixtures::Member> members;
+    for (int i = 1; i <= 352; ++i)
+      members.push_back({"SYMBOL" + std::to_string(i), fixtures::BigDrawing(2000)});
+    fixtures::WriteFile(p, fixtures::LibraryBytes(members));
+    return p;
+  }();
+  return path;
+}
+
+long ResidentKb() {
+  long pages = 0, resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer t;
@@ -118,6 +148,66 @@ void BM_OpenBigSlideMaximised(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenBigSlideMaximised)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Rows whose cells lie in the grid's view.
+bool VisibleDrawn(TLibraryBrowser* b) {
+  QListView* grid = b->Grid();
+  const QRect view = grid->viewport()->rect();
+  bool any = false;
+  for (int row = 0; row < b->Model()->rowCount(); ++row) {
+    if (!grid->visualRect(b->Model()->index(row)).intersects(view)) continue;
+    any = true;
+    if (!b->Model()->HasMiniature(row)) return false;
+  }
+  return any;
+}
+
+void BM_LibraryGridFirstScreen(benchmark::State& state) {
+  const std::string& path = LibraryPath();
+  double firstScreenMs = 0, extraMb = 0;
+  for (auto _ : state) {
+    ResetShellState();
+    Shell().XPos = Shell().YPos = 0;
+    Shell().WPos = 1280;
+    Shell().HPos = 1024;
+    auto app = std::make_unique<TMyApp>();
+    app->Start();
+    TMyFrame* frame = Shell().Frame;
+    if (!frame || !PumpUntil([&] { return frame->isVisible(); }, 5000)) {
+      state.SkipWithError("the frame did not show");
+      return;
+    }
+    frame->resize(1280, 1024);
+    PumpUntil([] { return false; }, 50);
+    const long emptyKb = ResidentKb();
+
+    QElapsedTimer clock;
+    clock.start();
+    BrowseLibrary(path);
+    auto* browser = dynamic_cast<TLibraryBrowser*>(Shell().Client->GetActiveMDIChild());
+    if (!browser || !PumpUntil([&] { return VisibleDrawn(browser); }, 60000)) {
+      state.SkipWithError("the first screen of miniatures did not come");
+      return;
+    }
+    const qint64 firstNs = clock.nsecsElapsed();
+    state.SetIterationTime(firstNs * 1e-9);
+    firstScreenMs += firstNs * 1e-6;
+    // Every miniature drawn once: the grid scrolled to its end a screen at a time.
+    QScrollBar* bar = browser->Grid()->verticalScrollBar();
+    for (int value = 0; value <= bar->maximum(); value += std::max(1, bar->pageStep())) {
+      bar->setValue(value);
+      PumpUntil([&] { return VisibleDrawn(browser); }, 60000);
+    }
+    bar->setValue(bar->maximum());
+    PumpUntil([&] { return VisibleDrawn(browser); }, 60000);
+    extraMb += (ResidentKb() - emptyKb) / 1024.0;
+    state.counters["miniatures_held"] = browser->Model()->MiniaturesHeld();
+    app.reset();
+  }
+  state.counters["first_screen_ms"] = firstScreenMs / static_cast<double>(state.iterations());
+  state.counters["extra_mb"] = extraMb / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_LibraryGridFirstScreen)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +223,7 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::error_code ec;
   std::filesystem::remove(SlidePath(), ec);
+  std::filesystem::remove(LibraryPath(), ec);
   std::filesystem::remove_all(configPattern, ec);
   return 0;
 }

@@ -63,10 +63,11 @@ TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
     app.DestroyMainWindow();
   }
   lanterna::WriteSettings();
-  EXPECT_EQ(Contents(platform::ProfilePath("QVINI.INI")),
-            "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=" + std::to_string(outer.width()) +
-                "\nHPos=" + std::to_string(outer.height()) +
-                "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\nMemberNames=\n");
+  EXPECT_EQ(
+      Contents(platform::ProfilePath("QVINI.INI")),
+      "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=" + std::to_string(outer.width()) +
+          "\nHPos=" + std::to_string(outer.height()) +
+          "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\nMemberNames=\nLibraryView=1\n");
 }
 
 TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
@@ -164,8 +165,8 @@ TEST_F(StartupTest, ToolBarAndMenuFollowTheResources) {
       order.push_back(-dynamic_cast<framework::TSeparatorGadget*>(g)->Size());
     }
   }
-  EXPECT_EQ(order, (std::vector<int>{24332, -6, 24362, 24363, -6, 1025, 1026, -6, 1027, 1035, 1028,
-                                     -6, 1033, -1, 1034, -18, 24365, 24310}));
+  EXPECT_EQ(order, (std::vector<int>{24332, 1045, -6, 24362, 24363, -6, 1025, 1026, -6, 1027, 1035,
+                                     1028, -6, 1033, -1, 1034, -18, 24365, 24310}));
   EXPECT_EQ(Shell().StatusBar->Gadgets().size(), 3u);
   EXPECT_EQ(Shell().CaptionGadget->NumChars(), 23);
   EXPECT_EQ(Shell().CountGadget->NumChars(), 5);
