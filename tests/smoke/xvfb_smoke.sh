@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Starts the real viewer with a demo slide on a virtual X display, checks that the screen shows
 # the slide, and ends the viewer. Skipped (exit 77) where Xvfb is not installed.
-# Usage: xvfb_smoke.sh LANTERNA XWD_CHECK SLIDE
+# Then the same with a slide library, which opens as a grid of miniatures; the screens are kept
+# in SHOTS (screen-slide.xwd, screen-library.xwd, and .png where ImageMagick is installed).
+# Usage: xvfb_smoke.sh LANTERNA XWD_CHECK SLIDE [LIBRARY SHOTS]
 set -euo pipefail
-viewer=$1 checker=$2 slide=$3
+viewer=$1 checker=$2 slide=$3 library=${4:-} shots=${5:-}
 
 if [[ -z "${SMOKE_WORK:-}" ]]; then
   for tool in xvfb-run Xvfb xauth; do
@@ -32,8 +34,11 @@ if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
   sleep 0.5
 fi
-"$viewer" "$slide" >"$SMOKE_WORK/viewer.log" 2>&1 &
-pid=$!
+start_viewer() {
+  "$viewer" "$1" >"$SMOKE_WORK/viewer.log" 2>&1 &
+  pid=$!
+}
+start_viewer "$slide"
 stop() {
   kill -TERM "$pid" 2>/dev/null || return 0
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
@@ -57,25 +62,47 @@ on_screen() {
   fi
 }
 
+keep_shot() {
+  [[ -n "$shots" ]] || return 0
+  mkdir -p "$shots"
+  cp "$shot" "$shots/screen-$1.xwd"
+  if command -v convert >/dev/null; then convert "xwd:$shot" "$shots/screen-$1.png" || true; fi
+}
+
+# Waits until the screen shows the colours; $1 names what is awaited.
+await_colours() {
+  local what=$1 deadline=$((SECONDS + 20)) result=""
+  shift
+  while ((SECONDS < deadline)); do
+    sleep 0.5
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "xvfb_smoke: the viewer ended before showing the $what"
+      cat "$SMOKE_WORK/viewer.log"
+      exit 1
+    fi
+    cp "$SMOKE_WORK/fb/Xvfb_screen0" "$shot"
+    if result=$("$checker" "$shot" "$@"); then
+      echo "$result"
+      echo "xvfb_smoke: the $what is on the screen"
+      keep_shot "$what"
+      return 0
+    fi
+  done
+  echo "$result"
+  echo "xvfb_smoke: the screen did not show the $what in time"
+  cat "$SMOKE_WORK/viewer.log"
+  exit 1
+}
+
 # The slide's table is red, its chairs green and its circle blue.
 shot=$SMOKE_WORK/screen.xwd
-deadline=$((SECONDS + 20))
-while ((SECONDS < deadline)); do
-  sleep 0.5
-  if ! kill -0 "$pid" 2>/dev/null; then
-    echo "xvfb_smoke: the viewer ended before showing the slide"
-    cat "$SMOKE_WORK/viewer.log"
-    exit 1
-  fi
-  cp "$SMOKE_WORK/fb/Xvfb_screen0" "$shot"
-  if result=$("$checker" "$shot" FF0000:10 00FF00:10 0000FF:10); then
-    echo "$result"
-    echo "xvfb_smoke: the slide is on the screen"
-    on_screen
-    exit 0
-  fi
-done
-echo "${result:-}"
-echo "xvfb_smoke: the screen did not show the slide in time"
-cat "$SMOKE_WORK/viewer.log"
-exit 1
+await_colours slide FF0000:10 00FF00:10 0000FF:10
+on_screen
+[[ -n "$library" ]] || exit 0
+
+# A library from the command line: its miniatures (a red triangle, a green square, a blue
+# hexagon) in one window.
+stop
+start_viewer "$library"
+await_colours library FF0000:200 00FF00:200 0000FF:20
+exit 0
