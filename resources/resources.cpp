@@ -35,6 +35,7 @@ const framework::TMenuResource& MainMenu() {
       {"&Preferences", CM_MEMBERNAMES, "Member Names..."},
       {"&Preferences", CM_LIBRARYVIEW, "Libraries as Miniatures", true},
       {"&Window", CM_REDRAW, "Redraw\tCtrl+R"},
+      {"&Window", CM_STOPDRAWING, "Stop Drawing\tEsc"},
       {"&Window", CM_SLIDESHOW, "Slide Show"},
       {"&Window", 0, nullptr},
       {"&Window", CM_CASCADECHILDREN, "&Cascade"},
@@ -108,6 +109,7 @@ std::string LoadString(uint32_t id) {
       {CM_MEMBERNAMES,
        "Code page of library member names (big5, gbk, cp1252...; empty: automatic)"},
       {CM_REDRAW, "Redraw Active Window"},
+      {CM_STOPDRAWING, "Stop the drawing under way where it is (Esc)"},
       {CM_SLIDESHOW, "Make Slides Show"},
       {CM_CASCADECHILDREN, "Cascade child MDI windows"},
       {CM_TILECHILDREN, "Tile VERTICAL child MDI windows"},
@@ -195,6 +197,13 @@ QPixmap ButtonBitmap(uint32_t id) {
       g.drawArc(QRectF(4, 4, 12, 12), 30 * 16, 300 * 16);
       g.drawLine(QPointF(15, 3), QPointF(15, 8));
       g.drawLine(QPointF(15, 8), QPointF(11, 8));
+      break;
+    case CM_STOPDRAWING:  // a stop sign
+      g.setBrush(QColor(200, 0, 0));
+      g.drawPolygon(
+          QPolygonF({{7, 2}, {13, 2}, {18, 7}, {18, 13}, {13, 18}, {7, 18}, {2, 13}, {2, 7}}));
+      g.setPen(QPen(Qt::white, 2));
+      g.drawLine(QPointF(6, 10), QPointF(14, 10));
       break;
     case CM_ZOOM:
       g.setBrush(QColor(200, 230, 255));

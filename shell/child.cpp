@@ -106,6 +106,9 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
       OnCommand(res::CM_SLIDEINFO, [this] { CmSlideInfo(); }),
       OnCommand(res::CM_EDITCOPY, [this] { CmCopyVectors(); }),
       OnCommand(res::CM_EDITCOPYBITMAP, [this] { CmCopyBitmap(); }),
+      OnCommand(res::CM_STOPDRAWING, [this] { CmStopDrawing(); }),
+      OnEnable(res::CM_STOPDRAWING,
+               [this](framework::TCommandEnabler& ce) { ce.Enable(!DrawingComplete()); }),
   });
   DefineMouseResponses();
 }
@@ -330,6 +333,92 @@ void TMyChild::CmRedraw() {
   EvPaint();
 }
 
+bool TMyChild::DrawSome() {
+  ShellState& s = Shell();
+  ViewState& view = normalView_;
+  gdi::HBITMAP& bitmap = normalBitmap_;
+  bool progressShown = false;
+  if (!bitmap) {
+    SetStatusText(info_.kind == kKindRendering && view.reached > 0
+                      ? std::string("Optimizing...")
+                      : "Wait redrawing " + GetCaption() + "...");
+    if (s.StatusBar) s.StatusBar->Update();
+    progressShown = true;
+    if (IsZoomed() && !shownBeforeDraw_) {
+      shownBeforeDraw_ = true;
+      Invalidate();
+      return false;
+    }
+  }
+
+  SetBitmapSlot(bitmap);
+  QPointer<TMyChild> alive(this);
+  if (view.reached == 0) drawingSince_ = TickCount();
+  platform::qt::InputQueue* queue = platform::qt::InputQueue::Instance();
+  if (queue)
+    queue->SetDrawingWatcher([alive] {
+      if (alive) alive->ShowDrawingProgress();
+    });
+  int32_t result;
+  {
+    platform::qt::DrawingScope drawing;
+    result = ShowIcon(view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr, nullptr,
+                      nullptr, nullptr, &view, &palette_, nullptr);
+  }
+  if (queue) queue->SetDrawingWatcher(nullptr);
+  if (alive && stopAsked_) {
+    // Stopped from inside the drawing: it ends as Esc ends it, not to be carried on.
+    stopAsked_ = false;
+    InterruptCause() = kInterruptEscape;
+  }
+  gdi::HBITMAP kept = GetBitmapSlot();
+  SetBitmapSlot(nullptr);
+  if (!alive) return false;
+  if (result < 0) {
+    if (kept && kept != bitmap) gdi::DeleteObject(kept);
+    Refuse(result);
+    return false;
+  }
+  if (!(InterruptCause() & kInterruptEscape) && view.reached < view.size) Invalidate();
+  if (view.reached > 0 && kept) {
+    if (bitmap != kept) DropBitmap(bitmap);
+    bitmap = kept;
+  } else if (kept && kept != bitmap) {
+    gdi::DeleteObject(kept);
+  }
+
+  if (progressShown || progressShown_) {
+    SetStatusText("");
+    if (s.StatusBar) s.StatusBar->Update();
+  }
+  progressShown_ = false;
+  if (s.StopButton) s.StopButton->SetEnabled(view.reached < view.size);
+  return true;
+}
+
+void TMyChild::ShowDrawingProgress() {
+  // Short drawings say nothing: only one that keeps the user waiting shows how far it is.
+  if (TickCount() - drawingSince_ < ProgressAfterMs) return;
+  const uint32_t size = normalView_.size;
+  const int percent = size > 0 ? static_cast<int>(100.0 * Loader().ByteReaded / size) : 0;
+  SetStatusText("Drawing " + GetCaption() + "... " + std::to_string(std::min(percent, 100)) +
+                "% (Esc or Stop ends it)");
+  progressShown_ = true;
+  ShellState& s = Shell();
+  if (s.StopButton) s.StopButton->SetEnabled(true);
+}
+
+void TMyChild::CmStopDrawing() {
+  if (DrawingComplete()) return;
+  stopAsked_ = true;
+  // From inside the drawing (a key or timer let in): it returns at its next look at the input.
+  if (LoaderBusy())
+    if (platform::qt::InputQueue* queue = platform::qt::InputQueue::Instance())
+      queue->StopDrawing();
+  SetStatusText("Drawing of " + GetCaption() + " stopped");
+  if (Shell().StopButton) Shell().StopButton->SetEnabled(false);
+}
+
 void TMyChild::EvPaint() {
   ShellState& s = Shell();
   // A closed window waits only for its deletion.
@@ -357,51 +446,14 @@ void TMyChild::EvPaint() {
   if (active && active->IsZoomed() && active != this) return;
   if (!s.PaintEnabled || IsIconic() || client.right <= 0 || client.bottom <= 0) return;
 
-  ViewState& view = normalView_;
-  gdi::HBITMAP& bitmap = normalBitmap_;
-  bool progressShown = false;
-  if (!bitmap) {
-    SetStatusText(info_.kind == kKindRendering && view.reached > 0
-                      ? std::string("Optimizing...")
-                      : "Wait redrawing " + GetCaption() + "...");
-    if (s.StatusBar) s.StatusBar->Update();
-    progressShown = true;
-    if (IsZoomed() && !shownBeforeDraw_) {
-      shownBeforeDraw_ = true;
-      Invalidate();
-      return;
-    }
-  }
-
-  SetBitmapSlot(bitmap);
-  QPointer<QObject> alive(this);
-  int32_t result;
-  {
-    platform::qt::DrawingScope drawing;
-    result = ShowIcon(view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr, nullptr,
-                      nullptr, nullptr, &view, &palette_, nullptr);
-  }
-  gdi::HBITMAP kept = GetBitmapSlot();
-  SetBitmapSlot(nullptr);
-  if (!alive) return;
-  if (result < 0) {
-    if (kept && kept != bitmap) gdi::DeleteObject(kept);
-    Refuse(result);
+  if (stopAsked_) {
+    // Stop: what is drawn stays, as after Esc; a redraw, zoom or pan starts again.
+    stopAsked_ = false;
+  } else if (!DrawSome()) {
     return;
   }
-  if (!(InterruptCause() & kInterruptEscape) && view.reached < view.size) Invalidate();
-  if (view.reached > 0 && kept) {
-    if (bitmap != kept) DropBitmap(bitmap);
-    bitmap = kept;
-  } else if (kept && kept != bitmap) {
-    gdi::DeleteObject(kept);
-  }
 
-  if (progressShown) {
-    SetStatusText("");
-    if (s.StatusBar) s.StatusBar->Update();
-  }
-
+  gdi::HBITMAP& bitmap = normalBitmap_;
   if (bitmap) {
     gdi::HDC dc = view_->GetDC();
     gdi::HDC mem = gdi::CreateCompatibleDC(dc);

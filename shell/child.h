@@ -38,6 +38,10 @@ class TMyChild : public framework::TMDIChild {
 
   void Invalidate();
   void EvPaint();
+  // The Stop command: the drawing under way ends where it is, as with Esc.
+  void CmStopDrawing();
+  // A drawing longer than this shows its progress and the Stop button (tests shorten it).
+  static inline int64_t ProgressAfterMs = 500;
 
   const std::string& FileName() const { return fileName_; }
   const char* MemberName() const { return memberName_; }
@@ -79,6 +83,10 @@ class TMyChild : public framework::TMDIChild {
   // Deletes a bitmap this window no longer shows, unless the clipboard's copy is made from it.
   static void DropBitmap(gdi::HBITMAP bitmap);
   void CmRedraw();
+  // One turn of the drawing (it returns at input); false when the window must not be touched
+  // further (closed, refused, or waiting to be shown first).
+  bool DrawSome();
+  void ShowDrawingProgress();
   void CmZoom();
   void CmSlideInfo();
   void CmCopyVectors();
@@ -111,6 +119,9 @@ class TMyChild : public framework::TMDIChild {
   bool refused_ = false;  // the file could not be drawn; the user was told once
   int wheelTurn_ = 0;     // wheel turn not yet made into zoom steps
   bool paintPosted_ = false;
+  bool stopAsked_ = false;
+  bool progressShown_ = false;
+  int64_t drawingSince_ = 0;
   bool counted_ = true;
   SlideInfo info_;
   std::string fileName_;

@@ -400,6 +400,8 @@ TMyControlBar* BuildToolBar(TMyFrame* frame) {
   bar->Insert(button(CM_ENLARGENEXT));
   bar->Insert(new TSeparatorGadget(6));
   bar->Insert(button(CM_REDRAW));
+  auto* stop = button(CM_STOPDRAWING);
+  bar->Insert(stop);
   bar->Insert(new TSeparatorGadget(1));
   auto* zoom = new TButtonGadget(CM_ZOOM, CM_ZOOM, TButtonGadget::NonExclusive);
   bar->Insert(zoom);
@@ -409,6 +411,7 @@ TMyControlBar* BuildToolBar(TMyFrame* frame) {
   bar->setObjectName("32041");
   Shell().ToolBar = bar;
   Shell().ZoomButton = zoom;
+  Shell().StopButton = stop;
   Shell().SlideShowButton = show;
   return bar;
 }

@@ -74,6 +74,7 @@ struct ShellState {
   framework::TTextGadget* CaptionGadget = nullptr;  // 23 characters
   framework::TTextGadget* CountGadget = nullptr;    // 5 characters
   framework::TButtonGadget* ZoomButton = nullptr;
+  framework::TButtonGadget* StopButton = nullptr;
   framework::TButtonGadget* SlideShowButton = nullptr;
 };
 ShellState& Shell();

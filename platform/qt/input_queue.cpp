@@ -130,6 +130,7 @@ void InputQueue::Pump() {
   if (sincePump_.elapsed() < kPumpIntervalMs) return;
   sincePump_.restart();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (watcher_) watcher_();
 }
 
 bool InputQueue::Peek(uint32_t first, uint32_t last, PendingMessage* out) {

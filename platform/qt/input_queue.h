@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "platform/input.h"
@@ -38,6 +39,8 @@ class InputQueue : public QObject, public platform::InputQueue {
   }
 
   size_t Held() const { return held_.size(); }
+  // Runs at each turn the drawing lets the window system in (progress texts); none: nothing.
+  void SetDrawingWatcher(std::function<void()> watcher) { watcher_ = std::move(watcher); }
   // The message an event stands for (WM_KEYDOWN, WM_LBUTTONDOWN, ...), or 0 for none.
   static uint32_t MessageOf(const QEvent* e, uintptr_t* wParam);
   // Delivers what is held now (normally done from the queue once the drawing has returned).
@@ -62,6 +65,7 @@ class InputQueue : public QObject, public platform::InputQueue {
   bool stopRequested_ = false;
   const QEvent* delivering_ = nullptr;
   QElapsedTimer sincePump_;
+  std::function<void()> watcher_;
 };
 
 // Marks a drawing for the queue, if one is installed.

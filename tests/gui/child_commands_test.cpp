@@ -2,6 +2,7 @@
 // the window count in the status bar.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "dialogs/export_picture.h"
 #include "resources/resources.h"
@@ -69,6 +70,34 @@ TEST_F(ChildCommandsTest, ExportPictureEqualsLanternaCliRender) {
     EXPECT_EQ(fixtures::ReadFile(mine), fixtures::ReadFile(cli)) << extension;
   }
   EXPECT_FALSE(lanterna::ExportPicture(*child, dir.File("no/such/dir/x.png")));
+}
+
+// A drawing that keeps the user waiting says how far it is and offers Stop, which ends it where
+// it is, for good: nothing carries it on.
+TEST_F(ChildCommandsTest, ALongDrawingShowsProgressAndStopEndsIt) {
+  TMyChild::ProgressAfterMs = 0;
+  TMyChild* child = Open(dir.Write("huge.sld", fixtures::BigDrawing(200000)), 600, 400);
+  std::string status;
+  bool stopOffered = false;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!lanterna::LoaderBusy() || Shell().StatusBar->GetText().rfind("Drawing", 0) != 0) return;
+    during.stop();
+    status = Shell().StatusBar->GetText();
+    stopOffered = Shell().StopButton->Enabled();
+    frame->RouteCommand(lanterna::res::CM_STOPDRAWING);
+  });
+  during.start(1);
+  child->Invalidate();
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] { return (!during.isActive() || child->DrawingComplete()) && !lanterna::LoaderBusy(); }));
+  guitest::Pump(200);
+  TMyChild::ProgressAfterMs = 500;
+  EXPECT_EQ(status.rfind("Drawing test... ", 0), 0u) << status;
+  EXPECT_NE(status.find("% (Esc or Stop ends it)"), std::string::npos) << status;
+  EXPECT_TRUE(stopOffered);
+  EXPECT_LT(child->NormalView().reached, child->NormalView().size);
+  EXPECT_FALSE(child->DrawingComplete());
 }
 
 }  // namespace

@@ -165,8 +165,8 @@ TEST_F(StartupTest, ToolBarAndMenuFollowTheResources) {
       order.push_back(-dynamic_cast<framework::TSeparatorGadget*>(g)->Size());
     }
   }
-  EXPECT_EQ(order, (std::vector<int>{24332, 1045, -6, 24362, 24363, -6, 1025, 1026, -6, 1027, 1035,
-                                     1028, -6, 1033, -1, 1034, -18, 24365, 24310}));
+  EXPECT_EQ(order, (std::vector<int>{24332, 1045, -6, 24362, 24363, -6, 1025, 1026, -6,    1027,
+                                     1035,  1028, -6, 1033,  1053,  -1, 1034, -18,  24365, 24310}));
   EXPECT_EQ(Shell().StatusBar->Gadgets().size(), 3u);
   EXPECT_EQ(Shell().CaptionGadget->NumChars(), 23);
   EXPECT_EQ(Shell().CountGadget->NumChars(), 5);
