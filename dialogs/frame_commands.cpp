@@ -11,6 +11,7 @@
 #include "framework/gadgets.h"
 #include "output/name_codec.h"
 #include "platform/exten.h"
+#include "render/acacol.h"
 #include "resources/dialog_templates.h"
 #include "resources/resources.h"
 #include "shell/child.h"
@@ -92,6 +93,16 @@ void TMyWindow::CmMemberNames() {
   for (TMyChild* c : SlideWindows()) c->ShowMemberName();
   for (framework::TMDIChild* c : Children())
     if (auto* browser = dynamic_cast<TLibraryBrowser*>(c)) browser->ShowNames();
+}
+
+void TMyWindow::CmBlackBackground() {
+  ShellState& s = Shell();
+  s.BlackBackground = !s.BlackBackground;
+  SetBlackBackground(s.BlackBackground);
+  for (framework::TMDIChild* c : Children()) {
+    if (auto* browser = dynamic_cast<TLibraryBrowser*>(c)) browser->Redraw();
+    if (auto* slide = dynamic_cast<TMyChild*>(c)) slide->DoCommand(res::CM_REDRAW);
+  }
 }
 
 void TMyWindow::CmBrowseLibrary() {

@@ -1,6 +1,8 @@
 // AutoCAD Color Index conversions and the application palette.
 #include "render/acacol.h"
 
+#include <atomic>
+
 #include "platform/exten.h"
 
 namespace lanterna {
@@ -109,9 +111,23 @@ void AciToRgb(int index, float rgb[3], int scaled) {
   }
 }
 
+namespace {
+std::atomic<bool> gBlackBackground{false};
+}
+
+void SetBlackBackground(bool on) {
+  gBlackBackground = on;
+}
+
+bool BlackBackground() {
+  return gBlackBackground;
+}
+
 gdi::COLORREF AciColorRef(int index) {
   float rgb[3];
   AciToRgb(index, rgb, 1);
+  // The foreground colour shows on the background: white on black.
+  if (index == 7 && gBlackBackground) rgb[0] = rgb[1] = rgb[2] = 255.0f;
   gdi::COLORREF ref = gdi::RGB(ComponentByte(rgb[0]), ComponentByte(rgb[1]), ComponentByte(rgb[2]));
   // Palette-relative, so a palette device matches it against the realized palette.
   if (PaletteInUse() != 0) ref += 0x02000000;
@@ -119,7 +135,8 @@ gdi::COLORREF AciColorRef(int index) {
 }
 
 gdi::COLORREF BackgroundColorRef() {
-  return gdi::RGB(255, 255, 255) + (PaletteInUse() != 0 ? 0x02000000 : 0);
+  const uint8_t level = gBlackBackground ? 0 : 255;
+  return gdi::RGB(level, level, level) + (PaletteInUse() != 0 ? 0x02000000 : 0);
 }
 
 int RgbToNearestAci(float r, float g, float b) {

@@ -19,8 +19,13 @@ struct SlidePalette {
 void AciToRgb(int index, float rgb[3], int scaled);
 // The colour reference pens and brushes use; palette-relative while the palette is in use.
 gdi::COLORREF AciColorRef(int index);
-// The white slides are drawn on, as a colour reference of the same kind.
+// The white slides are drawn on (black with a black background), as a colour reference of the
+// same kind.
 gdi::COLORREF BackgroundColorRef();
+// Slides drawn on black, as on the CAD screen: the background black and colour 7, the
+// foreground, white. One setting for the whole program, every thread's drawings.
+void SetBlackBackground(bool on);
+bool BlackBackground();
 // The colour index (1-254, white as 7) nearest to an RGB triple on the 0-255 scale.
 int RgbToNearestAci(float r, float g, float b);
 

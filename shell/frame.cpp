@@ -58,6 +58,12 @@ TMyWindow::TMyWindow() {
       OnCommand(CM_SLIDESHOWDELAY, [this] { CmSlideShowDelay(); }),
       OnCommand(CM_MEMBERNAMES, [this] { CmMemberNames(); }),
       OnCommand(CM_BROWSELIBRARY, [this] { CmBrowseLibrary(); }),
+      OnCommand(CM_BLACKBACKGROUND, [this] { CmBlackBackground(); }),
+      OnEnable(CM_BLACKBACKGROUND,
+               [](framework::TCommandEnabler& ce) {
+                 ce.Enable();
+                 ce.SetCheck(Shell().BlackBackground ? 1 : 0);
+               }),
       OnCommand(CM_LIBRARYVIEW, [] { Shell().LibraryView = Shell().LibraryView ? 0 : 1; }),
       OnEnable(CM_LIBRARYVIEW,
                [](framework::TCommandEnabler& ce) {

@@ -34,6 +34,8 @@ class TMyWindow : public framework::TMDIClient {
   void CmMemberNames();
   // Asks for a library and shows it as miniatures.
   void CmBrowseLibrary();
+  // Slides on black or white: every picture drawn again.
+  void CmBlackBackground();
   void CmSlideShow(bool fromMenu);
   // Message 1032: one entry per slide window, "file" or "file,member", in child order.
   void ListSlideWindows(QListWidget* list);

@@ -212,6 +212,12 @@ int LibraryGridModel::MiniaturesHeld() const {
                                         [](const Miniature& m) { return !m.picture.isNull(); }));
 }
 
+void LibraryGridModel::DropMiniatures() {
+  for (Miniature& m : miniatures_) m = Miniature();
+  if (!members_.empty())
+    emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
 void LibraryGridModel::Trim(int first, int last, int keep) {
   int held = MiniaturesHeld();
   // The farthest from the view go first.
@@ -358,6 +364,12 @@ bool TLibraryBrowser::eventFilter(QObject* watched, QEvent* e) {
     return TMDIChild::eventFilter(watched, e);
   }
   return true;
+}
+
+void TLibraryBrowser::Redraw() {
+  ++generation_;
+  model_->DropMiniatures();
+  RequestVisible();
 }
 
 void TLibraryBrowser::ShowNames() {

@@ -43,6 +43,7 @@ class LibraryGridModel : public QAbstractListModel {
   // Drops miniatures outside [first, last] once more than `keep` are held.
   void Trim(int first, int last, int keep);
   int MiniaturesHeld() const;
+  void DropMiniatures();
 
  private:
   struct Miniature {
@@ -77,6 +78,8 @@ class TLibraryBrowser : public framework::TMDIChild {
   bool ExtractSelected(const std::string& folder);
   bool Undo();
   bool CanUndo() const { return undo_.Available(); }
+  // Every miniature drawn again (the background changed).
+  void Redraw();
   // The names shown again, decoded as the settings now say.
   void ShowNames();
   // The selected rows' stored names, in row order.

@@ -7,6 +7,7 @@
 #include "framework/gadgets.h"
 #include "output/name_codec.h"
 #include "platform/profile.h"
+#include "render/acacol.h"
 
 namespace lanterna {
 
@@ -17,6 +18,7 @@ ShellState& Shell() {
 
 void ResetShellState() {
   Shell() = ShellState();
+  SetBlackBackground(false);
 }
 
 void ReadSettings() {
@@ -51,6 +53,8 @@ void ReadSettings() {
                                     kIniFile);
   s.NameCodePage = KnownCodePage(codePage) ? codePage : "";
   s.LibraryView = GetPrivateProfileInt(kIniSection, "LibraryView", 1, kIniFile) != 0 ? 1 : 0;
+  s.BlackBackground = GetPrivateProfileInt(kIniSection, "BlackBackground", 0, kIniFile) != 0;
+  SetBlackBackground(s.BlackBackground);
 }
 
 void NoteRecentFile(const std::string& path) {
@@ -81,6 +85,7 @@ void WriteSettings() {
     put(("Recent" + std::to_string(i + 1)).c_str(), s.RecentFiles[i]);
   put("MemberNames", s.NameCodePage);
   put("LibraryView", std::to_string(s.LibraryView));
+  put("BlackBackground", s.BlackBackground ? "1" : "0");
 }
 
 std::string ShownMemberName(const std::string& stored) {

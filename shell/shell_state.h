@@ -58,6 +58,7 @@ struct ShellState {
   // A library handed over by another program opens as one window of miniatures (1) or as a
   // window per member (0).
   int32_t LibraryView = 1;
+  bool BlackBackground = false;  // slides drawn on black, as on the CAD screen
 
   int32_t ChildCount = 0;
   std::string PendingName;

@@ -7,6 +7,7 @@
 
 #include "platform/exten.h"
 #include "platform/file_open.h"
+#include "render/acacol.h"
 #include "render/dxf_writer.h"
 #include "render/rendering.h"
 #include "slide/ciclo.h"
@@ -16,6 +17,23 @@
 #include "slide/slide_kind.h"
 
 namespace lanterna {
+
+namespace {
+
+// A recorded picture on black carries its background: the slide's extent filled black.
+void RecordBackground(gdi::HDC dc, const SlideFit& fit) {
+  gdi::HBRUSH black = gdi::CreateSolidBrush(BackgroundColorRef());
+  gdi::HGDIOBJ oldBrush = gdi::SelectObject(dc, black);
+  gdi::HGDIOBJ oldPen = gdi::SelectObject(dc, gdi::GetStockObject(gdi::NULL_PEN));
+  const gdi::POINT corners[4] = {
+      {0, 0}, {fit.slideWidth, 0}, {fit.slideWidth, fit.slideHeight}, {0, fit.slideHeight}};
+  gdi::Polygon(dc, corners, 4);
+  gdi::SelectObject(dc, oldPen);
+  gdi::SelectObject(dc, oldBrush);
+  gdi::DeleteObject(black);
+}
+
+}  // namespace
 
 LoaderState& Loader() {
   static thread_local LoaderState state;
@@ -254,6 +272,7 @@ int32_t ShowData(int kind, uint32_t mode, gdi::HDC dc, gdi::RECT* rect, std::FIL
     if (kind != kKindRendering) {
       if (drawable) {
         SelectAppPalette(L.drawDC, PaletteInUse(), palette, nullptr);
+        if (dc && BlackBackground() && !DxfState().on) RecordBackground(dc, fit);
         Ciclo(nullptr, nullptr, nullptr);
       }
     } else {
@@ -326,7 +345,8 @@ int32_t DrawOffscreen(int kind, uint32_t mode, gdi::HDC givenDC, ViewState* view
   }
   gdi::HGDIOBJ previousBitmap = gdi::SelectObject(memDC, bitmap);
   if (fresh)
-    gdi::BitBlt(memDC, fit.left, fit.top, fit.right, fit.bottom, nullptr, 0, 0, gdi::WHITENESS);
+    gdi::BitBlt(memDC, fit.left, fit.top, fit.right, fit.bottom, nullptr, 0, 0,
+                BlackBackground() ? gdi::BLACKNESS : gdi::WHITENESS);
   ApplyWindowMapping(memDC, view);
   L.drawDC = memDC;
 

@@ -100,4 +100,26 @@ TEST_F(ChildCommandsTest, ALongDrawingShowsProgressAndStopEndsIt) {
   EXPECT_FALSE(child->DrawingComplete());
 }
 
+// View > Black Background: the picture on black with colour 7 in white, and the recorded picture
+// (Copy Vectors, SVG) carries the black background.
+TEST_F(ChildCommandsTest, BlackBackgroundTurnsThePictureAndItsCopiesBlack) {
+  fixtures::SlideWriter s(400, 300);
+  s.Colour(7).Vector(0, 150, 399, 150).EndOfFile();
+  const std::string path = dir.Write("seven.sld", s.Build());
+  frame->RouteCommand(lanterna::res::CM_BLACKBACKGROUND);
+  ASSERT_TRUE(Shell().BlackBackground);
+  TMyChild* child = OpenDrawn(path, 400, 300);
+  const gdi::Bitmap& picture = *child->NormalBitmap();
+  EXPECT_EQ(picture.At(200, 50) & 0xFFFFFF, gdi::RGB(0, 0, 0));
+  int white = 0;
+  for (int y = 0; y < picture.height; ++y)
+    white += (picture.At(200, y) & 0xFFFFFF) == gdi::RGB(255, 255, 255);
+  EXPECT_GE(white, 1);
+  ASSERT_TRUE(lanterna::ExportPicture(*child, dir.File("black.svg")));
+  const fixtures::Bytes svg = fixtures::ReadFile(dir.File("black.svg"));
+  EXPECT_NE(std::string(svg.begin(), svg.end()).find("#000000"), std::string::npos);
+  frame->RouteCommand(lanterna::res::CM_BLACKBACKGROUND);
+  EXPECT_FALSE(lanterna::BlackBackground());
+}
+
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(StartupTest, NoSettingsFileGivesDefaultsAndExitWritesThemInOrder) {
       Contents(platform::ProfilePath("QVINI.INI")),
       "[Lanterna]\nVer=2.1\nXPos=30\nYPos=40\nWPos=" + std::to_string(outer.width()) +
           "\nHPos=" + std::to_string(outer.height()) +
-          "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\nMemberNames=\nLibraryView=1\n");
+          "\nLastDir=\nAutoClose=1\nShowDelay=3\nMaxAutoIconize=20\nMemberNames=\nLibraryView=1\nBlackBackground=0\n");
 }
 
 TEST_F(StartupTest, StoredPlacementIsKeptOnTheDesktop) {
