@@ -380,6 +380,17 @@
     // other follows the picture's own aspect. names is the code page of the library's member
     // names (a TextDecoder label such as big5, gbk or windows-1252), which member is matched
     // against (see findMember). load or error is fired when the drawing asked for is done.
+    // The elements on the page, measured again when the screen's pixel ratio changes (a window
+    // moved to another screen, the page zoomed): not every browser tells their observers.
+    const connected = new Set();
+    const watchRatio = () => {
+      matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+        for (const e of connected) e.measure();
+        watchRatio();
+      }, {once: true});
+    };
+    watchRatio();
+
     class LanternaSlideElement extends HTMLElement {
       static get observedAttributes() {
         return ['src', 'member', 'width', 'height', 'names', 'loading', 'title'];
@@ -401,14 +412,12 @@
         this.sizer = new ResizeObserver((entries) => this.resized(entries[entries.length - 1]));
       }
       connectedCallback() {
-        try {
-          this.sizer.observe(this.canvas, {box: 'device-pixel-content-box'});
-        } catch (e) {
-          this.sizer.observe(this.canvas);
-        }
+        connected.add(this);
+        this.measure();
         this.refresh();
       }
       disconnectedCallback() {
+        connected.delete(this);
         this.sizer.disconnect();
         if (this.watcher) this.watcher.disconnect();
         ++this.generation;
@@ -526,6 +535,15 @@
         }
         this.shown = {file, member, src, generation};
         this.draw();
+      }
+      // The canvas's box in device pixels comes to resized(), now and whenever it changes.
+      measure() {
+        this.sizer.disconnect();
+        try {
+          this.sizer.observe(this.canvas, {box: 'device-pixel-content-box'});
+        } catch (e) {
+          this.sizer.observe(this.canvas);
+        }
       }
       // loading="lazy": loads again once near the viewport; false when that cannot be told.
       watch() {

@@ -3,7 +3,7 @@
 // else taken from what was stored. Fetching first keeps the script and its .wasm of one build.
 'use strict';
 const kCache = 'lanterna';
-const kSite = ['./', 'index.html', 'viewer.js', 'viewer.css', 'lanterna-slide.js', 'lanterna-slide.wasm',
+const kSite = ['index.html', 'viewer.js', 'viewer.css', 'lanterna-slide.js', 'lanterna-slide.wasm',
   'manifest.webmanifest', 'icon.svg', 'icon-192.png', 'icon-512.png'];
 
 self.addEventListener('install', (event) => {
@@ -21,9 +21,8 @@ self.addEventListener('fetch', (event) => {
       if (response.ok) event.waitUntil(cache.put(request, response.clone()));
       return response;
     } catch (e) {
-      // A page's address carries its slide in the query: the page is the same.
-      const stored = await cache.match(request) ||
-        (request.mode === 'navigate' && await cache.match(request, {ignoreSearch: true}));
+      // A page's address carries its slide in the query, or is the site's folder: the viewer.
+      const stored = await cache.match(request) || (request.mode === 'navigate' && await cache.match('index.html'));
       if (stored) return stored;
       throw e;
     }
