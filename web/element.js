@@ -274,7 +274,8 @@
   const kSliceMs = 8;
   const queue = [];
   let turnAsked = false;
-  const channel = typeof MessageChannel !== 'undefined' ? new MessageChannel() : null;
+  // (Under node a port would keep the process alive: timers there.)
+  const channel = inBrowser && typeof MessageChannel !== 'undefined' ? new MessageChannel() : null;
   function askTurn() {
     if (turnAsked) return;
     turnAsked = true;

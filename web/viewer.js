@@ -80,6 +80,7 @@
     state.name = name;
     state.url = url;
     state.member = '';
+    state.listing = null;
     state.opened = started;
     state.shown = null;
     $('hint').hidden = true;
@@ -144,7 +145,7 @@
 
   // The member a typed name stands for; the name itself when none does (the engine says so).
   function named(text) {
-    const stored = LanternaSlide.findMember(state.eng.members(state.id, state.name).names, text, state.codePage);
+    const stored = LanternaSlide.findMember(listing().names, text, state.codePage);
     return stored ? decoded(stored) : LanternaSlide.memberName(text);
   }
 
@@ -169,7 +170,18 @@
     }
   }
 
-  function showLibrary(replace) {
+  // The library's member names as stored, listed once per file opened: {names, message}.
+  function listing() {
+    if (!state.listing) state.listing = state.eng.members(state.id, state.name);
+    return state.listing;
+  }
+
+  const kFiguresPerTask = 48;
+  const nextTask = () => new Promise((resolve) => setTimeout(resolve, 0));
+
+  // The grid is made a few dozen miniatures per task, and each goes to the engine's queue,
+  // which draws a few milliseconds at a time: no task of the page runs long.
+  async function showLibrary(replace) {
     const eng = state.eng;
     const generation = ++state.generation;
     state.member = '';
@@ -177,48 +189,66 @@
     canvas.hidden = true;
     grid.hidden = false;
     grid.textContent = '';
-    const listing = eng.members(state.id, state.name);
-    const names = listing.names.map(decoded);
-    say(listing.message);
+    const {names: stored, message} = listing();
+    const names = stored.map(decoded);
+    state.figures = names;
+    say(message);
     place(replace);
-    showReport(names.map((n) => `Member\t${n.text}`).join('\n'),
-      `${state.name}: slide library, ${names.length} member${names.length === 1 ? '' : 's'}`);
     enable();
     document.body.dataset.state = 'library';
     const ratio = Math.max(1, window.devicePixelRatio || 1);
+    const size = [Math.round(160 * ratio), Math.round(120 * ratio)];
     const current = () => generation === state.generation;
-    // Every miniature goes to the engine's queue, which draws a few milliseconds at a time.
-    const drawings = names.map((name) => {
-      const figure = document.createElement('figure');
-      figure.tabIndex = 0;
-      figure.setAttribute('role', 'listitem');
-      const mini = document.createElement('canvas');
-      mini.setAttribute('role', 'img');
-      mini.setAttribute('aria-label', name.text);
-      const caption = document.createElement('figcaption');
-      caption.textContent = name.text;
-      figure.append(mini, caption);
-      figure.addEventListener('click', () => showSlide(name));
-      figure.addEventListener('keydown', (e) => {
-        if (e.key !== 'Enter' && e.key !== ' ') return;
-        e.preventDefault();
-        showSlide(name);
+    const drawings = [];
+    for (let at = 0; at < names.length; at += kFiguresPerTask) {
+      if (at) await nextTask();
+      if (!current()) return;
+      const figures = document.createDocumentFragment();
+      names.slice(at, at + kFiguresPerTask).forEach((name, i) => {
+        const figure = document.createElement('figure');
+        figure.tabIndex = 0;
+        figure.dataset.index = at + i;
+        figure.setAttribute('role', 'listitem');
+        const mini = document.createElement('canvas');
+        [mini.width, mini.height] = size;
+        mini.setAttribute('role', 'img');
+        mini.setAttribute('aria-label', name.text);
+        const caption = document.createElement('figcaption');
+        caption.textContent = name.text;
+        figure.append(mini, caption);
+        figures.append(figure);
+        drawings.push(LanternaSlide.drawInSlices(eng, [state.id, name, state.name, ...size],
+          (picture) => put(mini, picture), current).then((r) => {
+          if (r && !r.picture) {
+            const p = document.createElement('p');
+            p.textContent = r.message;
+            mini.replaceWith(p);
+          }
+          if (r && r.message) figure.title = r.message;
+        }));
       });
-      grid.append(figure);
-      return LanternaSlide.drawInSlices(eng, [state.id, name, state.name, Math.round(160 * ratio),
-        Math.round(120 * ratio)], (picture) => put(mini, picture), current).then((r) => {
-        if (r && !r.picture) {
-          const p = document.createElement('p');
-          p.textContent = r.message;
-          mini.replaceWith(p);
-        }
-        if (r && r.message) figure.title = r.message;
-      });
-    });
-    Promise.all(drawings).then(() => {
-      if (current()) document.body.dataset.state = 'grid-drawn';
-    });
+      grid.append(figures);
+    }
+    await nextTask();
+    if (!current()) return;
+    showReport(names.map((n) => `Member\t${n.text}`).join('\n'),
+      `${state.name}: slide library, ${names.length} member${names.length === 1 ? '' : 's'}`);
+    await Promise.all(drawings);
+    if (current()) document.body.dataset.state = 'grid-drawn';
   }
+
+  // A miniature clicked, or Enter or Space on it, opens its member.
+  const figureOf = (e) => e.target.closest && e.target.closest('figure[data-index]');
+  grid.addEventListener('click', (e) => {
+    const figure = figureOf(e);
+    if (figure) showSlide(state.figures[figure.dataset.index]);
+  });
+  grid.addEventListener('keydown', (e) => {
+    const figure = figureOf(e);
+    if (!figure || (e.key !== 'Enter' && e.key !== ' ')) return;
+    e.preventDefault();
+    showSlide(state.figures[figure.dataset.index]);
+  });
 
   // ---- one slide ------------------------------------------------------------------------------
 
