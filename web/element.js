@@ -370,7 +370,7 @@
     // (visibility keeps its box measured). The host is 300 x 150 unless its attributes or the
     // page's CSS size it.
     const kStyle = ':host{display:inline-block;position:relative;width:300px;height:150px;padding:0;' +
-      'border:0;line-height:0;overflow:hidden}canvas{display:block;width:100%;height:100%}' +
+      'border:0;line-height:0;overflow:hidden}:host([hidden]){display:none}canvas{display:block;width:100%;height:100%}' +
       'canvas.off{visibility:hidden}div{position:absolute;inset:0;box-sizing:border-box;padding:4px 6px;' +
       'overflow:auto;font:13px sans-serif;line-height:1.3;white-space:pre-wrap;color:#8a1c1c;' +
       'background:#fff6f2;border:1px solid #e3b5a8}div[hidden]{display:none}';

@@ -128,13 +128,21 @@
     }
   }
 
-  function put(target, picture) {
+  // A picture into a canvas of its size, or of the size given: a smaller picture (a rendering
+  // slide's keeps a margin) at its top-left corner on the slide's ground, as a slide window
+  // shows it.
+  function put(target, picture, width = picture.width, height = picture.height) {
     if (state.black) onBlack(picture.data);
-    if (target.width !== picture.width || target.height !== picture.height) {
-      target.width = picture.width;
-      target.height = picture.height;
+    if (target.width !== width || target.height !== height) {
+      target.width = width;
+      target.height = height;
     }
-    target.getContext('2d').putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+    const context = target.getContext('2d');
+    if (picture.width < width || picture.height < height) {
+      context.fillStyle = state.black ? '#000' : '#fff';
+      context.fillRect(0, 0, width, height);
+    }
+    context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
   }
 
   // ---- a library: its members' miniatures -----------------------------------------------------
@@ -273,8 +281,12 @@
     }, 0);
   }
 
+  // The view's size in device pixels, as the browser says it when it can (a fractional ratio
+  // such as 1.25 rounds each edge, not the size), so that the canvas's pixels are the screen's.
+  let viewDevice = null;
   function viewSize() {
     const ratio = Math.max(1, window.devicePixelRatio || 1);
+    if (viewDevice && viewDevice[0] && viewDevice[1]) return {ratio, width: viewDevice[0], height: viewDevice[1]};
     const r = view.getBoundingClientRect();
     return {ratio, width: Math.max(1, Math.round(r.width * ratio)), height: Math.max(1, Math.round(r.height * ratio))};
   }
@@ -294,7 +306,7 @@
   function redraw() {
     if (!state.id || canvas.hidden) return;
     const generation = ++state.generation;
-    const {ratio, width, height} = viewSize();
+    const {width, height} = viewSize();
     const eng = state.eng;
     const asked = {zoom: state.zoom, panX: state.panX, panY: state.panY};
     const keep = !!state.shown;
@@ -304,9 +316,7 @@
     placeShown();
     const show = (picture, whole) => {
       if (keep && !whole) return;
-      put(canvas, picture);
-      canvas.style.width = `${picture.width / ratio}px`;
-      canvas.style.height = `${picture.height / ratio}px`;
+      put(canvas, picture, width, height);
       canvas.style.transform = '';
       state.shown = asked;
       if (first && state.opened) {
@@ -524,12 +534,19 @@
     openFile(e.dataTransfer.files[0]);
   });
 
-  // The view follows the window's size.
+  // The view follows the window's size and the screen's pixel ratio.
   let resizeTimer = 0;
-  new ResizeObserver(() => {
+  const resized = new ResizeObserver((entries) => {
+    const box = entries[entries.length - 1].devicePixelContentBoxSize;
+    viewDevice = box && box[0] ? [box[0].inlineSize, box[0].blockSize] : null;
     clearTimeout(resizeTimer);
     resizeTimer = setTimeout(redraw, 60);
-  }).observe(view);
+  });
+  try {
+    resized.observe(view, {box: 'device-pixel-content-box'});
+  } catch (e) {
+    resized.observe(view);
+  }
 
   // Back and forward: another file named by its address, or the library and its members.
   window.addEventListener('popstate', (e) => {

@@ -128,8 +128,23 @@ async function checkElementContract(page, root, cli, samples, work) {
   const again = await page.until(`[...${statics}].every((e) => e.dataset.loads >= 2)`, 30);
   if (again) await checkDevicePixels(page, 1.25, cli, samples, work, 'ratio 1.25');
   else check('ratio change', 'the elements were not drawn again');
+  // The viewer's view there too.
+  await page.navigate(`${root}/index.html?src=samples/spiral.sld`);
+  if (await page.until('document.body.dataset.state === "drawn"', 30)) {
+    // The view's edges in device pixels, each rounded as the browser snaps them.
+    const [left, top, width, height] = await page.evaluate(`(() => {
+        const r = document.getElementById('view').getBoundingClientRect();
+        const [x, y] = [r.left, r.top].map((v) => Math.round(v * 1.25));
+        return [x, y, Math.round(r.right * 1.25) - x, Math.round(r.bottom * 1.25) - y];
+      })()`);
+    check('viewer at ratio 1.25', difference(await screenshot(page, work), left, top,
+        cliPicture(cli, path.join(samples, 'spiral.sld'), width, height, work)));
+  } else {
+    check('viewer at ratio 1.25', 'did not draw');
+  }
+  await page.navigate(`${root}/elements.html`);
   await page.toScreen(0);
-  await page.until(`[...${statics}].every((e) => e.dataset.loads >= 3)`, 30);
+  await page.until(kSettled(`[...${statics}]`), 30);
 
   // A good slide, then a bad src, beside one bad from the start: the same box, the same message.
   const port = new URL(root).port;
@@ -255,6 +270,11 @@ async function main() {
   page.server = server;
   await checkElementContract(page, root, cli, samples, work);
   await checkMissingEngine(page, root, work);
+  // The viewer opened as a file, which may not fetch: the engine comes from a script.
+  await page.navigate(`file://${path.resolve(site)}/index.html`);
+  await page.until('typeof LanternaSlide === "object"', 30);
+  const local = await page.evaluate('LanternaSlide.engine().then(() => "", (e) => e.message)');
+  check('viewer from file://', local);
 
   // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
   await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
