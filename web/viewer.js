@@ -274,11 +274,16 @@
     place(replace);
     enable();
     redraw();
-    // The report reads the whole slide: it comes after the first picture.
+    // The report reads the whole slide: it comes after the first picture (see reportLater).
     const id = state.id;
-    setTimeout(() => {
+    state.report = () => {
       if (id === state.id && member === state.member) showReport(state.eng.report(id, member, state.name) || '');
-    }, 0);
+    };
+  }
+
+  function reportLater() {
+    if (state.report) setTimeout(state.report, 0);
+    state.report = null;
   }
 
   // The view's size in device pixels, as the browser says it when it can (a fractional ratio
@@ -327,11 +332,13 @@
       }
       first = false;
       placeShown();
+      reportLater();
     };
     LanternaSlide.drawInSlices(eng, [state.id, state.member, state.name, width, height, state.zoom,
       state.panX, state.panY], show, () => generation === state.generation, true).then((r) => {
       finished();
       if (!r) return;
+      reportLater();
       say(r.message);
       if (!r.picture) {
         canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);
