@@ -352,7 +352,10 @@
       file = {url, users: 0, ready: openUrl(url)};
       files.set(url, file);
       // A file that could not be had is asked for again next time.
-      file.ready.catch(() => files.get(url) === file && files.delete(url));
+      file.ready.catch(() => {
+        file.failed = true;
+        if (files.get(url) === file) files.delete(url);
+      });
     }
     ++file.users;
     return file;
@@ -413,6 +416,13 @@
         this.sizer = new ResizeObserver((entries) => this.resized(entries[entries.length - 1]));
       }
       connectedCallback() {
+        // Properties a page set before this script defined the element hide the accessors.
+        for (const name of ['src', 'member', 'names', 'loading']) {
+          if (!Object.prototype.hasOwnProperty.call(this, name)) continue;
+          const value = this[name];
+          delete this[name];
+          this[name] = value;
+        }
         connected.add(this);
         this.measure();
         this.refresh();
@@ -511,7 +521,7 @@
           return;
         }
         const url = new URL(src, document.baseURI).href;
-        if (!this.file || this.file.url !== url) this.setFile(acquireFile(url));
+        if (!this.file || this.file.url !== url || this.file.failed) this.setFile(acquireFile(url));
         let file;
         try {
           file = await this.file.ready;
