@@ -91,6 +91,12 @@
       return;
     }
     state.library = eng.kind(state.id) === kLibrary;
+    if (state.library) {
+      // The copy of a big library into the engine takes a while: its listing comes in the next task.
+      const generation = state.generation;
+      await nextTask();
+      if (generation !== state.generation) return;
+    }
     if (state.library && member) showSlide(named(member), replace);
     else if (state.library) showLibrary(replace);
     else showSlide('', replace);
@@ -184,7 +190,7 @@
     return state.listing;
   }
 
-  const kFiguresPerTask = 48;
+  const kFiguresPerTask = 16;
   const nextTask = () => new Promise((resolve) => setTimeout(resolve, 0));
 
   // The grid is made a few dozen miniatures per task, and each goes to the engine's queue,
@@ -197,7 +203,10 @@
     canvas.hidden = true;
     grid.hidden = false;
     grid.textContent = '';
+    // Listing a big library takes a while: the grid comes in the next task.
     const {names: stored, message} = listing();
+    await nextTask();
+    if (generation !== state.generation) return;
     const names = stored.map(decoded);
     state.figures = names;
     say(message);
