@@ -85,6 +85,11 @@ async function openPage(url, width, height) {
     wheel(x, y, deltaY, deltaX = 0) {
       return send('Input.dispatchMouseEvent', {type: 'mouseWheel', x, y, deltaX, deltaY}, sessionId);
     },
+    // Fingers on the touch screen: type touchStart, touchMove or touchEnd, points [[x, y]...].
+    touch(type, points) {
+      const touchPoints = points.map(([x, y], id) => ({x, y, id}));
+      return send('Input.dispatchTouchEvent', {type, touchPoints}, sessionId);
+    },
     // A key pressed and let go: key as KeyboardEvent.key names it, code its virtual key code.
     async key(key, code) {
       const text = key.length === 1 ? key : undefined;

@@ -335,6 +335,13 @@ async function main() {
     await page.wheel(x, y, 0, -300);
     const burst = await page.evaluate('document.getElementById("zoom").textContent');
     check('viewer trackpad burst', burst === '4' ? '' : `zoom ${burst} after 8 wheel events of 10 from 3`);
+    // Two fingers spread to three times their distance: zoom 1 to 3.
+    await page.key('Home', 36);
+    await page.touch('touchStart', [[x - 50, y], [x + 50, y]]);
+    for (const d of [100, 200, 300]) await page.touch('touchMove', [[x - d / 2, y], [x + d / 2, y]]);
+    await page.touch('touchEnd', []);
+    const pinched = await page.evaluate('document.getElementById("zoom").textContent');
+    check('viewer pinch', pinched === '3' ? '' : `zoom ${pinched}`);
 
     // The manifest's file handlers, and a file the system hands over.
     const manifest = await page.manifest();
