@@ -41,6 +41,7 @@
     $('zoom-out').disabled ||= state.zoom <= 1;
     $('zoom-in').disabled ||= state.zoom >= kMaxZoom;
     $('library').hidden = !(state.library && !canvas.hidden);
+    view.classList.toggle('slide', !canvas.hidden);
     $('zoom').textContent = state.zoom;
   }
 
@@ -248,7 +249,7 @@
     }
     await nextTask();
     if (!current()) return;
-    showReport(names.map((n) => `Member\t${n.text}`).join('\n'),
+    showReport(names.map((n, i) => `${i + 1}\t${n.text}`).join('\n'),
       `${state.name}: slide library, ${names.length} member${names.length === 1 ? '' : 's'}`);
     await Promise.all(drawings);
     if (current()) document.body.dataset.state = 'grid-drawn';
@@ -503,18 +504,21 @@
     const [a, b] = [...pointers.values()];
     return {d: Math.hypot(a.x - b.x, a.y - b.y), x: (a.x + b.x) / 2, y: (a.y + b.y) / 2};
   };
-  canvas.addEventListener('pointerdown', (e) => {
+  // On the view, not the canvas: a picture shown scaled down while the next is drawn covers
+  // only part of it.
+  view.addEventListener('pointerdown', (e) => {
+    if (canvas.hidden) return;
     pointers.set(e.pointerId, {x: e.clientX, y: e.clientY});
-    canvas.setPointerCapture(e.pointerId);
+    view.setPointerCapture(e.pointerId);
     if (pointers.size === 2) {
       drag = null;
       pinch = {d: Math.max(1, spread().d), wanted: state.wanted};
     } else if (pointers.size === 1) {
       drag = {x: e.clientX, y: e.clientY, panX: state.panX, panY: state.panY, moved: false};
-      canvas.classList.add('dragging');
+      view.classList.add('dragging');
     }
   });
-  canvas.addEventListener('pointermove', (e) => {
+  view.addEventListener('pointermove', (e) => {
     if (!pointers.has(e.pointerId)) return;
     pointers.set(e.pointerId, {x: e.clientX, y: e.clientY});
     const {ratio} = viewSize();
@@ -529,14 +533,14 @@
     }
   });
   const endPointer = (e) => {
-    pointers.delete(e.pointerId);
-    canvas.classList.remove('dragging');
+    if (!pointers.delete(e.pointerId)) return;
+    view.classList.remove('dragging');
     if (drag && drag.moved) redraw();
     drag = null;
     if (pointers.size < 2) pinch = null;
   };
-  canvas.addEventListener('pointerup', endPointer);
-  canvas.addEventListener('pointercancel', endPointer);
+  view.addEventListener('pointerup', endPointer);
+  view.addEventListener('pointercancel', endPointer);
 
   // Dropped files open; the view shows where they can go.
   view.addEventListener('dragover', (e) => {
