@@ -361,6 +361,25 @@ async function main() {
     const launched = await page.until(
         'document.body.dataset.state === "drawn" && document.getElementById("title").textContent === "spiral.sld"', 30);
     check('viewer opens a launched file', launched ? '' : 'not drawn');
+    // PNG asked for as a zoom begins to draw: the picture at that zoom, once drawn.
+    const saved = await page.evaluate(`(async () => {
+        const blob = new Promise((resolve) => {
+          const click = HTMLAnchorElement.prototype.click;
+          HTMLAnchorElement.prototype.click = function () {
+            HTMLAnchorElement.prototype.click = click;
+            fetch(this.href).then((r) => r.blob()).then(resolve);
+          };
+        });
+        document.getElementById('zoom-in').click();
+        document.getElementById('png').click();
+        const bitmap = await createImageBitmap(await blob);
+        const copy = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+        copy.drawImage(bitmap, 0, 0);
+        const a = copy.getImageData(0, 0, bitmap.width, bitmap.height).data;
+        const b = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+        return document.body.dataset.state + (a.length === b.length && a.every((v, i) => v === b[i]) ? '' : ', another picture');
+      })()`);
+    check('viewer PNG once drawn', saved === 'drawn' ? '' : saved);
   } else {
     check('viewer page', 'did not draw');
   }
