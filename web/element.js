@@ -166,6 +166,12 @@
       this.m._lw_end(drawing);
     }
 
+    // The picture's own size, [width, height], or null with the message in message().
+    size(id, member, shown) {
+      const ok = this.withMember(member, shown, (mb, l, s) => this.m._lw_size(id, mb, l, s));
+      return ok ? this.text().split(' ').map(Number) : null;
+    }
+
     // The information report, or null when the slide cannot be read.
     report(id, member, shown) {
       const ok = this.withMember(member, shown, (mb, l, s) => this.m._lw_report(id, mb, l, s));
@@ -184,151 +190,444 @@
   }
 
   const kLibrary = 2;
-  let shared = null;
-  // The one engine of the page, made on first use.
-  function engine() {
-    if (!shared) {
-      // Under node the module is read from beside this script (its own loader would fetch it).
-      const node = typeof process === 'object' && process.versions && process.versions.node;
-      const options = node ? {wasmBinary: require('fs').readFileSync(__dirname + '/lanterna-slide.wasm')} : {};
-      shared = LanternaEngine(options).then((module) => new Engine(module));
-    }
-    return shared;
+  const inBrowser = typeof document !== 'undefined';
+
+  // Where this script came from: the .wasm is beside it, whatever page loads it. A module script
+  // has no currentScript; the stack of an error made here names the file.
+  const scriptUrl = (() => {
+    if (!inBrowser) return '';
+    if (document.currentScript && document.currentScript.src) return document.currentScript.src;
+    const m = /(?:https?|file):\/\/[^\s()]*?\.js/.exec(new Error().stack || '');
+    return m ? m[0] : document.baseURI;
+  })();
+
+  // An error whose message is said as it is, not after the slide's name.
+  function whole(message) {
+    const e = new Error(message);
+    e.whole = true;
+    return e;
   }
 
-  // Draws a picture in slices between animation frames; a newer drawing on the same target
-  // ends this one. onPicture gets each picture so far, to be shown at once (it is a view of the
-  // engine's memory); resolves with the last step's result, or null when it was ended.
-  const kSliceMs = 8;
-  function drawInSlices(eng, args, onPicture, isCurrent) {
-    const begun = eng.begin(...args);
-    if (!begun.drawing) return Promise.resolve({picture: null, message: begun.message});
-    return new Promise((resolve) => {
-      const slice = () => {
-        if (!isCurrent()) {
-          eng.end(begun.drawing);
-          resolve(null);
-          return;
-        }
-        const r = eng.step(begun.drawing, kSliceMs, true);
-        if (r.picture) onPicture(r.picture);
-        if (r.more) {
-          requestAnimationFrame(slice);
-        } else {
-          eng.end(begun.drawing);
-          resolve(r);
-        }
-      };
-      slice();
+  function loadScript(url) {
+    return new Promise((resolve, reject) => {
+      const s = document.createElement('script');
+      s.src = url;
+      s.onload = resolve;
+      s.onerror = reject;
+      document.head.append(s);
     });
   }
 
-  const api = {engine, drawInSlices, Engine, decodeName, findMember, memberName};
+  // The module's bytes. A page opened from file:// cannot fetch them: lanterna-slide-wasm.js
+  // holds the same bytes as a script, which it can load.
+  async function wasmBytes() {
+    const url = new URL('lanterna-slide.wasm', scriptUrl).href;
+    if (!globalThis.LanternaWasm && url.startsWith('file:')) {
+      await loadScript(new URL('lanterna-slide-wasm.js', scriptUrl).href).catch(() => {
+        throw whole(`${url}: a page opened from a file cannot load the engine without ` +
+          'lanterna-slide-wasm.js beside it; serve the folder over HTTP (make web-serve)');
+      });
+    }
+    if (typeof globalThis.LanternaWasm === 'string') {
+      const text = atob(globalThis.LanternaWasm), bytes = new Uint8Array(text.length);
+      for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+      return bytes;
+    }
+    let response;
+    try {
+      response = await fetch(url);
+    } catch (e) {
+      throw whole(`${url}: cannot load the engine (${e.message})`);
+    }
+    if (!response.ok) throw whole(`${url}: cannot load the engine (HTTP ${response.status})`);
+    return response.arrayBuffer();
+  }
+
+  let shared = null;
+  // The one engine of the page, made on first use; rejects with why it cannot be loaded.
+  function engine() {
+    if (shared) return shared;
+    // Under node the module is read from beside this script.
+    const node = typeof process === 'object' && process.versions && process.versions.node;
+    if (node) {
+      const wasmBinary = require('fs').readFileSync(__dirname + '/lanterna-slide.wasm');
+      shared = LanternaEngine({wasmBinary}).then((module) => new Engine(module));
+      return shared;
+    }
+    shared = new Promise((resolve, reject) => {
+      LanternaEngine({
+        instantiateWasm(imports, receive) {
+          wasmBytes().then((bytes) => WebAssembly.instantiate(bytes, imports))
+              .then((r) => receive(r.instance, r.module), (e) => reject(e.whole ? e : whole(String(e))));
+          return {};
+        },
+      }).then((module) => resolve(new Engine(module)), (e) => reject(whole(String(e))));
+    });
+    return shared;
+  }
+
+  // Every drawing of the page goes through one queue, a few milliseconds of it per task, so
+  // that no task runs long whatever the number of pictures drawn. onPicture gets each picture so
+  // far, to be shown at once (a view of the engine's memory); a drawing no longer current is
+  // ended; its second argument says whether the picture is whole. Resolves with the last step's
+  // result, or null when it was ended.
+  const kSliceMs = 8;
+  const queue = [];
+  let turnAsked = false;
+  // (Under node a port would keep the process alive: timers there.)
+  const channel = inBrowser && typeof MessageChannel !== 'undefined' ? new MessageChannel() : null;
+  function askTurn() {
+    if (turnAsked) return;
+    turnAsked = true;
+    if (channel) channel.port2.postMessage(0);
+    else setTimeout(turn, 0);
+  }
+  function settle(job, result) {
+    if (job.drawing) job.eng.end(job.drawing);
+    queue.splice(queue.indexOf(job), 1);
+    job.resolve(result);
+  }
+  function turn() {
+    turnAsked = false;
+    const end = performance.now() + kSliceMs;
+    while (queue.length) {
+      const job = queue[0];
+      if (!job.isCurrent()) {
+        settle(job, null);
+        continue;
+      }
+      if (!job.drawing) {
+        const begun = job.eng.begin(...job.args);
+        if (!begun.drawing) {
+          settle(job, {picture: null, message: begun.message});
+          continue;
+        }
+        job.drawing = begun.drawing;
+      }
+      const r = job.eng.step(job.drawing, Math.max(0, end - performance.now()), true);
+      try {
+        if (r.picture) job.onPicture(r.picture, !r.more);
+      } catch (e) {
+        console.error(e);
+      }
+      if (!r.more) settle(job, r);
+      if (performance.now() >= end) break;
+    }
+    if (queue.length) askTurn();
+  }
+  if (channel) channel.port1.onmessage = turn;
+  // urgent: before the drawings waiting (the picture someone is looking at).
+  function drawInSlices(eng, args, onPicture, isCurrent, urgent = false) {
+    return new Promise((resolve) => {
+      const job = {eng, args, onPicture, isCurrent, resolve, drawing: 0};
+      if (urgent) queue.unshift(job);
+      else queue.push(job);
+      askTurn();
+    });
+  }
+
+  // One fetch and one copy in the engine per file URL, shared by everything on the page that
+  // shows it and kept while anything does: {url, users, ready -> {eng, id, kind, names}}.
+  const files = new Map();
+  async function fetchBytes(url) {
+    let response;
+    try {
+      response = await fetch(url);
+    } catch (e) {
+      throw new Error('cannot open (the server cannot be reached, or refuses this page: cross-origin)');
+    }
+    if (!response.ok) throw new Error(`cannot open (HTTP ${response.status})`);
+    return new Uint8Array(await response.arrayBuffer());
+  }
+  async function openUrl(url) {
+    const [eng, bytes] = await Promise.all([engine(), fetchBytes(url)]);
+    const id = eng.open(bytes);
+    if (!id) throw new Error('cannot open');
+    const kind = eng.kind(id);
+    return {eng, id, kind, names: kind === kLibrary ? eng.members(id, url).names : null};
+  }
+  function acquireFile(url) {
+    let file = files.get(url);
+    if (!file) {
+      file = {url, users: 0, ready: openUrl(url)};
+      files.set(url, file);
+      // A file that could not be had is asked for again next time.
+      file.ready.catch(() => {
+        file.failed = true;
+        if (files.get(url) === file) files.delete(url);
+      });
+    }
+    ++file.users;
+    return file;
+  }
+  function releaseFile(file) {
+    if (--file.users > 0) return;
+    if (files.get(file.url) === file) files.delete(file.url);
+    file.ready.then((f) => f.eng.close(f.id), () => {});
+  }
+
+  const api = {engine, drawInSlices, Engine, decodeName, findMember, memberName, acquireFile, releaseFile};
 
   if (typeof HTMLElement !== 'undefined' && typeof customElements !== 'undefined') {
-    // <lanterna-slide src="URL" width="W" height="H" member="NAME" names="CODEPAGE">: the
-    // picture lanterna-cli render draws at that size, in a canvas at the element's top-left
-    // corner. names is the code page of the library's member names (a TextDecoder label such as
-    // big5, gbk or windows-1252), which member is matched against (see findMember).
+    // The failure message covers the element's box; a canvas that failed is cleared and hidden
+    // (visibility keeps its box measured). The host is 300 x 150 unless its attributes or the
+    // page's CSS size it.
+    const kStyle = ':host{display:inline-block;position:relative;width:300px;height:150px;padding:0;' +
+      'border:0;line-height:0;overflow:hidden}:host([hidden]){display:none}canvas{display:block;width:100%;height:100%}' +
+      'canvas.off{visibility:hidden}div{position:absolute;inset:0;box-sizing:border-box;padding:4px 6px;' +
+      'overflow:auto;font:13px sans-serif;line-height:1.3;white-space:pre-wrap;color:#8a1c1c;' +
+      'background:#fff6f2;border:1px solid #e3b5a8}div[hidden]{display:none}';
+
+    // <lanterna-slide src="URL" width="W" height="H" member="NAME" names="CODEPAGE"
+    // loading="lazy">: the picture lanterna-cli render draws at the element's size in device
+    // pixels. Without width and height the element follows its CSS box; with one of them the
+    // other follows the picture's own aspect. names is the code page of the library's member
+    // names (a TextDecoder label such as big5, gbk or windows-1252), which member is matched
+    // against (see findMember). load or error is fired when the drawing asked for is done.
+    // The elements on the page, measured again when the screen's pixel ratio changes (a window
+    // moved to another screen, the page zoomed): not every browser tells their observers.
+    const connected = new Set();
+    const watchRatio = () => {
+      matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+        for (const e of connected) e.measure();
+        watchRatio();
+      }, {once: true});
+    };
+    watchRatio();
+
     class LanternaSlideElement extends HTMLElement {
       static get observedAttributes() {
-        return ['src', 'member', 'width', 'height', 'names'];
+        return ['src', 'member', 'width', 'height', 'names', 'loading', 'title'];
       }
       constructor() {
         super();
         this.generation = 0;
+        this.drawings = 0;
+        this.file = null;  // the shared file of src, while the element shows it
+        this.shown = null;  // what is to be drawn: {file, member, src, generation}
+        this.device = null;  // the canvas's box in device pixels, [width, height]
+        this.near = false;  // loading="lazy": near enough the viewport to be drawn
         const root = this.attachShadow({mode: 'open'});
-        root.innerHTML =
-          '<style>:host{display:inline-block;position:relative;padding:0;border:0;line-height:0}' +
-          'canvas{display:block}div{font:13px sans-serif;line-height:1.3;white-space:pre-wrap}</style>' +
-          '<canvas></canvas><div hidden></div>';
+        root.innerHTML = `<style>${kStyle}</style><style></style>` +
+          '<canvas class="off" role="img"></canvas><div hidden role="alert"></div>';
+        this.sizeStyle = root.querySelectorAll('style')[1];
         this.canvas = root.querySelector('canvas');
         this.note = root.querySelector('div');
+        this.sizer = new ResizeObserver((entries) => this.resized(entries[entries.length - 1]));
       }
       connectedCallback() {
+        // Properties a page set before this script defined the element hide the accessors.
+        for (const name of ['src', 'member', 'names', 'loading']) {
+          if (!Object.prototype.hasOwnProperty.call(this, name)) continue;
+          const value = this[name];
+          delete this[name];
+          this[name] = value;
+        }
+        connected.add(this);
+        this.measure();
         this.refresh();
       }
-      attributeChangedCallback() {
-        if (this.isConnected) this.refresh();
+      disconnectedCallback() {
+        connected.delete(this);
+        this.sizer.disconnect();
+        if (this.watcher) this.watcher.disconnect();
+        ++this.generation;
+        this.setFile(null);
+      }
+      attributeChangedCallback(name, old, value) {
+        if (old === value || !this.isConnected) return;
+        if (name === 'title') this.label();
+        else this.refresh();
+      }
+
+      get src() {
+        const v = this.getAttribute('src');
+        return v === null ? '' : new URL(v, document.baseURI).href;
+      }
+      set src(v) {
+        this.setAttribute('src', v);
+      }
+      get member() {
+        return this.getAttribute('member') || '';
+      }
+      set member(v) {
+        this.setAttribute('member', v);
+      }
+      get names() {
+        return this.getAttribute('names') || '';
+      }
+      set names(v) {
+        this.setAttribute('names', v);
+      }
+      get loading() {
+        return this.lazy ? 'lazy' : 'eager';
+      }
+      set loading(v) {
+        this.setAttribute('loading', v);
+      }
+      get lazy() {
+        return this.getAttribute('loading') === 'lazy';
       }
       // Whether the last drawing asked for has finished ('drawn' or 'failed').
       get state() {
         return this.getAttribute('data-state') || '';
       }
+
+      side(name) {
+        return Math.max(0, parseInt(this.getAttribute(name) || '0', 10) || 0);
+      }
+      setFile(file) {
+        if (this.file) releaseFile(this.file);
+        this.file = file;
+      }
+      // The picture's name for assistive technology: the author's title, else the file's.
+      label() {
+        const src = this.getAttribute('src') || '';
+        const name = src.replace(/[?#].*$/, '').split('/').pop() + (this.member ? `, ${this.member}` : '');
+        this.canvas.setAttribute('aria-label', this.getAttribute('title') || name || 'slide');
+      }
+      // The host's size from the attributes: both, one (the other from the picture's aspect,
+      // given as own = [width, height]) or none (the page's CSS).
+      setSize(own) {
+        let w = this.side('width'), h = this.side('height');
+        if (own && w && !h) h = Math.max(1, Math.round(w * own[1] / own[0]));
+        if (own && h && !w) w = Math.max(1, Math.round(h * own[0] / own[1]));
+        const css = (w ? `width:${w}px;` : '') + (h ? `height:${h}px;` : '');
+        const text = css ? `:host{${css}}` : '';
+        if (this.sizeStyle.textContent !== text) this.sizeStyle.textContent = text;
+      }
+
       refresh() {
         const generation = ++this.generation;
         queueMicrotask(() => {
-          if (generation === this.generation) this.load(generation);
+          if (generation === this.generation && this.isConnected) this.load(generation);
         });
       }
       async load(generation) {
-        const src = this.getAttribute('src');
-        let member = this.getAttribute('member') || '';
-        const codePage = this.getAttribute('names') || '';
-        const width = parseInt(this.getAttribute('width') || '0', 10) || 0;
-        const height = parseInt(this.getAttribute('height') || '0', 10) || 0;
+        this.shown = null;
+        this.label();
+        // With one side given, the other keeps its last size until the picture's is known.
+        const oneSide = !this.side('width') !== !this.side('height');
+        if (!oneSide || !this.sizeStyle.textContent) this.setSize(null);
+        if (this.lazy && !this.near && this.watch()) {
+          this.setAttribute('data-state', 'waiting');
+          return;
+        }
         this.setAttribute('data-state', 'loading');
-        if (!src) return;
-        const current = () => generation === this.generation && this.isConnected;
-        let bytes;
+        const src = this.getAttribute('src');
+        if (!src) {
+          this.setFile(null);
+          this.fail('no slide: the element has no src');
+          return;
+        }
+        const url = new URL(src, document.baseURI).href;
+        if (!this.file || this.file.url !== url || this.file.failed) this.setFile(acquireFile(url));
+        let file;
         try {
-          const response = await fetch(src);
-          if (!response.ok) throw new Error(String(response.status));
-          bytes = new Uint8Array(await response.arrayBuffer());
+          file = await this.file.ready;
         } catch (e) {
-          if (current()) this.fail(src + ': cannot open', width, height);
+          if (generation === this.generation) this.fail(e.whole ? e.message : `${src}: ${e.message}`);
           return;
         }
-        const eng = await engine();
-        if (!current()) return;
-        const id = eng.open(bytes);
-        if (!id) {
-          this.fail(src + ': cannot open', width, height);
-          return;
-        }
-        if (member && eng.kind(id) === kLibrary) {
-          const stored = findMember(eng.members(id, src).names, member, codePage);
+        if (generation !== this.generation) return;
+        let member = this.member;
+        if (member && file.names) {
+          const codePage = this.names;
+          const stored = findMember(file.names, member, codePage);
           if (stored) member = {bytes: stored, text: decodeName(stored, codePage)};
         }
-        // At device resolution where a CSS pixel is more than one.
-        const ratio = width && height ? Math.max(1, window.devicePixelRatio || 1) : 1;
-        const w = Math.round(width * ratio), h = Math.round(height * ratio);
-        const context = this.canvas.getContext('2d');
-        // The canvas has the size asked for; a picture smaller than that is put at its
-        // top-left corner on white, as a slide window shows it.
-        const show = (picture) => {
-          const cw = w || picture.width, ch = h || picture.height;
-          if (this.canvas.width !== cw || this.canvas.height !== ch) {
-            this.canvas.width = cw;
-            this.canvas.height = ch;
-            this.canvas.style.width = Math.round(cw / ratio) + 'px';
-            this.canvas.style.height = Math.round(ch / ratio) + 'px';
+        if (!this.side('width') !== !this.side('height')) {
+          const own = file.eng.size(file.id, member, src);
+          if (!own) {
+            this.fail(file.eng.message());
+            return;
           }
-          if (picture.width < cw || picture.height < ch) {
+          this.setSize(own);
+        }
+        this.shown = {file, member, src, generation};
+        this.draw();
+      }
+      // The canvas's box in device pixels comes to resized(), now and whenever it changes.
+      measure() {
+        this.sizer.disconnect();
+        try {
+          this.sizer.observe(this.canvas, {box: 'device-pixel-content-box'});
+        } catch (e) {
+          this.sizer.observe(this.canvas);
+        }
+      }
+      // loading="lazy": loads again once near the viewport; false when that cannot be told.
+      watch() {
+        if (typeof IntersectionObserver === 'undefined') return false;
+        if (!this.watcher) {
+          this.watcher = new IntersectionObserver((entries) => {
+            if (this.near || !entries.some((e) => e.isIntersecting)) return;
+            this.near = true;
+            this.watcher.disconnect();
+            this.refresh();
+          }, {rootMargin: '300px'});
+        }
+        this.watcher.observe(this);
+        return true;
+      }
+      resized(entry) {
+        let w, h;
+        if (entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0]) {
+          w = entry.devicePixelContentBoxSize[0].inlineSize;
+          h = entry.devicePixelContentBoxSize[0].blockSize;
+        } else {
+          const ratio = window.devicePixelRatio || 1;
+          w = Math.round(entry.contentRect.width * ratio);
+          h = Math.round(entry.contentRect.height * ratio);
+        }
+        if (this.device && this.device[0] === w && this.device[1] === h) return;
+        this.device = [w, h];
+        this.draw();
+      }
+      // Draws what is shown at the canvas's device size, once both are known.
+      draw() {
+        const shown = this.shown;
+        if (!shown || shown.generation !== this.generation || !this.device) return;
+        const [w, h] = this.device;
+        if (!w || !h) return;  // not displayed
+        const drawing = ++this.drawings;
+        const current = () => drawing === this.drawings && shown.generation === this.generation && this.isConnected;
+        const canvas = this.canvas, context = canvas.getContext('2d');
+        // A picture smaller than the canvas (a rendering slide's margin) is put at its top-left
+        // corner on white, as a slide window shows it.
+        const show = (picture) => {
+          if (canvas.width !== w || canvas.height !== h) {
+            canvas.width = w;
+            canvas.height = h;
+          }
+          if (picture.width < w || picture.height < h) {
             context.fillStyle = '#fff';
-            context.fillRect(0, 0, cw, ch);
+            context.fillRect(0, 0, w, h);
           }
           context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+          this.note.hidden = true;
+          canvas.classList.remove('off');
         };
-        this.note.hidden = true;
-        this.canvas.hidden = false;
-        const result = await drawInSlices(eng, [id, member, src, w, h], show, current);
-        eng.close(id);
-        if (!result) return;
-        if (!result.picture) {
-          this.fail(result.message, width, height);
-          return;
-        }
-        this.title = result.message;
-        this.setAttribute('data-state', 'drawn');
-        this.dispatchEvent(new Event('load'));
+        const {file, member, src} = shown;
+        drawInSlices(file.eng, [file.id, member, src, w, h], show, current).then((r) => {
+          if (!r) return;
+          if (!r.picture) {
+            this.fail(r.message);
+            return;
+          }
+          if (r.message) canvas.title = r.message;
+          else canvas.removeAttribute('title');
+          this.setAttribute('data-state', 'drawn');
+          this.dispatchEvent(new Event('load'));
+        });
       }
-      fail(message, width, height) {
-        this.canvas.hidden = true;
-        this.note.hidden = false;
+      fail(message) {
+        ++this.drawings;
+        this.shown = null;
+        this.canvas.getContext('2d').clearRect(0, 0, this.canvas.width, this.canvas.height);
+        this.canvas.classList.add('off');
         this.note.textContent = message;
-        this.note.style.width = width ? width + 'px' : '';
-        this.note.style.minHeight = height ? height + 'px' : '';
+        this.note.hidden = false;
         this.setAttribute('data-state', 'failed');
         this.dispatchEvent(new Event('error'));
       }

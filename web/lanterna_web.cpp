@@ -164,6 +164,21 @@ EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* label, 
   return 1;
 }
 
+// The picture's own size (lanterna-cli render with no --size) as "WIDTH HEIGHT" in the text, for
+// a page that knows only one side of its box; 0 with a message when the slide cannot be read.
+EMSCRIPTEN_KEEPALIVE int lw_size(int id, const char* member, const char* label, const char* shown) {
+  Output& o = Out();
+  o.text.clear();
+  o.message.clear();
+  const StoredSlide* s = FindSlide(id);
+  if (!s) return 0;
+  int width, height;
+  if (!Size(Request(*s, member, 0, 0, 1, 0, 0), SlideName{shown, label}, s->kind, &width, &height))
+    return 0;
+  o.text = std::to_string(width) + " " + std::to_string(height);
+  return 1;
+}
+
 // Starts a drawing that is carried on by lw_step; its id, or 0 with a message.
 EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* label, const char* shown,
                                   int width, int height, int zoom, int panX, int panY) {

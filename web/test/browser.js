@@ -11,26 +11,38 @@ function findChromium() {
   return ['chromium', 'chromium-browser'].find((b) => spawnSync('sh', ['-c', `command -v ${b}`]).status === 0);
 }
 
-// Serves files by name from the folders given, first match wins; resolves with the server.
-function serve(folders) {
-  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
+// Serves files by name from the folders given, first match wins, never to be kept by the
+// browser's cache (Cache-Control: no-store); resolves with the server, whose requests counts
+// the requests for each name. route(name) may name another file to serve, or null for none.
+function serve(folders, route = (name) => name) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+    '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png'};
+  const requests = new Map();
   const server = http.createServer((req, res) => {
-    const name = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^(\.\.[/\\])+/, '');
-    const file = folders.map((f) => path.join(f, name)).find((f) => fs.existsSync(f) && fs.statSync(f).isFile());
-    res.writeHead(file ? 200 : 404, {'Content-Type': types[path.extname(name)] || 'application/octet-stream'});
+    const asked = path.normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^(\.\.[/\\])+/, '');
+    requests.set(asked, (requests.get(asked) || 0) + 1);
+    const name = route(asked);
+    const file = name && folders.map((f) => path.join(f, name)).find((f) => fs.existsSync(f) && fs.statSync(f).isFile());
+    res.writeHead(file ? 200 : 404, {'Content-Type': types[path.extname(asked)] || 'application/octet-stream',
+      'Cache-Control': 'no-store'});
     res.end(file ? fs.readFileSync(file) : '');
   });
+  server.requests = requests;
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 // Opens url in a page of width x height CSS pixels at a device scale of 1; resolves with
 // {evaluate(expression), screenshot() -> PNG buffer, close()}.
+// Two screens side by side, the second at a device pixel ratio of 1.25, as a Windows laptop's
+// 125 % scaling: a window moved there draws at that ratio (see toScreen).
+const kScreen = [1200, 900];
 async function openPage(url, width, height) {
   const browser = findChromium();
   if (!browser) return null;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-chromium-'));
-  const args = ['--headless', '--disable-gpu', '--remote-debugging-pipe', '--force-device-scale-factor=1',
-    '--hide-scrollbars', `--window-size=${width},${height}`, `--user-data-dir=${profile}`, 'about:blank'];
+  const args = ['--headless', '--disable-gpu', '--remote-debugging-pipe',
+    `--screen-info={0,0 ${kScreen.join('x')}}{${kScreen[0]},0 ${kScreen.join('x')} devicePixelRatio=1.25}`,
+    '--hide-scrollbars', '--window-size=1000,800', `--user-data-dir=${profile}`, 'about:blank'];
   if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
   const child = spawn(browser, args, {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
   let id = 0, buffered = '';
@@ -50,7 +62,8 @@ async function openPage(url, width, height) {
   });
   const {targetId} = await send('Target.createTarget', {url: 'about:blank'});
   const {sessionId} = await send('Target.attachToTarget', {targetId, flatten: true});
-  await send('Emulation.setDeviceMetricsOverride', {width, height, deviceScaleFactor: 1, mobile: false}, sessionId);
+  const metrics = {width, height, deviceScaleFactor: 1, mobile: false};
+  await send('Emulation.setDeviceMetricsOverride', metrics, sessionId);
   await send('Page.navigate', {url}, sessionId);
   return {
     navigate(to) {
@@ -69,8 +82,31 @@ async function openPage(url, width, height) {
       return false;
     },
     // A turn of the mouse wheel at (x, y) CSS pixels, towards the user for a negative deltaY.
-    wheel(x, y, deltaY) {
-      return send('Input.dispatchMouseEvent', {type: 'mouseWheel', x, y, deltaX: 0, deltaY}, sessionId);
+    wheel(x, y, deltaY, deltaX = 0) {
+      return send('Input.dispatchMouseEvent', {type: 'mouseWheel', x, y, deltaX, deltaY}, sessionId);
+    },
+    // Fingers on the touch screen: type touchStart, touchMove or touchEnd, points [[x, y]...].
+    touch(type, points) {
+      const touchPoints = points.map(([x, y], id) => ({x, y, id}));
+      return send('Input.dispatchTouchEvent', {type, touchPoints}, sessionId);
+    },
+    // A key pressed and let go: key as KeyboardEvent.key names it, code its virtual key code.
+    async key(key, code) {
+      const text = key.length === 1 ? key : undefined;
+      await send('Input.dispatchKeyEvent', {type: 'keyDown', key, text, windowsVirtualKeyCode: code}, sessionId);
+      await send('Input.dispatchKeyEvent', {type: 'keyUp', key, windowsVirtualKeyCode: code}, sessionId);
+    },
+    // Moves the window to screen 0 (a page of width x height CSS pixels at a ratio of 1) or 1
+    // (the window's own page, 800 x 570 CSS pixels at least, at 1.25).
+    async toScreen(n) {
+      const {windowId} = await send('Browser.getWindowForTarget', {targetId});
+      if (n) await send('Emulation.clearDeviceMetricsOverride', {}, sessionId);
+      await send('Browser.setWindowBounds', {windowId, bounds: {left: n * kScreen[0] + 10, top: 10}});
+      if (!n) await send('Emulation.setDeviceMetricsOverride', metrics, sessionId);
+    },
+    // The page's web app manifest: {url, data (its text), errors}.
+    manifest() {
+      return send('Page.getAppManifest', {}, sessionId);
     },
     async screenshot() {
       const r = await send('Page.captureScreenshot', {format: 'png'}, sessionId);

@@ -49,4 +49,14 @@ function nameLibrary(samples) {
   return {bytes: writeLibrary(members), members};
 }
 
-module.exports = {nameLibrary};
+// A library of count members, M001, M002..., the demo slides over and over: bytes.
+function manyLibrary(samples, count) {
+  const shapes = readLibrary(fs.readFileSync(path.join(samples, 'shapes.slb')));
+  const slides = ['floorplan.sld', 'spiral.sld', 'colours.sld'].map((f) => fs.readFileSync(path.join(samples, f)))
+    .concat(shapes.map((m) => m.data));
+  const members = Array.from({length: count}, (_, i) => ({
+    name: Buffer.from(`M${String(i + 1).padStart(3, '0')}`), data: slides[i % slides.length]}));
+  return writeLibrary(members);
+}
+
+module.exports = {nameLibrary, manyLibrary};
