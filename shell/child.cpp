@@ -1,8 +1,10 @@
 #include "shell/child.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -52,7 +54,11 @@ std::string BaseNameLower(const std::string& path) {
 
 TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
                    const std::string& fileName, const std::string& memberName)
-    : TMDIChild(client, title), view_(new platform::qt::SurfaceWindow), fileName_(fileName) {
+    : TMDIChild(client, title),
+      view_(new platform::qt::SurfaceWindow),
+      hBar_(new QScrollBar(Qt::Horizontal)),
+      vBar_(new QScrollBar(Qt::Vertical)),
+      fileName_(fileName) {
   std::strncpy(memberName_, memberName.c_str(), sizeof memberName_ - 1);
   ShellState& s = Shell();
   ++s.ChildCount;
@@ -62,7 +68,24 @@ TMyChild::TMyChild(framework::TMDIClient* client, const std::string& title,
   FreshView(normalView_);
   FreshView(iconView_);
   view_->SetTarget(this);
-  setWidget(view_);
+  auto* body = new QWidget;
+  auto* layout = new QGridLayout(body);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(view_, 0, 0);
+  layout->addWidget(vBar_, 0, 1);
+  layout->addWidget(hBar_, 1, 0);
+  for (QScrollBar* bar : {hBar_, vBar_}) {
+    bar->hide();
+    bar->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+      if (syncingBars_) return;
+      if (bar == hBar_) PanBy(value - normalView_.panX, 0);
+      if (bar == vBar_) PanBy(0, value - normalView_.panY);
+    });
+  }
+  view_->installEventFilter(this);
+  setWidget(body);
   // A new window fits inside the client area, never taller or wider than it.
   const QSize room = client->viewport()->size();
   resize(std::min(320, std::max(room.width(), 120)), std::min(240, std::max(room.height(), 90)));
@@ -465,7 +488,36 @@ void TMyChild::EvPaint() {
     view_->ReleaseDC(dc);
   }
   shownBeforeDraw_ = false;
+  SyncScrollBars();
   if (active && active != this) active->PostMessage(WM_REALIZEPALETTE, 0, 0);
+}
+
+void TMyChild::SyncScrollBars() {
+  const ViewState& v = normalView_;
+  const bool zoomed = v.zoom > 1 && !IsIconic();
+  const gdi::RECT r = ClientRect();
+  syncingBars_ = true;
+  for (QScrollBar* bar : {hBar_, vBar_}) {
+    const bool across = bar == hBar_;
+    const int side = std::max<int>(1, across ? r.right - r.left : r.bottom - r.top);
+    const int pan = across ? v.panX : v.panY;
+    // The zoomed slide is zoom times the window; where a pan went past it, the bar follows.
+    const int end = side * (zoomed ? v.zoom - 1 : 0);
+    bar->setRange(std::min(0, pan), std::max(end, pan));
+    bar->setPageStep(side);
+    bar->setSingleStep(std::max(1, side / 8));
+    bar->setValue(pan);
+    if (bar->isVisible() != zoomed) bar->setVisible(zoomed);
+  }
+  syncingBars_ = false;
+}
+
+bool TMyChild::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == view_ && e->type() == QEvent::Resize) {
+    resized_ = true;
+    Invalidate();
+  }
+  return TMDIChild::eventFilter(watched, e);
 }
 
 }  // namespace lanterna

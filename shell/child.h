@@ -12,6 +12,7 @@
 #include "slide/slide_types.h"
 
 class QImage;
+class QScrollBar;
 
 namespace lanterna {
 
@@ -70,6 +71,8 @@ class TMyChild : public framework::TMDIChild {
   // Moves over the window's frame, outside the client area.
   void mouseMoveEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  // The client area's own resizes (scroll bars come and go inside the window).
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void Uncount();
@@ -87,6 +90,8 @@ class TMyChild : public framework::TMDIChild {
   // further (closed, refused, or waiting to be shown first).
   bool DrawSome();
   void ShowDrawingProgress();
+  // A zoomed picture has scroll bars over the whole zoomed slide; the whole slide has none.
+  void SyncScrollBars();
   void CmZoom();
   void CmSlideInfo();
   void CmCopyVectors();
@@ -96,9 +101,15 @@ class TMyChild : public framework::TMDIChild {
   // Mouse protocol.
   void ShowPointerStatus();
   void ZoomAt(int x, int y, bool enlarge);
-  // Moves a zoomed picture by device pixels; Home's whole slide again.
-  void PanBy(int dx, int dy);
   void ShowWholeSlide();
+
+ public:
+  // Moves a zoomed picture by device pixels (keys, drags, scroll bars).
+  void PanBy(int dx, int dy);
+  QScrollBar* HorizontalBar() const { return hBar_; }
+  QScrollBar* VerticalBar() const { return vBar_; }
+
+ private:
   void StartDrag(int x, int y);
   void FollowDrag(int x, int y);
   void ToggleMaximized();
@@ -108,6 +119,9 @@ class TMyChild : public framework::TMDIChild {
   void EndCopy();
 
   platform::qt::SurfaceWindow* view_;
+  QScrollBar* hBar_;
+  QScrollBar* vBar_;
+  bool syncingBars_ = false;
   gdi::HBITMAP normalBitmap_ = nullptr;
   gdi::HBITMAP iconBitmap_ = nullptr;
   bool wasMinimised_ = false;

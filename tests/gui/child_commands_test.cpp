@@ -70,6 +70,21 @@ TEST_F(ChildCommandsTest, ExportPictureEqualsLanternaCliRender) {
     EXPECT_EQ(fixtures::ReadFile(mine), fixtures::ReadFile(cli)) << extension;
   }
   EXPECT_FALSE(lanterna::ExportPicture(*child, dir.File("no/such/dir/x.png")));
+
+  // At a size given, the same part of the slide: the pan scaled to the size.
+  ASSERT_TRUE(lanterna::ExportPicture(*child, dir.File("sized.png"), 640, 100));
+  const fixtures::CliRun run = fixtures::Cli(
+      "render " + fixtures::Quote(slide) + " -o " + fixtures::Quote(dir.File("sized-cli.png")) +
+      " --size 640x100 --zoom " + std::to_string(v.zoom) + " --pan " +
+      std::to_string(v.panX * 640 / r.right) + "," + std::to_string(v.panY * 100 / r.bottom));
+  ASSERT_EQ(run.exit, 0) << run.output;
+  EXPECT_EQ(fixtures::ReadFile(dir.File("sized.png")),
+            fixtures::ReadFile(dir.File("sized-cli.png")));
+  int w = 0, h = 0;
+  EXPECT_TRUE(lanterna::ParsePictureSize(" 640 x 100", &w, &h));
+  EXPECT_EQ(w * 1000 + h, 640100);
+  for (const char* bad : {"", "640", "0x10", "10x", "20000x10", "640x100x3"})
+    EXPECT_FALSE(lanterna::ParsePictureSize(bad, &w, &h)) << bad;
 }
 
 // A drawing that keeps the user waiting says how far it is and offers Stop, which ends it where

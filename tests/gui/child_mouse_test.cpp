@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include "framework/gadgets.h"
@@ -249,7 +250,7 @@ namespace {
 
 // Arrow keys move a zoomed picture by an eighth of the window, pixel for pixel; Home shows the
 // whole slide again.
-TEST_F(ChildMouseTest, ArrowKeysPanAZoomedPictureAndHomeShowsTheWholeSlide) {
+TEST_F(ChildMouseTest, ArrowKeysAndScrollBarsPanAZoomedPictureAndHomeShowsTheWholeSlide) {
   SetZoomMode(true);
   TMyChild* child = OpenDrawn(SmallSlide());
   QWidget* client = child->View();
@@ -276,9 +277,17 @@ TEST_F(ChildMouseTest, ArrowKeysPanAZoomedPictureAndHomeShowsTheWholeSlide) {
   EXPECT_EQ(differing, 0);
   press(Qt::Key_Down);
   ExpectView(child, 2, 100 + step, 50 + client->height() / 8);
+  // The scroll bars show the zoomed slide: moving one pans by as much.
+  ASSERT_TRUE(child->HorizontalBar()->isVisible());
+  EXPECT_EQ(child->HorizontalBar()->value(), 100 + step);
+  EXPECT_EQ(child->HorizontalBar()->maximum(), client->width());
+  child->VerticalBar()->setValue(child->VerticalBar()->value() - 7);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  ExpectView(child, 2, 100 + step, 43 + client->height() / 8);
   press(Qt::Key_Home);
   ExpectView(child, 1, 0, 0);
   EXPECT_TRUE(child->NormalBitmap()->pixels == whole);
+  EXPECT_FALSE(child->HorizontalBar()->isVisible());
 
   // The middle button drags the picture with the pointer: 30 left and 20 up shows what lay
   // 30 right and 20 below.
