@@ -127,7 +127,9 @@ void Draw(const Batch& batch, int index, int bands, FillScratch& scratch,
 // the cores. The workers run from the first batch handed over until the drawing is settled,
 // so no thread outlives a drawing (the batch tool forks its jobs between drawings).
 constexpr int kMaxBands = 2;
-constexpr uint64_t kSlots = 3;  // batches handed over that some band has still to draw
+// Batches handed over that some band has still to draw: with the one being filled, as many
+// batches as one drawing thread had (more only made the peak memory larger).
+constexpr uint64_t kSlots = 2;
 
 struct Worker {
   bool on = false;
