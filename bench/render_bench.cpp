@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "output/png_pixels.h"
 #include "output/render_job.h"
@@ -28,6 +30,16 @@ const std::string& DrawingPath() {
   static const std::string path = [] {
     std::string p = "/tmp/lanterna-bench-" + std::to_string(::getpid()) + ".sld";
     fixtures::WriteFile(p, Drawing());
+    return p;
+  }();
+  return path;
+}
+
+const std::string& LinesPath() {
+  static const std::string path = [] {
+    if (const char* given = std::getenv("LANTERNA_BENCH_SLIDE")) return std::string(given);
+    std::string p = "/tmp/lanterna-bench-lines-" + std::to_string(::getpid()) + ".sld";
+    fixtures::WriteFile(p, fixtures::LongLineDrawing());
     return p;
   }();
   return path;
@@ -57,6 +69,62 @@ void BM_LoadAndDraw(benchmark::State& state) {
   state.counters["file_MiB"] = static_cast<double>(Drawing().size()) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_LoadAndDraw)->Unit(benchmark::kMillisecond);
+
+// The long-line slide at 64 x 48 and 1920 x 1440.
+void BM_LoadAndDrawLines(benchmark::State& state) {
+  RenderRequest r;
+  r.path = LinesPath();
+  r.width = static_cast<int>(state.range(0));
+  r.height = r.width * 3 / 4;
+  for (auto _ : state) {
+    RenderResult out = RenderSlide(r);
+    benchmark::DoNotOptimize(out.bitmap->pixels.data());
+  }
+}
+BENCHMARK(BM_LoadAndDrawLines)->Arg(64)->Arg(1920)->Unit(benchmark::kMillisecond);
+
+// The floor of a slide's fixed cost: reading the file and walking its records, every
+// coordinate read and summed, nothing drawn (new-form, little-endian slides only).
+void BM_ReadAndWalkRecords(benchmark::State& state) {
+  std::vector<uint8_t> data;
+  int64_t sum = 0;
+  for (auto _ : state) {
+    FILE* f = std::fopen(LinesPath().c_str(), "rb");
+    if (!f) return state.SkipWithError("cannot open the slide");
+    std::fseek(f, 0, SEEK_END);
+    data.resize(static_cast<size_t>(std::ftell(f)));
+    std::fseek(f, 0, SEEK_SET);
+    const size_t got = std::fread(data.data(), 1, data.size(), f);
+    std::fclose(f);
+    auto word = [&](size_t at) { return static_cast<int16_t>(data[at] | data[at + 1] << 8); };
+    size_t at = 31;
+    while (at + 2 <= got) {
+      const uint8_t code = data[at + 1];
+      if (code <= 0x7F) {
+        if (at + 8 > got) break;
+        sum += word(at) + word(at + 2) + word(at + 4) + word(at + 6);
+        at += 8;
+      } else if (code == 0xFB) {
+        sum += data[at] + data[at + 2] + data[at + 3] + data[at + 4];
+        at += 5;
+      } else if (code == 0xFE) {
+        sum += data[at] + data[at + 2];
+        at += 3;
+      } else if (code == 0xFD) {
+        if (at + 6 > got) break;
+        sum += word(at + 2) + word(at + 4);
+        at += 6;
+      } else if (code == 0xFF) {
+        sum += data[at];
+        at += 2;
+      } else {
+        break;
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_ReadAndWalkRecords)->Unit(benchmark::kMillisecond);
 
 // The decoder alone on a block already in memory, drawing into a 1920 x 1440 memory bitmap.
 void BM_CicloOnly(benchmark::State& state) {
@@ -142,5 +210,6 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::remove(DrawingPath().c_str());
   std::remove(PensPath().c_str());
+  if (!std::getenv("LANTERNA_BENCH_SLIDE")) std::remove(LinesPath().c_str());
   return 0;
 }

@@ -17,6 +17,8 @@ namespace lanterna {
 
 namespace {
 
+constexpr int64_t kDeferMinPixels = int64_t{1} << 20;
+
 // A member name buffer the loader may upper-case in place.
 std::vector<char> MemberBuffer(const std::string& member) {
   std::vector<char> buffer(member.begin(), member.end());
@@ -105,8 +107,10 @@ RenderResult RenderSlide(const RenderRequest& request) {
     DefaultPictureSize(e.width, e.height, &width, &height);
   }
   NoInterruptions quiet;
-  // Nothing shows this drawing before it is over: its pixels may go down on a second thread.
-  gdi::raster::DeferredDrawing deferred;
+  // Nothing shows this drawing before it is over: big pictures are drawn on two more threads,
+  // a band of rows each. A small one draws faster than threads start and hand work over.
+  const bool big = int64_t{width} * height >= kDeferMinPixels;
+  gdi::raster::DeferredDrawing deferred(big, 2);
   SlideDrawing drawing(request, width, height);
   for (int pass = 0; pass < 8 && drawing.Paint(); ++pass) {
   }

@@ -1,5 +1,6 @@
 #include "slide/loader.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -12,6 +13,7 @@
 #include "render/rendering.h"
 #include "slide/ciclo.h"
 #include "slide/library.h"
+#include "slide/slide_block.h"
 #include "slide/slide_fit.h"
 #include "slide/slide_header.h"
 #include "slide/slide_kind.h"
@@ -64,7 +66,7 @@ void MsWindowsError(const char* text) {
 // What one call holds and must give back whichever way it returns.
 struct CallResources {
   std::FILE* file = nullptr;
-  std::unique_ptr<uint8_t[]> block;
+  SlideBlock block;
   SlidePalette localPalette;
   SlidePalette* palette = nullptr;
 
@@ -179,12 +181,11 @@ int32_t ShowIcon(platform::HWND owner, const char* path, char* member, uint32_t 
   if (mode & SI_SIZE_ONLY) return static_cast<int32_t>(L.IconSize);
   if (view) view->size = L.IconSize;
 
-  res.block.reset(new (std::nothrow) uint8_t[L.IconSize ? L.IconSize : 1]());
-  if (!res.block) {
+  if (!res.block.Allocate(L.IconSize)) {
     platform::ShowErrorBox(owner, "Insufficent memory (GlobalAlloc)", "Error", 0);
     return kNotFound;
   }
-  const size_t got = std::fread(res.block.get(), 1, L.IconSize, res.file);
+  const size_t got = res.block.Read(res.file);
   (void)got;  // a short read leaves the rest of the block zero
   std::fclose(res.file);
   res.file = nullptr;

@@ -44,4 +44,37 @@ inline Bytes BigDrawing(int vectors = 200000) {
   return s.Build();
 }
 
+// A drawing shaped like a real plan: on a 4000 x 3000 extent, every tenth vector a long line
+// between two random points (walls, grids, borders), the rest short strokes of up to 15 units,
+// a filled four-point polygon of about 150 x 180 units every 100 vectors and a colour change
+// every 16 vectors.
+inline Bytes LongLineDrawing(int vectors = 200000) {
+  SlideWriter s(4000, 3000);
+  uint32_t seed = 20261210;
+  auto next = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  int x = 2000, y = 1500;
+  for (int i = 0; i < vectors; ++i) {
+    if (i % 16 == 0) s.Colour(1 + next(255));
+    if (i % 100 == 99) {
+      const int fx = next(3850), fy = next(2820);
+      s.Fill({{fx, fy}, {fx + 150, fy + 10}, {fx + 140, fy + 180}, {fx + 5, fy + 170}});
+    }
+    if (i % 10 == 0) {
+      s.Vector(next(4000), next(3000), next(4000), next(3000));
+      continue;
+    }
+    // A stroke of 1 to 15 units, mostly going on from the last one.
+    if (next(8) == 0) x = next(4000), y = next(3000);
+    const int tx = std::clamp(x + next(31) - 15, 0, 3999);
+    const int ty = std::clamp(y + next(31) - 15, 0, 2999);
+    s.Vector(x, y, tx, ty);
+    x = tx, y = ty;
+  }
+  s.EndOfFile();
+  return s.Build();
+}
+
 }  // namespace fixtures

@@ -72,16 +72,19 @@ Pictures DrawMix() {
   return out;
 }
 
+// One thread drawing everything, and two each drawing a band of rows.
 TEST(GdiDeferredDrawing, GivesThePicturesDrawnAtOnce) {
   const Pictures atOnce = DrawMix();
-  Pictures deferred;
-  {
-    raster::DeferredDrawing on;
-    deferred = DrawMix();
-  }
-  EXPECT_TRUE(atOnce.halfway == deferred.halfway);
-  EXPECT_TRUE(atOnce.end == deferred.end);
   EXPECT_FALSE(atOnce.halfway == atOnce.end);
+  for (int bands : {1, 2}) {
+    Pictures deferred;
+    {
+      raster::DeferredDrawing on(true, bands);
+      deferred = DrawMix();
+    }
+    EXPECT_TRUE(atOnce.halfway == deferred.halfway) << bands << " bands";
+    EXPECT_TRUE(atOnce.end == deferred.end) << bands << " bands";
+  }
 }
 
 }  // namespace

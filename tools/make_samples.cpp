@@ -1,5 +1,6 @@
 // Writes the demo slides and library that `make run` shows: make-samples OUTDIR
-// With --bench FILE, writes the large drawing the benchmarks use.
+// With --bench FILE [LINES_FILE], writes the large drawings the benchmarks use: 200,000 short
+// vectors, and 200,000 vectors of which every tenth is a long line, with fills.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -150,10 +151,13 @@ fixtures::Bytes ShadedSphere() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--bench")
-    return fixtures::WriteFile(argv[2], fixtures::BigDrawing()) ? 0 : 1;
+  if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--bench") {
+    const bool ok = fixtures::WriteFile(argv[2], fixtures::BigDrawing()) &&
+                    (argc == 3 || fixtures::WriteFile(argv[3], fixtures::LongLineDrawing()));
+    return ok ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: make-samples OUTDIR | make-samples --bench FILE\n");
+    std::fprintf(stderr, "usage: make-samples OUTDIR | make-samples --bench FILE [LINES_FILE]\n");
     return 2;
   }
   const std::string dir = argv[1];

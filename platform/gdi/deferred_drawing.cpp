@@ -45,61 +45,128 @@ constexpr size_t kBatchPoints = 65536;
 // pixels are fetched this many items ahead, while the ones before them are drawn.
 constexpr size_t kFetchAhead = 16;
 
-void FetchStart(const Deferred& d) {
+// The rows [top, top + height) of a canvas that one of `bands` equal bands covers.
+struct Band {
+  int64_t top, height;
+};
+// Band `index` of `bands` equal ones of a canvas's rows. The canvases of one drawing share
+// a height: the band is worked out again only when it changes (two divisions an item were a
+// tenth of the drawing thread's time).
+struct BandOf {
+  int index, bands;
+  int64_t height = -1;
+  Band band{0, 0};
+  Band operator()(const Canvas& c) {
+    if (c.height != height) {
+      height = c.height;
+      const int64_t top = height * index / bands;
+      band = {top, height * (index + 1) / bands - top};
+    }
+    return band;
+  }
+};
+
+DevicePoint Up(DevicePoint p, int64_t rows) {
+  return {p.x, p.y - rows};
+}
+
+void FetchStart(const Deferred& d, BandOf& bandOf) {
   if (d.kind == Deferred::Kind::kFill) return;
   const DevicePoint p = d.a;
-  if (p.x < 0 || p.y < 0 || p.x >= d.canvas.width || p.y >= d.canvas.height) return;
+  const Band band = bandOf(d.canvas);
+  if (p.x < 0 || p.y < band.top || p.x >= d.canvas.width || p.y >= band.top + band.height) return;
   __builtin_prefetch(d.canvas.pixels + p.y * d.canvas.width + p.x, 1);
 }
 
-void Draw(const Batch& batch, FillScratch& scratch) {
+// Draws, in order, what falls in band `index` of each item's canvas. Moving a line or a
+// polygon up by whole rows moves its pixels the same (the rasterisers work from differences
+// of coordinates), so the bands together give exactly the picture drawn whole.
+void Draw(const Batch& batch, int index, int bands, FillScratch& scratch,
+          std::vector<DevicePoint>& moved) {
   const std::vector<Deferred>& items = batch.items;
+  BandOf bandOf{index, bands}, fetchBandOf{index, bands};
   for (size_t i = 0; i < items.size(); ++i) {
-    if (i + kFetchAhead < items.size()) FetchStart(items[i + kFetchAhead]);
+    if (i + kFetchAhead < items.size()) FetchStart(items[i + kFetchAhead], fetchBandOf);
     const Deferred& d = items[i];
+    const Band band = bandOf(d.canvas);
+    if (band.height <= 0) continue;
+    const int64_t top = band.top, bottom = band.top + band.height;
+    const Canvas canvas{d.canvas.pixels + top * d.canvas.width, d.canvas.width, band.height};
     switch (d.kind) {
-      case Deferred::Kind::kLine:
+      case Deferred::Kind::kLine: {
+        // A line wholly above or below the band, pen and all, leaves it untouched.
+        const int64_t reach = d.width <= 1 ? 0 : d.width;
+        if (std::max(d.a.y, d.b.y) + reach < top || std::min(d.a.y, d.b.y) - reach >= bottom) break;
         if (d.width <= 1)
-          ThinLine(d.canvas, d.a, d.b, d.colour);
+          ThinLine(canvas, Up(d.a, top), Up(d.b, top), d.colour);
         else
-          WideLine(d.canvas, d.a, d.b, d.width, d.colour);
+          WideLine(canvas, Up(d.a, top), Up(d.b, top), d.width, d.colour);
         break;
-      case Deferred::Kind::kFill:
-        FillEvenOdd(d.canvas, batch.points.data() + d.a.x, static_cast<int>(d.a.y), d.colour,
-                    scratch);
+      }
+      case Deferred::Kind::kFill: {
+        const DevicePoint* pts = batch.points.data() + d.a.x;
+        const auto count = static_cast<size_t>(d.a.y);
+        if (top != 0) {
+          moved.resize(count);
+          for (size_t k = 0; k < count; ++k) moved[k] = Up(pts[k], top);
+          pts = moved.data();
+        }
+        FillEvenOdd(canvas, pts, static_cast<int>(count), d.colour, scratch);
         break;
+      }
       case Deferred::Kind::kPixel:
-        d.canvas.pixels[d.a.y * d.canvas.width + d.a.x] = d.colour;
+        if (d.a.y >= top && d.a.y < bottom)
+          canvas.pixels[(d.a.y - top) * canvas.width + d.a.x] = d.colour;
         break;
     }
   }
 }
 
-// The caller fills one batch while the worker draws another; one more may wait between them.
-// The worker runs from the first batch handed over until the drawing is settled, so no thread
-// outlives a drawing (the batch tool forks its jobs between drawings).
+// The caller fills one batch while the workers draw those handed over before it, every worker
+// all the items in its own band of rows, so that long lines and fills are shared out between
+// the cores. The workers run from the first batch handed over until the drawing is settled,
+// so no thread outlives a drawing (the batch tool forks its jobs between drawings).
+constexpr int kMaxBands = 2;
+// Batches handed over that some band has still to draw: with the one being filled, as many
+// batches as one drawing thread had (more only made the peak memory larger).
+constexpr uint64_t kSlots = 2;
+
 struct Worker {
   bool on = false;
-  Batch filling;  // the caller's only
+  int wanted = 1;  // bands to draw in, one thread each
+  Batch filling;   // the caller's only
   std::mutex mutex;
   std::condition_variable changed;
-  Batch handed;       // under mutex
-  bool stop = false;  // under mutex
-  std::thread thread;
-  FillScratch scratch;  // the worker's while it runs, the caller's after
+  Batch slots[kSlots];       // batch b is in slot b % kSlots while pending there
+  int pending[kSlots] = {};  // under mutex: bands yet to draw the slot's batch
+  uint64_t published = 0;    // under mutex: batches handed over
+  int bands = 1;             // under mutex, fixed once the threads are started
+  bool stop = false;         // under mutex
+  std::thread threads[kMaxBands];
+  int running = 0;
+  FillScratch scratch;  // the caller's
+  std::vector<DevicePoint> moved;
 
-  void Run() {
-    Batch batch;
-    for (;;) {
+  void Run(int index) {
+    FillScratch ownScratch;
+    std::vector<DevicePoint> ownMoved;
+    for (uint64_t next = 0;; ++next) {
+      const Batch* batch;
+      int of;
       {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return !handed.Empty() || stop; });
-        if (handed.Empty()) return;
-        batch.Swap(handed);
+        changed.wait(lock, [&] { return published > next || stop; });
+        if (published <= next) return;
+        batch = &slots[next % kSlots];
+        of = bands;
       }
-      changed.notify_all();
-      Draw(batch, scratch);
-      batch.Clear();
+      Draw(*batch, index, of, ownScratch, ownMoved);
+      bool done;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = --pending[next % kSlots] == 0;
+      }
+      if (done) changed.notify_all();
     }
   }
 
@@ -121,35 +188,56 @@ struct Worker {
     if (filling.items.size() >= kBatchItems || filling.points.size() >= kBatchPoints) HandOver();
   }
 
-  void HandOver() {
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return handed.Empty(); });
-      handed.Swap(filling);
+  // Starts a thread a band; as many bands as threads could be started.
+  bool Start() {
+    while (running < wanted) {
+      try {
+        const int index = running;
+        threads[index] = std::thread([this, index] { Run(index); });
+        ++running;
+      } catch (const std::system_error&) {
+        break;
+      }
     }
-    changed.notify_all();
-    if (thread.joinable()) return;
-    try {
-      thread = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
+    std::lock_guard<std::mutex> lock(mutex);
+    bands = running;
+    return running > 0;
+  }
+
+  void HandOver() {
+    if (running == 0 && !Start()) {
       // No threads here: draw as if never put off.
       on = false;
-      Draw(handed, scratch);
-      handed.Clear();
+      Draw(filling, 0, 1, scratch, moved);
+      filling.Clear();
+      return;
     }
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      const uint64_t slot = published % kSlots;
+      changed.wait(lock, [&] { return pending[slot] == 0; });
+      slots[slot].Clear();
+      slots[slot].Swap(filling);
+      pending[slot] = bands;
+      ++published;
+    }
+    changed.notify_all();
   }
 
   void Settle() {
-    if (thread.joinable()) {
+    if (running > 0) {
       {
         std::lock_guard<std::mutex> lock(mutex);
         stop = true;
       }
       changed.notify_all();
-      thread.join();
+      for (int i = 0; i < running; ++i) threads[i].join();
+      running = 0;
       stop = false;
+      published = 0;
+      for (Batch& b : slots) b.Clear();
     }
-    Draw(filling, scratch);
+    Draw(filling, 0, 1, scratch, moved);
     filling.Clear();
   }
 };
@@ -163,7 +251,7 @@ Worker& TheWorker() {
 
 }  // namespace
 
-void DeferDrawing(bool on) {
+void DeferDrawing(bool on, int bands) {
   Worker& w = TheWorker();
   w.Settle();
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
@@ -172,6 +260,7 @@ void DeferDrawing(bool on) {
   static const unsigned cores = std::thread::hardware_concurrency();  // read from the system
   if (cores == 1) on = false;  // one core gains nothing by it
   w.on = on;
+  w.wanted = std::clamp(std::min(bands, static_cast<int>(cores)), 1, kMaxBands);
 }
 
 bool DeferLine(const Canvas& canvas, DevicePoint a, DevicePoint b, int width, COLORREF colour) {
@@ -204,7 +293,7 @@ bool DeferPixel(const Canvas& canvas, DevicePoint p, COLORREF colour) {
 
 void SettleDrawing() {
   Worker& w = TheWorker();
-  if (w.filling.Empty() && !w.thread.joinable()) return;
+  if (w.filling.Empty() && w.running == 0) return;
   w.Settle();
 }
 

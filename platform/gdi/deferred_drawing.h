@@ -9,12 +9,14 @@
 namespace gdi::raster {
 
 // Whether drawing may be put off (off by default). Only for drawings nothing else reads while
-// they are made, as in batch work: a window that shows a drawing as it goes reads it.
-void DeferDrawing(bool on);
+// they are made, as in batch work: a window that shows a drawing as it goes reads it. What is
+// put off is drawn by `bands` threads (at most 2, and one a core), each in its own band of
+// rows of the picture.
+void DeferDrawing(bool on, int bands = 1);
 
-// Drawing put off for as long as it lives.
+// Drawing put off, when on, for as long as it lives.
 struct DeferredDrawing {
-  DeferredDrawing() { DeferDrawing(true); }
+  explicit DeferredDrawing(bool on = true, int bands = 1) { DeferDrawing(on, bands); }
   ~DeferredDrawing() { DeferDrawing(false); }
   DeferredDrawing(const DeferredDrawing&) = delete;
   DeferredDrawing& operator=(const DeferredDrawing&) = delete;

@@ -17,6 +17,7 @@ namespace gdi {
 namespace {
 
 constexpr size_t kHugeThreshold = size_t{2} << 20;
+constexpr size_t kPopulateThreshold = size_t{128} << 10;
 // Big bitmaps are mapped on whole huge pages: a mapping that starts or ends inside one gets
 // ordinary pages there, each a page fault of its own (a thousand for 1920 x 1440 pixels).
 constexpr size_t kHugePage = size_t{2} << 20;
@@ -32,8 +33,8 @@ void* AllocatePixels(size_t bytes) {
   if (bytes >= kHugeThreshold) {
     // Mapped one huge page longer, then cut to start on a huge page boundary.
     const size_t size = MappedSize(bytes);
-    void* p = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p = ::mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                     -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     auto* start = static_cast<char*>(p);
     const size_t lead = (kHugePage - reinterpret_cast<uintptr_t>(start) % kHugePage) % kHugePage;
@@ -44,6 +45,16 @@ void* AllocatePixels(size_t bytes) {
 #endif
     return start + lead;
   }
+#if defined(MAP_POPULATE) && !defined(__EMSCRIPTEN__)
+  if (bytes >= kPopulateThreshold) {
+    // All pages at once: a page fault each, the first time a pixel of it is set, costs more
+    // here than setting all its pixels.
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return p;
+  }
+#endif
 #endif
   if (void* p = std::calloc(bytes ? bytes : 1, 1)) return p;
   throw std::bad_alloc();
@@ -56,6 +67,12 @@ void FreePixels(void* p, size_t bytes) {
     ::munmap(p, MappedSize(bytes));
     return;
   }
+#if defined(MAP_POPULATE) && !defined(__EMSCRIPTEN__)
+  if (bytes >= kPopulateThreshold) {
+    ::munmap(p, bytes);
+    return;
+  }
+#endif
 #endif
   std::free(p);
 }

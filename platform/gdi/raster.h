@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
@@ -26,6 +27,20 @@ inline Canvas CanvasOf(Bitmap* bitmap) {
   const int64_t height = std::min<int64_t>(bitmap->height, rows);
   if (height <= 0) return {};
   return {bitmap->pixels.data(), width, height};
+}
+
+// count pixels from p on set to colour, 16 bytes a store: the compiler leaves a plain loop
+// at one pixel a store, and spans of fills and wide lines are most of a big picture's pixels.
+inline void FillSpan(COLORREF* p, int64_t count, COLORREF colour) {
+  if (count < 4) {
+    for (int64_t i = 0; i < count; ++i) p[i] = colour;
+    return;
+  }
+  using Four = uint32_t __attribute__((vector_size(16)));
+  const Four four = {colour, colour, colour, colour};
+  COLORREF* const end = p + count;
+  for (; p + 4 <= end; p += 4) std::memcpy(p, &four, sizeof four);
+  std::memcpy(end - 4, &four, sizeof four);  // the last 0-3 pixels, overlapping
 }
 
 // A one-pixel line: the Bresenham pixels from a up to, but not including, b.

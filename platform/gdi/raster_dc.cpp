@@ -147,7 +147,7 @@ void RasterDC::Blit(RECT dst, DeviceContext* src, POINT srcOrg, DWORD rop) {
     Flush();
     const COLORREF colour = rop == WHITENESS ? RGB(255, 255, 255) : RGB(0, 0, 0);
     for (int64_t y = top; y < bottom; ++y) {
-      std::fill(to.pixels + y * to.width + left, to.pixels + y * to.width + right, colour);
+      raster::FillSpan(to.pixels + y * to.width + left, right - left, colour);
     }
     return;
   }

@@ -64,7 +64,7 @@ void FillEvenOdd(const Canvas& canvas, const DevicePoint* pts, int count, COLORR
     for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
       const int64_t from = std::max<int64_t>(crossings[i], 0);
       const int64_t to = std::min(crossings[i + 1], canvas.width);  // exclusive
-      if (from < to) std::fill(row + from, row + to, colour);
+      if (from < to) FillSpan(row + from, to - from, colour);
     }
   }
 }

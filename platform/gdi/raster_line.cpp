@@ -205,7 +205,7 @@ void WideLine(const Canvas& canvas, DevicePoint a, DevicePoint b, int width, COL
     const double last = std::min(static_cast<double>(canvas.width - 1), std::floor(hi));
     if (first > last) continue;
     COLORREF* row = canvas.pixels + py * stride;
-    std::fill(row + static_cast<int64_t>(first), row + static_cast<int64_t>(last) + 1, colour);
+    FillSpan(row + static_cast<int64_t>(first), static_cast<int64_t>(last - first) + 1, colour);
   }
 }
 
