@@ -22,24 +22,38 @@ constexpr size_t kMapAtOnce = size_t{256} << 10;
 
 #if LANTERNA_MAP_SLIDES
 // A file cut short by another program while it is copied from its mapping raises SIGBUS on
-// the pages gone; the copy then stops and the caller reads what is left the ordinary way.
-sigjmp_buf gCopyFault;
-void OnCopyFault(int) {
-  siglongjmp(gCopyFault, 1);
+// the pages gone; the copy then stops and the caller reads what is left the ordinary way. The
+// signal comes to the thread that touched the page: each thread that draws has its own jump
+// back, and the handler, installed once, passes on any other SIGBUS as the system would.
+thread_local sigjmp_buf tCopyFault;
+thread_local volatile sig_atomic_t tCopying = 0;
+struct sigaction gOtherFault;
+
+void OnCopyFault(int signal) {
+  if (tCopying) siglongjmp(tCopyFault, 1);
+  ::sigaction(SIGBUS, &gOtherFault, nullptr);
+  ::raise(signal);
+}
+
+bool InstallFaultGuard() {
+  static const bool installed = [] {
+    struct sigaction guard {};
+    guard.sa_handler = OnCopyFault;
+    sigemptyset(&guard.sa_mask);
+    return ::sigaction(SIGBUS, &guard, &gOtherFault) == 0;
+  }();
+  return installed;
 }
 
 bool CopyGuarded(uint8_t* to, const uint8_t* from, size_t size) {
-  struct sigaction guard {
-  }, previous{};
-  guard.sa_handler = OnCopyFault;
-  sigemptyset(&guard.sa_mask);
-  if (::sigaction(SIGBUS, &guard, &previous) != 0) return false;
+  if (!InstallFaultGuard()) return false;
   volatile bool copied = false;
-  if (sigsetjmp(gCopyFault, 1) == 0) {
+  if (sigsetjmp(tCopyFault, 1) == 0) {
+    tCopying = 1;
     std::memcpy(to, from, size);
     copied = true;
   }
-  ::sigaction(SIGBUS, &previous, nullptr);
+  tCopying = 0;
   return copied;
 }
 
