@@ -15,10 +15,36 @@ struct Vertex {
 
 enum class Kind {
   kPath,     // points with bulges; closed joins the last to the first
-  kFill,     // a filled polygon (SOLID, TRACE, 3DFACE, solid HATCH loop)
-  kEllipse,  // centre points[0], major axis (ax, ay), ratio, parameters t0 to t1 (radians)
+  kFill,     // a filled polygon (SOLID, TRACE)
+  kHatch,    // filled loops (points with bulges), holes and islands by the even-odd rule
+  kEllipse,  // centre points[0], axes (ax, ay) and (bx, by), parameters t0 to t1 (radians)
   kPoint,    // points[0]
   kInsert,   // block at points[0], scaled, rotated, in an array
+  kText,     // a TEXT, ATTRIB or MTEXT at points[0]; see Text
+};
+
+// Where an entity's own coordinates land on the drawing's XY plane: x' = a x + b y + e,
+// y' = c x + d y + f. 2D entities live in their object coordinate system (the arbitrary axis
+// algorithm of their extrusion direction), seen from above.
+struct Plane {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+};
+
+// The plane of extrusion (nx, ny, nz) with the entity at that elevation.
+Plane OcsPlane(double nx, double ny, double nz, double elevation);
+
+struct Text {
+  std::string string;                   // TEXT: as written; MTEXT: with its inline codes
+  std::string style;                    // upper-cased text style name
+  double height = 1;                    // capital height
+  double rotation = 0;                  // degrees, counterclockwise
+  double widthFactor = 1, oblique = 0;  // oblique in degrees
+  bool mtext = false;
+  int align = 0, valign = 0;  // TEXT: 72 and 73; MTEXT: attachment 1-9 as align
+  bool backward = false, upsideDown = false;
+  bool aligned = false;  // TEXT placed by its second point (points[1])
+  double boxWidth = 0;   // MTEXT: the wrapping width; 0 none
+  double lineSpacing = 1;
 };
 
 struct Entity {
@@ -27,10 +53,12 @@ struct Entity {
   int colour = 256;   // 0 by block, 256 by layer, else 1-255
   std::vector<Vertex> points;
   bool closed = false;
-  double ax = 0, ay = 0, ratio = 1, t0 = 0, t1 = 0;
-  bool text = false;                    // the box of a TEXT or MTEXT
-  std::string block;                    // upper-cased
-  double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
+  double ax = 0, ay = 0, bx = 0, by = 0, t0 = 0, t1 = 0;
+  Plane ocs;
+  std::vector<std::vector<Vertex>> loops;  // kHatch
+  Text text;                               // kText
+  std::string block;                       // upper-cased
+  double sx = 1, sy = 1, rotation = 0;     // rotation in degrees
   int cols = 1, rows = 1;
   double colSpacing = 0, rowSpacing = 0;
 };

@@ -32,9 +32,20 @@ Affine Translate(double x, double y) {
   return {1, 0, 0, 1, x, y};
 }
 
-// One shape in drawing coordinates, in its resolved colour.
-using Sink = std::function<void(int colour, const std::vector<Point>& points, bool closed,
-                                bool fill, bool text)>;
+Affine Of(const Plane& p) {
+  return {p.a, p.b, p.c, p.d, p.e, p.f};
+}
+
+// One shape in drawing coordinates, in its resolved colour: a path, a filled polygon, or
+// rings filled by the even-odd rule.
+struct Shape {
+  int colour = 7;
+  std::vector<std::vector<Point>> rings;
+  bool closed = false, fill = false, text = false;
+  bool evenOdd = false;  // rings with holes and islands, cut up to fill
+  bool point = false;    // a POINT's mark
+};
+using Sink = std::function<void(const Shape&)>;
 
 constexpr int kMaxNesting = 32;  // blocks inserting themselves end here
 
@@ -105,40 +116,70 @@ class Walker {
     }
   }
 
-  void Draw(const Entity& e, const Affine& m, int colour, const std::string& layer, int depth) {
+  // The path through the points, their bulges drawn as arcs.
+  void Path(const std::vector<Vertex>& points, bool closed, const Affine& m,
+            std::vector<Point>& out) const {
+    const size_t n = points.size();
+    for (size_t i = 0; i < n; ++i) {
+      const Vertex& p = points[i];
+      out.push_back(m(p.x, p.y));
+      if (p.bulge != 0 && (i + 1 < n || closed)) Arc(p, points[(i + 1) % n], m, out);
+    }
+  }
+
+  void Emit(int colour, std::vector<Point> pts, bool closed, bool fill, bool text = false,
+            bool point = false) {
+    Shape s;
+    s.point = point;
+    s.colour = colour;
+    s.rings.push_back(std::move(pts));
+    s.closed = closed, s.fill = fill, s.text = text;
+    sink_(s);
+  }
+
+  void Draw(const Entity& e, const Affine& outer, int colour, const std::string& layer, int depth) {
+    const Affine m = outer * Of(e.ocs);
     std::vector<Point> pts;
     switch (e.kind) {
       case Kind::kPoint:
         if (!e.points.empty())
-          sink_(colour, {m(e.points[0].x, e.points[0].y)}, false, false, false);
+          Emit(colour, {m(e.points[0].x, e.points[0].y)}, false, false, false, true);
         return;
       case Kind::kFill:
         for (const Vertex& v : e.points) pts.push_back(m(v.x, v.y));
-        sink_(colour, pts, true, true, false);
+        Emit(colour, std::move(pts), true, true);
         return;
-      case Kind::kPath: {
-        const size_t n = e.points.size();
-        for (size_t i = 0; i < n; ++i) {
-          const Vertex& p = e.points[i];
-          pts.push_back(m(p.x, p.y));
-          if (p.bulge != 0 && (i + 1 < n || e.closed)) Arc(p, e.points[(i + 1) % n], m, pts);
+      case Kind::kHatch: {
+        Shape s;
+        s.colour = colour;
+        s.fill = s.closed = s.evenOdd = true;
+        for (const std::vector<Vertex>& loop : e.loops) {
+          s.rings.emplace_back();
+          Path(loop, true, m, s.rings.back());
         }
-        sink_(colour, pts, e.closed, false, e.text);
+        sink_(s);
         return;
       }
+      case Kind::kPath:
+        Path(e.points, e.closed, m, pts);
+        Emit(colour, std::move(pts), e.closed, false);
+        return;
+      case Kind::kText:
+        TextBox(e, m, colour);
+        return;
       case Kind::kEllipse: {
         if (e.points.empty()) return;
         const double cx = e.points[0].x, cy = e.points[0].y;
-        const double vx = -e.ay * e.ratio, vy = e.ax * e.ratio;
         const double sweep = e.t1 - e.t0;
-        const int n = Steps(std::hypot(e.ax, e.ay) * m.Stretch(), sweep);
+        const Affine axes{e.ax, e.bx, e.ay, e.by, cx, cy};
+        const Affine to = m * axes;
+        const int n = Steps(to.Stretch(), sweep);
         const bool whole = std::abs(sweep - 2 * M_PI) < 1e-9;
         for (int i = 0; i <= n - (whole ? 1 : 0); ++i) {
           const double t = e.t0 + sweep * i / n;
-          pts.push_back(m(cx + e.ax * std::cos(t) + vx * std::sin(t),
-                          cy + e.ay * std::cos(t) + vy * std::sin(t)));
+          pts.push_back(to(std::cos(t), std::sin(t)));
         }
-        sink_(colour, pts, whole, false, false);
+        Emit(colour, std::move(pts), whole, false);
         return;
       }
       case Kind::kInsert: {
@@ -163,6 +204,45 @@ class Walker {
     }
   }
 
+  // A text's box: about 0.6 of its height a character wide.
+  void TextBox(const Entity& e, const Affine& m, int colour) {
+    const Text& t = e.text;
+    if (e.points.empty()) return;
+    int lines = 1;
+    size_t longest = 0, current = 0;
+    for (size_t i = 0; i < t.string.size(); ++i) {
+      if (t.mtext && t.string.compare(i, 2, "\\P") == 0) {
+        ++lines, longest = std::max(longest, current), current = 0, ++i;
+        continue;
+      }
+      ++current;
+    }
+    longest = std::max(longest, current);
+    const double h = t.height, wf = std::max(t.widthFactor, 0.01);
+    double w = 0.6 * h * wf * static_cast<double>(longest);
+    double dx = 0, dy = 0, x = e.points[0].x, y = e.points[0].y;
+    double total = h;
+    if (t.mtext) {
+      if (t.boxWidth > 0 && lines == 1) w = std::min(w, t.boxWidth);
+      total = h * (1 + 1.667 * t.lineSpacing * (lines - 1));
+      const int a = t.align - 1;  // 1 top left ... 9 bottom right
+      dx = -w * (a % 3) / 2;
+      dy = -total + total * (a / 3) / 2;
+    } else if (t.aligned && e.points.size() > 1) {
+      x = e.points[1].x, y = e.points[1].y;
+      const int a = t.align;
+      dx = a == 1 || a == 4 ? -w / 2 : a == 2 ? -w : 0;
+      dy = t.valign == 2 ? -h / 2 : t.valign == 3 ? -h : 0;
+    }
+    const double r = t.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
+    const Affine to = m * Translate(x, y) * Affine{c, -s, s, c, 0, 0};
+    std::vector<Point> pts;
+    for (const auto& p :
+         {Point{dx, dy}, Point{dx + w, dy}, Point{dx + w, dy + total}, Point{dx, dy + total}})
+      pts.push_back(to(p.x, p.y));
+    Emit(colour, std::move(pts), true, false, true);
+  }
+
   const Drawing& d_;
   double tolerance_;
   bool limited_ = false;
@@ -179,6 +259,65 @@ SlidePoint Rounded(double x, double y) {
           static_cast<int>(std::lround(std::clamp(y, -1e6, 1e6)))};
 }
 
+// Rings filled by the even-odd rule as trapezoids between the heights of their vertices: a
+// slide's fill is one convex polygon, so islands and concave outlines are cut up.
+std::vector<std::vector<Point>> EvenOdd(const std::vector<std::vector<Point>>& rings) {
+  struct Edge {
+    Point a, b;  // a below b
+  };
+  std::vector<Edge> edges;
+  std::vector<double> ys;
+  for (const std::vector<Point>& r : rings)
+    for (size_t i = 0; i < r.size(); ++i) {
+      Point a = r[i], b = r[(i + 1) % r.size()];
+      if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+        return {};
+      ys.push_back(a.y);
+      if (a.y == b.y) continue;
+      if (a.y > b.y) std::swap(a, b);
+      edges.push_back({a, b});
+    }
+  std::sort(ys.begin(), ys.end());
+  ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+  std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.a.y < q.a.y; });
+  std::vector<std::vector<Point>> out;
+  std::vector<const Edge*> active;
+  size_t next = 0;
+  for (size_t k = 0; k + 1 < ys.size(); ++k) {
+    const double y0 = ys[k], y1 = ys[k + 1], ym = (y0 + y1) / 2;
+    while (next < edges.size() && edges[next].a.y <= y0) active.push_back(&edges[next++]);
+    active.erase(
+        std::remove_if(active.begin(), active.end(), [&](const Edge* e) { return e->b.y <= y0; }),
+        active.end());
+    auto xAt = [](const Edge* e, double y) {
+      return e->a.x + (e->b.x - e->a.x) * (y - e->a.y) / (e->b.y - e->a.y);
+    };
+    std::vector<const Edge*> band = active;
+    std::sort(band.begin(), band.end(),
+              [&](const Edge* p, const Edge* q) { return xAt(p, ym) < xAt(q, ym); });
+    for (size_t i = 0; i + 1 < band.size(); i += 2)
+      out.push_back({{xAt(band[i], y0), y0},
+                     {xAt(band[i + 1], y0), y0},
+                     {xAt(band[i + 1], y1), y1},
+                     {xAt(band[i], y1), y1}});
+  }
+  return out;
+}
+
+struct Box {
+  double minX = std::numeric_limits<double>::max(), minY = minX;
+  double maxX = std::numeric_limits<double>::lowest(), maxY = maxX;
+  bool any = false;
+  void Add(const Point& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+    any = true;
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y);
+    maxY = std::max(maxY, p.y);
+  }
+};
+
 }  // namespace
 
 MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
@@ -186,25 +325,31 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   // Our own files say that their by-block colour 0 is the slide's colour 0.
   const int byBlock = drawing.closedPolylinesAreFills ? 0 : 7;
 
-  double minX = std::numeric_limits<double>::max(), minY = minX;
-  double maxX = std::numeric_limits<double>::lowest(), maxY = maxX;
-  bool any = false;
-  Walker(drawing, options, 0, [&](int, const std::vector<Point>& pts, bool, bool, bool) {
-    for (const Point& p : pts) {
-      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
-      any = true;
-      minX = std::min(minX, p.x);
-      maxX = std::max(maxX, p.x);
-      minY = std::min(minY, p.y);
-      maxY = std::max(maxY, p.y);
-    }
+  // The extents of what is drawn. A header's extents are often stale: they are kept only when
+  // they hold the drawing without leaving most of the slide empty (our own files' always).
+  Box box;
+  Walker(drawing, options, 0, [&](const Shape& s) {
+    for (const std::vector<Point>& r : s.rings)
+      for (const Point& p : r) box.Add(p);
   }).Walk(drawing.model, Affine{}, byBlock, "", 0);
-  if (!any) return made;
+  if (!box.any) return made;
+  double minX = box.minX, minY = box.minY, maxX = box.maxX, maxY = box.maxY;
   if (drawing.hasExtents && options.layers.empty()) {
-    minX = drawing.minX;
-    minY = drawing.minY;
-    maxX = drawing.maxX;
-    maxY = drawing.maxY;
+    const double w = maxX - minX, h = maxY - minY;
+    const double slackX = 1e-6 * std::max(std::abs(minX), std::abs(maxX)) + 1e-9;
+    const double slackY = 1e-6 * std::max(std::abs(minY), std::abs(maxY)) + 1e-9;
+    const bool covers =
+        drawing.minX <= minX + w * 0.01 + slackX && drawing.minY <= minY + h * 0.01 + slackY &&
+        drawing.maxX >= maxX - w * 0.01 - slackX && drawing.maxY >= maxY - h * 0.01 - slackY;
+    const double hw = drawing.maxX - drawing.minX, hh = drawing.maxY - drawing.minY;
+    const double longer = std::max(w, h), headerLonger = std::max(hw, hh);
+    const bool snug = headerLonger <= 1.5 * longer;
+    if (covers && (snug || drawing.closedPolylinesAreFills)) {
+      minX = drawing.minX;
+      minY = drawing.minY;
+      maxX = drawing.maxX;
+      maxY = drawing.maxY;
+    }
   }
   const double ew = maxX - minX, eh = maxY - minY, longer = std::max(ew, eh);
 
@@ -230,37 +375,50 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   auto toSlide = [&](const Point& p) {
     return Rounded((p.x - minX) * scale + offX, (p.y - minY) * scale + offY);
   };
+  // A point's mark spans a pixel or more of a view 400 pixels wide: shorter, it vanishes when
+  // the slide is drawn smaller than its own size.
+  const int mark =
+      std::max(1, static_cast<int>(std::ceil(std::max(made.width, made.height) / 400.0)));
+  auto emit = [&](int colour, const std::vector<Point>& pts, bool closed, bool fill,
+                  bool point = false) {
+    std::vector<SlidePoint> s;
+    for (const Point& p : pts) {
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+      const SlidePoint q = toSlide(p);
+      if (s.empty() || !(q == s.back())) s.push_back(q);
+    }
+    if ((closed || fill) && s.size() > 1 && s.front() == s.back()) s.pop_back();
+    if (s.empty()) return;
+    EncodeColour(enc, std::clamp(colour, 0, 255));
+    if (fill && s.size() >= 3) {
+      EncodeFill(enc, s);
+      ++made.fills;
+      return;
+    }
+    if (s.size() == 1) {
+      // A point is a short line: a line of no length shows nothing.
+      EncodeLine(enc, s[0], {s[0].x + (point ? mark : 1), s[0].y});
+      ++made.lines;
+      return;
+    }
+    for (size_t i = 0; i + 1 < s.size(); ++i, ++made.lines) EncodeLine(enc, s[i], s[i + 1]);
+    if ((closed || fill) && s.size() > 2) {
+      EncodeLine(enc, s.back(), s.front());
+      ++made.lines;
+    }
+  };
   // A quarter of a slide unit: curves look round at the slide's own resolution.
-  Walker drawer(drawing, options, 0.25 / scale,
-                [&](int colour, const std::vector<Point>& pts, bool closed, bool fill, bool text) {
-                  std::vector<SlidePoint> s;
-                  for (const Point& p : pts) {
-                    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
-                    const SlidePoint q = toSlide(p);
-                    if (s.empty() || !(q == s.back())) s.push_back(q);
-                  }
-                  if ((closed || fill) && s.size() > 1 && s.front() == s.back()) s.pop_back();
-                  if (s.empty()) return;
-                  made.texts += text;
-                  EncodeColour(enc, std::clamp(colour, 0, 255));
-                  if (fill && s.size() >= 3) {
-                    EncodeFill(enc, s);
-                    ++made.fills;
-                    return;
-                  }
-                  if (s.size() == 1) {
-                    // A point is a one-unit line: a line of no length shows nothing.
-                    EncodeLine(enc, s[0], {s[0].x + 1, s[0].y});
-                    ++made.lines;
-                    return;
-                  }
-                  for (size_t i = 0; i + 1 < s.size(); ++i, ++made.lines)
-                    EncodeLine(enc, s[i], s[i + 1]);
-                  if ((closed || fill) && s.size() > 2) {
-                    EncodeLine(enc, s.back(), s.front());
-                    ++made.lines;
-                  }
-                });
+  Walker drawer(drawing, options, 0.25 / scale, [&](const Shape& shape) {
+    made.texts += shape.text;
+    if (shape.evenOdd) {
+      // Outlines too, so that a fill too thin for its trapezoids still shows.
+      for (const std::vector<Point>& r : shape.rings) emit(shape.colour, r, true, false);
+      for (const std::vector<Point>& q : EvenOdd(shape.rings)) emit(shape.colour, q, true, true);
+      return;
+    }
+    for (const std::vector<Point>& r : shape.rings)
+      emit(shape.colour, r, shape.closed, shape.fill, shape.point);
+  });
   drawer.Walk(drawing.model, Affine{}, byBlock, "", 0);
   made.limited = drawer.Limited();
   if (enc.bytes.size() == headerSize) return made;

@@ -1,0 +1,196 @@
+// Slides of small DXF drawings written here as text, one case per thing CAD programs show:
+// extrusion directions, stale extents, face edges, points, hatch boundaries, fitted splines.
+// Each drawing spans (0, 0) to (100, 100), marked by a POINT at each corner, and is made into a
+// slide of 100 x 100 units drawn on 101 x 101 pixels: point (x, y) lands within a pixel of
+// pixel (x, 100 - y).
+#include "dxfin/dxf_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include "dxfin/dxf_slide.h"
+#include "output/render_job.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using namespace lanterna;
+
+// Group lines "code|value|code|value..." with '|' for the line breaks.
+std::string Dxf(const std::string& header, const std::string& blocks, const std::string& entities) {
+  std::string text = "0|SECTION|2|HEADER|" + header + "0|ENDSEC|";
+  text += "0|SECTION|2|BLOCKS|" + blocks + "0|ENDSEC|";
+  text += "0|SECTION|2|ENTITIES|0|POINT|8|0|10|0|20|0|0|POINT|8|0|10|100|20|100|" + entities;
+  text += "0|ENDSEC|0|EOF|";
+  for (char& c : text)
+    if (c == '|') c = '\n';
+  return text;
+}
+
+struct Drawn {
+  dxfin::Drawing drawing;
+  std::unique_ptr<gdi::Bitmap> bitmap;
+  // Whether there is ink within a pixel of the point's pixel.
+  bool Ink(int x, int y) const {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (bitmap && bitmap->At(x + dx, 100 - y + dy) != gdi::RGB(255, 255, 255)) return true;
+    return false;
+  }
+};
+
+Drawn Draw(const std::string& text, int size = 100) {
+  fixtures::TempDir dir;
+  Drawn d;
+  const std::string path = dir.Write("in.dxf", fixtures::Bytes(text.begin(), text.end()));
+  EXPECT_TRUE(dxfin::ReadDrawing(path, &d.drawing));
+  dxfin::SlideOptions options;
+  options.width = options.height = size;
+  const dxfin::MadeSlide made = dxfin::MakeSlide(d.drawing, options);
+  const std::string slide =
+      dir.Write("out.sld", fixtures::Bytes(made.bytes.begin(), made.bytes.end()));
+  RenderRequest r;
+  r.path = slide, r.width = size + 1, r.height = size + 1;
+  d.bitmap = RenderSlide(r).bitmap;
+  return d;
+}
+
+struct Spot {
+  int x, y;
+  bool ink;
+};
+
+struct Case {
+  const char* what;
+  std::string header, blocks, entities;
+  std::vector<Spot> spots;
+};
+
+const char kMirror[] = "210|0|220|0|230|-1|";
+
+TEST(DxfDrawing, EachCaseIsDrawnWhereItsGeometrySays) {
+  const std::vector<Case> cases = {
+      {"CIRCLE mirrored by its extrusion",
+       "",
+       "",
+       "0|CIRCLE|8|0|10|-30|20|50|40|10|" + std::string(kMirror),
+       {{20, 50, true}, {40, 50, true}, {30, 50, false}}},
+      {"ARC mirrored: its upper left quarter",
+       "",
+       "",
+       "0|ARC|8|0|10|-50|20|50|40|20|50|0|51|90|" + std::string(kMirror),
+       {{36, 64, true}, {64, 64, false}}},
+      {"LWPOLYLINE mirrored",
+       "",
+       "",
+       "0|LWPOLYLINE|8|0|90|2|70|0|10|-10|20|10|10|-40|20|10|" + std::string(kMirror),
+       {{25, 10, true}}},
+      {"INSERT mirrored: the block runs to the left",
+       "",
+       "0|BLOCK|8|0|2|B|70|0|10|0|20|0|0|LINE|8|0|10|0|20|0|11|20|21|0|0|ENDBLK|8|0|",
+       "0|INSERT|8|0|2|B|10|-60|20|80|" + std::string(kMirror),
+       {{45, 80, true}, {75, 80, false}}},
+      {"POLYLINE of a tilted plane: OCS (x, y) is world (-x, -0.8 y)",
+       "",
+       "",
+       "0|POLYLINE|8|0|66|1|10|0|20|0|30|0|70|0|210|0|220|0.6|230|0.8|"
+       "0|VERTEX|8|0|10|-20|20|-50|0|VERTEX|8|0|10|-80|20|-50|0|SEQEND|8|0|",
+       {{50, 40, true}, {50, 60, false}}},
+      {"stale header extents far away",
+       "9|$EXTMIN|10|1000|20|1000|9|$EXTMAX|10|2000|20|2000|",
+       "",
+       "0|LINE|8|0|10|10|20|50|11|90|21|50|",
+       {{50, 50, true}}},
+      {"header extents ten times too big",
+       "9|$EXTMIN|10|-500|20|-500|9|$EXTMAX|10|500|20|500|",
+       "",
+       "0|LINE|8|0|10|10|20|50|11|90|21|50|",
+       {{50, 50, true}, {10, 50, true}}},
+      {"3DFACE: visible edges only, not filled",
+       "",
+       "",
+       "0|3DFACE|8|0|10|10|20|10|11|40|21|10|12|40|22|40|13|10|23|40|70|2|",
+       {{25, 10, true}, {25, 40, true}, {10, 25, true}, {40, 25, false}, {25, 25, false}}},
+      {"solid HATCH with an island",
+       "",
+       "",
+       "0|HATCH|8|0|10|0|20|0|30|0|2|SOLID|70|1|71|0|91|2|"
+       "92|3|72|0|73|1|93|4|10|10|20|10|10|90|20|10|10|90|20|90|10|10|20|90|97|0|"
+       "92|18|72|0|73|1|93|4|10|40|20|40|10|60|20|40|10|60|20|60|10|40|20|60|97|0|"
+       "75|0|76|1|98|0|",
+       {{25, 25, true}, {75, 75, true}, {50, 50, false}}},
+      {"HATCH polyline boundary with a bulge: a half circle on top",
+       "",
+       "",
+       "0|HATCH|8|0|10|0|20|0|30|0|2|SOLID|70|1|71|0|91|1|"
+       "92|3|72|1|73|1|93|4|10|10|20|10|42|0|10|50|20|10|42|0|10|50|20|30|42|1|"
+       "10|10|20|30|42|0|97|0|75|0|76|1|98|0|",
+       {{30, 45, true}, {30, 20, true}, {30, 52, false}, {12, 45, false}}},
+      {"HATCH clockwise arc edge: the lower half",
+       "",
+       "",
+       "0|HATCH|8|0|10|0|20|0|30|0|2|SOLID|70|1|71|0|91|1|"
+       "92|1|93|2|72|1|10|10|20|60|11|50|21|60|"
+       "72|2|10|30|20|60|40|20|50|0|51|180|73|0|97|0|75|0|76|1|98|0|",
+       {{30, 45, true}, {30, 75, false}}},
+      {"SPLINE through fit points only: a curve, not a zigzag",
+       "",
+       "",
+       "0|SPLINE|8|0|70|8|71|3|72|0|73|0|74|3|"
+       "11|10|21|10|31|0|11|50|21|50|31|0|11|90|21|10|31|0|",
+       {{30, 30, false}, {50, 50, true}}},
+  };
+  for (const Case& c : cases) {
+    const Drawn d = Draw(Dxf(c.header, c.blocks, c.entities));
+    ASSERT_TRUE(d.bitmap) << c.what;
+    for (const Spot& s : c.spots)
+      EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
+  }
+}
+
+// The fitted spline rises smoothly between its points: above the straight zigzag.
+TEST(DxfDrawing, FitPointSplinePassesAboveItsChords) {
+  const Drawn d =
+      Draw(Dxf("", "", "0|SPLINE|8|0|70|8|71|3|74|3|11|10|21|10|11|50|21|50|11|90|21|10|"));
+  int highest = -1;
+  for (int y = 0; y <= 100; ++y)
+    if (d.bitmap->At(30, 100 - y) != gdi::RGB(255, 255, 255)) highest = y;
+  EXPECT_GE(highest, 34);
+  EXPECT_LE(highest, 44);
+}
+
+// The embedded object of a 2018 MTEXT reuses the codes of the point and the direction.
+TEST(DxfDrawing, MTextStopsAtItsEmbeddedObject) {
+  const Drawn d = Draw(Dxf("", "",
+                           "0|MTEXT|8|0|10|20|20|80|40|10|41|50|71|1|1|AB|"
+                           "101|Embedded Object|70|1|10|0|20|1|11|0|21|1|40|99|"));
+  ASSERT_EQ(d.drawing.model.size(), 3u);
+  const dxfin::Entity& t = d.drawing.model[2];
+  EXPECT_EQ(t.kind, dxfin::Kind::kText);
+  EXPECT_DOUBLE_EQ(t.points[0].x, 20);
+  EXPECT_DOUBLE_EQ(t.points[0].y, 80);
+  EXPECT_DOUBLE_EQ(t.text.rotation, 0);
+  EXPECT_DOUBLE_EQ(t.text.height, 10);
+}
+
+// A POINT in a big drawing still shows on a view smaller than the slide.
+TEST(DxfDrawing, PointShowsWhenTheSlideIsDrawnSmall) {
+  fixtures::TempDir dir;
+  const std::string text = Dxf("", "", "0|POINT|8|0|10|50|20|50|0|LINE|8|0|10|0|20|0|11|1|21|0|");
+  dxfin::Drawing drawing;
+  ASSERT_TRUE(
+      dxfin::ReadDrawing(dir.Write("p.dxf", fixtures::Bytes(text.begin(), text.end())), &drawing));
+  dxfin::SlideOptions options;
+  options.width = options.height = 4000;
+  const dxfin::MadeSlide made = dxfin::MakeSlide(drawing, options);
+  RenderRequest r;
+  r.path = dir.Write("p.sld", fixtures::Bytes(made.bytes.begin(), made.bytes.end()));
+  r.width = r.height = 641;
+  const auto b = RenderSlide(r).bitmap;
+  ASSERT_TRUE(b);
+  int ink = 0;
+  for (int y = 315; y <= 325; ++y)
+    for (int x = 315; x <= 325; ++x) ink += b->At(x, y) != gdi::RGB(255, 255, 255);
+  EXPECT_GT(ink, 0);
+}
+
+}  // namespace
