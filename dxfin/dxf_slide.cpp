@@ -6,6 +6,7 @@
 #include <functional>
 #include <limits>
 
+#include "dxfin/dxf_text.h"
 #include "slide/slide_encoder.h"
 
 namespace lanterna::dxfin {
@@ -164,9 +165,19 @@ class Walker {
         Path(e.points, e.closed, m, pts);
         Emit(colour, std::move(pts), e.closed, false);
         return;
-      case Kind::kText:
-        TextBox(e, m, colour);
+      case Kind::kText: {
+        std::vector<Stroke> strokes;
+        if (!TextStrokes(e, &strokes)) {
+          TextBox(e, m, colour);  // no stroke font
+          return;
+        }
+        for (const Stroke& stroke : strokes) {
+          std::vector<Point> line;
+          for (const auto& p : stroke) line.push_back(m(p[0], p[1]));
+          Emit(colour, std::move(line), false, false);
+        }
         return;
+      }
       case Kind::kEllipse: {
         if (e.points.empty()) return;
         const double cx = e.points[0].x, cy = e.points[0].y;
@@ -351,6 +362,13 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
       maxY = drawing.maxY;
     }
   }
+  const bool own = drawing.closedPolylinesAreFills;
+  if (!own) {
+    // A margin of a pixel on a view 800 pixels wide: a line along the extents' lower or right
+    // edge would fall just outside the picture.
+    const double margin = std::max(maxX - minX, maxY - minY) / 800;
+    minX -= margin, minY -= margin, maxX += margin, maxY += margin;
+  }
   const double ew = maxX - minX, eh = maxY - minY, longer = std::max(ew, eh);
 
   double scale;
@@ -362,9 +380,9 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
             : eh <= 0   ? options.width / ew
                         : std::min(options.width / ew, options.height / eh);
   } else {
-    // A drawing in plain screen-like units keeps them, one slide unit each, so that a slide
-    // written out as DXF comes back unchanged; anything else is spread over 4000 units.
-    scale = longer >= 200 && longer <= 32000 ? 1 : longer > 0 ? 4000 / longer : 1;
+    // Our own DXF of a slide keeps its units, one slide unit each, so that it comes back
+    // unchanged; any other drawing is spread over 4000 units, fine enough for small texts.
+    scale = own && longer >= 200 && longer <= 32000 ? 1 : longer > 0 ? 4000 / longer : 1;
     made.width = std::clamp(static_cast<int>(std::lround(ew * scale)), 1, 32767);
     made.height = std::clamp(static_cast<int>(std::lround(eh * scale)), 1, 32767);
   }

@@ -194,3 +194,50 @@ TEST(DxfDrawing, PointShowsWhenTheSlideIsDrawnSmall) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts in the Hershey simplex font: capitals 21 units high, "L" a stroke up at x 4 and one
+// along the baseline from 4 to 16, "I" a stroke up at x 4 of an advance of 8.
+TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
+  const std::vector<Case> cases = {
+      {"L twice the font's size, no box around it",
+       "",
+       "",
+       "0|TEXT|8|0|10|10|20|10|40|42|1|L|",
+       {{18, 30, true}, {30, 10, true}, {30, 30, false}, {10, 30, false}, {35, 30, false}}},
+      {"L turned a quarter",
+       "",
+       "",
+       "0|TEXT|8|0|10|60|20|10|40|42|50|90|1|L|",
+       {{40, 18, true}, {60, 30, true}, {40, 40, false}}},
+      {"I twice as wide, centred on its alignment point",
+       "",
+       "",
+       "0|TEXT|8|0|10|0|20|0|40|21|41|2|72|1|11|50|21|50|1|I|",
+       {{50, 60, true}, {46, 60, false}, {54, 60, false}}},
+      {"I leaning 45 degrees",
+       "",
+       "",
+       "0|TEXT|8|0|10|20|20|20|40|42|51|45|1|I|",
+       {{49, 41, true}, {28, 41, false}}},
+      {"L backwards",
+       "",
+       "",
+       "0|TEXT|8|0|10|60|20|10|40|42|71|2|1|L|",
+       {{40, 10, true}, {52, 30, true}, {70, 10, false}}},
+      {"MTEXT of two lines hanging from its bottom left",
+       "",
+       "",
+       "0|MTEXT|8|0|10|10|20|10|40|21|71|7|1|L\\PL|",
+       {{20, 10, true}, {20, 45, true}, {20, 28, false}}},
+  };
+  for (const Case& c : cases) {
+    const Drawn d = Draw(Dxf(c.header, c.blocks, c.entities));
+    ASSERT_TRUE(d.bitmap) << c.what;
+    for (const Spot& s : c.spots)
+      EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
+  }
+}
+
+}  // namespace

@@ -146,7 +146,7 @@ TEST_F(EzdxfSlide, EachEntityKindIsDrawnWhereExpected) {
       {"layer off", 150, 850, white},
       {"layer frozen", 400, 850, white},
       {"by layer colour", 700, 850, red},
-      {"TEXT box", 60, 920, black},
+      {"TEXT: the crossbar of its A", 65, 933, black},
       {"solid HATCH", 900, 100, cyan},
       {"DIMENSION line, from its block", 700, 600, black},
   };
