@@ -71,12 +71,6 @@ int SlideCommand(const Args& args) {
   if (layers && options.layers.empty()) return Usage("--layer needs a layer name");
 
   dxfin::Drawing drawing;
-  if (dxfin::IsBinaryDxf(input)) {
-    Complain(
-        "lanterna-cli: %s: a binary DXF, which cannot be read: save the drawing as ASCII DXF\n",
-        input.c_str());
-    return kExitFailed;
-  }
   if (!dxfin::ReadDrawing(input, &drawing)) {
     Complain("lanterna-cli: %s: cannot be read as a DXF drawing\n", input.c_str());
     return kExitFailed;

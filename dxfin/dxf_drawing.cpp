@@ -12,7 +12,10 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "dxfin/dxf_binary.h"
 #include "dxfin/dxf_entities.h"
 #include "render/dxf_writer.h"
 
@@ -165,11 +168,7 @@ namespace {
 // dxflib makes room for as many vertices, knots or edges as an entity declares before it reads
 // them: a count no file of this size could hold (each item takes at least four bytes of text)
 // would ask for gigabytes. Such a drawing is refused before dxflib sees it.
-bool DeclaresImpossibleCount(const std::string& path) {
-  std::error_code ec;
-  const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return false;
-  std::ifstream in(path, std::ios::binary);
+bool DeclaresImpossibleCount(std::istream& in, uintmax_t size) {
   std::string codeLine, value, entity;
   while (std::getline(in, codeLine) && std::getline(in, value)) {
     // Group codes read as dxflib reads them: the leading number, whatever follows it.
@@ -210,10 +209,34 @@ bool ReadDrawing(const std::string& path, Drawing* drawing) {
   std::FILE* probe = std::fopen(path.c_str(), "rb");
   if (!probe) return false;
   std::fclose(probe);
-  if (DeclaresImpossibleCount(path)) return false;
   Collector collector(*drawing);
   DL_Dxf dxf;
   try {
+    if (IsBinaryDxf(path)) {
+      // dxflib reads ASCII only: a binary drawing is handed over as the same groups in text.
+      std::ifstream file(path, std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+      std::string text;
+      if (!BinaryDxfToText(bytes, &text)) return false;
+      std::istringstream check(text);
+      if (DeclaresImpossibleCount(check, text.size())) return false;
+      // dxflib's loop over a stream does not hand the pairs over: this one does, as its loop
+      // over a file does.
+      std::istringstream in(text);
+      std::string code, value;
+      while (std::getline(in, code) && std::getline(in, value)) {
+        const unsigned number = static_cast<unsigned>(std::strtoul(code.c_str(), nullptr, 10));
+        collector.processCodeValuePair(number, value);
+        dxf.processDXFGroup(&collector, static_cast<int>(number), value);
+      }
+      collector.End();
+      return true;
+    }
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    std::ifstream check(path, std::ios::binary);
+    if (!ec && DeclaresImpossibleCount(check, size)) return false;
     const bool read = dxf.in(path, &collector);
     collector.End();
     return read;

@@ -84,7 +84,8 @@ struct Drawing {
 };
 
 // Reads path; false when it cannot be opened or read as DXF.
-// A binary DXF ("AutoCAD Binary DXF" then CR LF SUB NUL), which dxflib does not read.
+// A binary DXF ("AutoCAD Binary DXF" then CR LF SUB NUL), which dxflib does not read: it is
+// read as the same groups in text.
 bool IsBinaryDxf(const std::string& path);
 
 bool ReadDrawing(const std::string& path, Drawing* drawing);

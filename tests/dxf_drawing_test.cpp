@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "dxfin/dxf_slide.h"
 #include "output/render_job.h"
 #include "tests/test_support.h"
@@ -237,6 +239,51 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
     ASSERT_TRUE(d.bitmap) << c.what;
     for (const Spot& s : c.spots)
       EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A binary DXF of one LINE from (10, 20) to (30, 40): codes of two bytes (R13 on) or of one.
+std::string BinaryLine(bool wide) {
+  std::string b("AutoCAD Binary DXF\r\n\x1a\0", 22);
+  auto code = [&](int c) {
+    b += static_cast<char>(c);
+    if (wide) b += '\0';
+  };
+  auto text = [&](int c, const char* s) { code(c), b.append(s), b += '\0'; };
+  auto number = [&](int c, double d) {
+    code(c);
+    char raw[8];
+    std::memcpy(raw, &d, 8);
+    b.append(raw, 8);
+  };
+  text(0, "SECTION"), text(2, "ENTITIES"), text(0, "LINE"), text(8, "0");
+  number(10, 10), number(20, 20), number(11, 30), number(21, 40);
+  text(0, "ENDSEC"), text(0, "EOF");
+  return b;
+}
+
+TEST(DxfDrawing, BinaryDxfIsReadAsItsGroups) {
+  fixtures::TempDir dir;
+  for (bool wide : {true, false}) {
+    const std::string bytes = BinaryLine(wide);
+    dxfin::Drawing d;
+    ASSERT_TRUE(
+        dxfin::ReadDrawing(dir.Write("b.dxf", fixtures::Bytes(bytes.begin(), bytes.end())), &d))
+        << wide;
+    ASSERT_EQ(d.model.size(), 1u) << wide;
+    ASSERT_EQ(d.model[0].points.size(), 2u);
+    EXPECT_DOUBLE_EQ(d.model[0].points[0].x, 10);
+    EXPECT_DOUBLE_EQ(d.model[0].points[1].y, 40);
+    // Cut inside a number: refused, not read past its end.
+    const std::string cut = bytes.substr(0, bytes.size() - 30);
+    dxfin::Drawing none;
+    EXPECT_FALSE(
+        dxfin::ReadDrawing(dir.Write("cut.dxf", fixtures::Bytes(cut.begin(), cut.end())), &none))
+        << wide;
   }
 }
 
