@@ -10,7 +10,8 @@ namespace lanterna::dxfin {
 
 struct Vertex {
   double x = 0, y = 0;
-  double bulge = 0;  // tan(sweep / 4) of the arc to the next vertex; 0 for a straight edge
+  double bulge = 0;       // tan(sweep / 4) of the arc to the next vertex; 0 for a straight edge
+  double w0 = 0, w1 = 0;  // a polyline's width at this vertex and at the next
 };
 
 enum class Kind {

@@ -185,12 +185,17 @@ class Reader {
     Entity& e = Add(fill ? Kind::kFill : Kind::kPath);
     e.closed = flags & 1;
     e.ocs = g_.Ocs(g_.Num(38));
+    const double width = g_.Num(43);  // constant width, before the vertices
     for (const Group& x : o_.groups) {
-      if (x.code == 10 && e.points.size() < kMaxItems) e.points.push_back({Number(x.value), 0, 0});
+      if (x.code == 10 && e.points.size() < kMaxItems)
+        e.points.push_back({Number(x.value), 0, 0, width, width});
       if (e.points.empty()) continue;
       if (x.code == 20) e.points.back().y = Number(x.value);
       if (x.code == 42) e.points.back().bulge = Number(x.value);
+      if (x.code == 40) e.points.back().w0 = Number(x.value);
+      if (x.code == 41) e.points.back().w1 = Number(x.value);
     }
+    Widths(e);
   }
 
   void Polyline(const std::vector<RawObject>& vertices) {
@@ -207,7 +212,9 @@ class Reader {
         continue;
       }
       if (vf & 16) continue;  // a spline's frame, not its curve
-      if (points.size() < kMaxItems) points.push_back({vg.Num(10), vg.Num(20), vg.Num(42)});
+      if (points.size() < kMaxItems)
+        points.push_back(
+            {vg.Num(10), vg.Num(20), vg.Num(42), vg.Num(40, g_.Num(40)), vg.Num(41, g_.Num(41))});
     }
     if (flags & 64) return Polyface(points, faces);
     if (flags & 16) return Mesh(points, g_.Int(71), g_.Int(72), flags);
@@ -217,8 +224,17 @@ class Reader {
     // 3D polylines are in world coordinates, 2D ones in their own plane.
     if (!(flags & 8)) e.ocs = g_.Ocs(g_.Num(30));
     if (flags & 8)
-      for (Vertex& p : points) p.bulge = 0;
+      for (Vertex& p : points) p.bulge = 0, p.w0 = p.w1 = 0;
     e.points = std::move(points);
+    Widths(e);
+  }
+
+  // Widths are drawn as filled outlines (not our own fills); no width or a bad one is none.
+  static void Widths(Entity& e) {
+    for (Vertex& v : e.points) {
+      if (e.kind != Kind::kPath || !(v.w0 > 0 && v.w0 < 1e12)) v.w0 = 0;
+      if (e.kind != Kind::kPath || !(v.w1 > 0 && v.w1 < 1e12)) v.w1 = 0;
+    }
   }
 
   void Polyface(const std::vector<Vertex>& points, const std::vector<std::vector<int>>& faces) {

@@ -101,6 +101,13 @@ class Walker {
   }
 
   void Arc(const Vertex& p, const Vertex& q, const Affine& m, std::vector<Point>& out) const {
+    std::vector<Point> own;
+    ArcPoints(p, q, m, own);
+    for (const Point& a : own) out.push_back(m(a.x, a.y));
+  }
+
+  // The points inside the arc from p to q, in the entity's own coordinates.
+  void ArcPoints(const Vertex& p, const Vertex& q, const Affine& m, std::vector<Point>& out) const {
     const double sweep = 4 * std::atan(p.bulge);
     const double chord = std::hypot(q.x - p.x, q.y - p.y);
     if (chord == 0) return;
@@ -113,7 +120,33 @@ class Walker {
     const int n = Steps(radius * m.Stretch(), sweep);
     for (int i = 1; i < n; ++i) {
       const double t = a0 + sweep * i / n;
-      out.push_back(m(cx + radius * std::cos(t), cy + radius * std::sin(t)));
+      out.push_back({cx + radius * std::cos(t), cy + radius * std::sin(t)});
+    }
+  }
+
+  // A polyline with widths: each piece of each segment a filled quadrilateral, its width
+  // running from the segment's start width to its end width.
+  void Wide(const Entity& e, const Affine& m, int colour) {
+    const size_t n = e.points.size();
+    for (size_t i = 0; i + 1 < n || (e.closed && i < n && n > 1); ++i) {
+      const Vertex& p = e.points[i];
+      const Vertex& q = e.points[(i + 1) % n];
+      std::vector<Point> along{{p.x, p.y}};
+      if (p.bulge != 0) ArcPoints(p, q, m, along);
+      along.push_back({q.x, q.y});
+      for (size_t k = 0; k + 1 < along.size(); ++k) {
+        const Point a = along[k], b = along[k + 1];
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        if (len == 0) continue;
+        const double f0 = static_cast<double>(k) / static_cast<double>(along.size() - 1);
+        const double f1 = static_cast<double>(k + 1) / static_cast<double>(along.size() - 1);
+        const double wa = (p.w0 + (p.w1 - p.w0) * f0) / 2, wb = (p.w0 + (p.w1 - p.w0) * f1) / 2;
+        const double nx = -(b.y - a.y) / len, ny = (b.x - a.x) / len;
+        Emit(colour,
+             {m(a.x + nx * wa, a.y + ny * wa), m(b.x + nx * wb, b.y + ny * wb),
+              m(b.x - nx * wb, b.y - ny * wb), m(a.x - nx * wa, a.y - ny * wa)},
+             true, true);
+      }
     }
   }
 
@@ -162,6 +195,8 @@ class Walker {
         return;
       }
       case Kind::kPath:
+        for (const Vertex& v : e.points)
+          if (v.w0 > 0 || v.w1 > 0) return Wide(e, m, colour);
         Path(e.points, e.closed, m, pts);
         Emit(colour, std::move(pts), e.closed, false);
         return;

@@ -134,6 +134,17 @@ TEST(DxfDrawing, EachCaseIsDrawnWhereItsGeometrySays) {
        "92|1|93|2|72|1|10|10|20|60|11|50|21|60|"
        "72|2|10|30|20|60|40|20|50|0|51|180|73|0|97|0|75|0|76|1|98|0|",
        {{30, 45, true}, {30, 75, false}}},
+      {"LWPOLYLINE 20 wide: filled across its width",
+       "",
+       "",
+       "0|LWPOLYLINE|8|0|90|2|70|0|43|20|10|20|20|50|10|80|20|50|",
+       {{50, 58, true}, {50, 42, true}, {50, 50, true}, {50, 65, false}}},
+      {"POLYLINE widening from 0 to 40",
+       "",
+       "",
+       "0|POLYLINE|8|0|66|1|10|0|20|0|30|0|70|0|"
+       "0|VERTEX|8|0|10|20|20|50|40|0|41|40|0|VERTEX|8|0|10|80|20|50|0|SEQEND|8|0|",
+       {{70, 62, true}, {30, 58, false}}},
       {"SPLINE through fit points only: a curve, not a zigzag",
        "",
        "",
