@@ -92,6 +92,10 @@ class Collector : public DL_CreationAdapter {
       block_ = nullptr;
       return;
     }
+    if (section_ == "TABLES" && type == "STYLE") {
+      d_.styleFonts[Upper(Trimmed(Value(2)))] = Trimmed(Value(3));
+      return;
+    }
     if (section_ != "ENTITIES" && section_ != "BLOCKS") return;
     if (type == "BLOCK") {
       EndPolyline();

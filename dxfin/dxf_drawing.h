@@ -75,8 +75,9 @@ struct Block {
 };
 
 struct Drawing {
-  std::map<std::string, Layer> layers;  // by upper-cased name
-  std::map<std::string, Block> blocks;  // by upper-cased name
+  std::map<std::string, Layer> layers;            // by upper-cased name
+  std::map<std::string, Block> blocks;            // by upper-cased name
+  std::map<std::string, std::string> styleFonts;  // a text style's font file, by upper-cased name
   std::vector<Entity> model;
   bool hasExtents = false;  // $EXTMIN and $EXTMAX in the header, and sensible
   double minX = 0, minY = 0, maxX = 0, maxY = 0;

@@ -201,15 +201,26 @@ class Walker {
         Emit(colour, std::move(pts), e.closed, false);
         return;
       case Kind::kText: {
-        std::vector<Stroke> strokes;
-        if (!TextStrokes(e, &strokes)) {
-          TextBox(e, m, colour);  // no stroke font
+        const auto style = d_.styleFonts.find(e.text.style.empty() ? "STANDARD" : e.text.style);
+        TextPicture picture;
+        if (!LayOutText(e, FaceFor(style == d_.styleFonts.end() ? "" : style->second), &picture)) {
+          TextBox(e, m, colour);  // no font at all
           return;
         }
-        for (const Stroke& stroke : strokes) {
+        for (const Stroke& stroke : picture.strokes) {
           std::vector<Point> line;
           for (const auto& p : stroke) line.push_back(m(p[0], p[1]));
           Emit(colour, std::move(line), false, false);
+        }
+        for (const std::vector<Stroke>& glyph : picture.glyphs) {
+          Shape s;
+          s.colour = colour;
+          s.fill = s.closed = s.evenOdd = true;
+          for (const Stroke& ring : glyph) {
+            s.rings.emplace_back();
+            for (const auto& p : ring) s.rings.back().push_back(m(p[0], p[1]));
+          }
+          sink_(s);
         }
         return;
       }

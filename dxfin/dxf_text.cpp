@@ -1,30 +1,18 @@
 #include "dxfin/dxf_text.h"
 
-// A C library whose header does not say so.
-extern "C" {
-#include <hersheyfont.h>
-}
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace lanterna::dxfin {
 
 namespace {
 
-// Hershey glyphs stand on a baseline at 0 with capitals 21 units high.
-constexpr double kCapHeight = 21;
-constexpr double kDescent = 7;
 // MTEXT lines are 5/3 of the text height apart at a line spacing factor of 1.
 constexpr double kLinePitch = 5.0 / 3;
-
-const hershey_font* Font() {
-  static const hershey_font* font = hershey_font_load("rowmans");  // Roman simplex, like txt
-  return font;
-}
 
 struct Char {
   unsigned cp;
@@ -33,28 +21,13 @@ struct Char {
 };
 using Line = std::vector<Char>;
 
-unsigned Plain(unsigned cp) {
-  // Latin-1 letters as their unaccented forms; the stroke font holds ASCII only.
-  static const char kFolded[] = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYPsaaaaaaaceeeeiiiidnooooo/ouuuuypy";
-  if (cp >= 0xC0 && cp <= 0xFF) return static_cast<unsigned char>(kFolded[cp - 0xC0]);
-  if (cp == 0xB0) return 'o';                  // degree
-  if (cp == 0xB1) return '+';                  // plus-minus
-  if (cp == 0x2300 || cp == 0xD8) return 'O';  // diameter
-  if (cp == 0xA0) return ' ';
-  return cp < 32 || cp > 126 ? '?' : cp;
+double Advance(const Face& f, const Char& c) {
+  return f.Advance(c.cp) * c.height * c.width;
 }
 
-const hershey_glyph* Glyph(unsigned cp) {
-  return hershey_font_glyph(const_cast<hershey_font*>(Font()), static_cast<int>(Plain(cp)));
-}
-
-double Advance(const Char& c) {
-  return Glyph(c.cp)->width * c.height * c.width;
-}
-
-double Width(const Line& line) {
+double Width(const Face& f, const Line& line) {
   double w = 0;
-  for (const Char& c : line) w += Advance(c);
+  for (const Char& c : line) w += Advance(f, c);
   return w;
 }
 
@@ -202,7 +175,7 @@ std::vector<Line> MTextLines(const std::string& s, double widthFactor) {
 }
 
 // Lines wrapped at spaces to fit the width.
-std::vector<Line> Wrapped(const std::vector<Line>& lines, double width) {
+std::vector<Line> Wrapped(const Face& f, const std::vector<Line>& lines, double width) {
   std::vector<Line> out;
   for (const Line& line : lines) {
     Line current;
@@ -210,12 +183,12 @@ std::vector<Line> Wrapped(const std::vector<Line>& lines, double width) {
     size_t lastSpace = std::string::npos;
     for (const Char& c : line) {
       current.push_back(c);
-      w += Advance(c);
+      w += Advance(f, c);
       if (c.cp == ' ') lastSpace = current.size() - 1;
       if (w > width && lastSpace != std::string::npos && lastSpace > 0) {
         out.push_back(Line(current.begin(), current.begin() + static_cast<long>(lastSpace)));
         current.erase(current.begin(), current.begin() + static_cast<long>(lastSpace) + 1);
-        w = Width(current);
+        w = Width(f, current);
         lastSpace = std::string::npos;
       }
     }
@@ -224,25 +197,33 @@ std::vector<Line> Wrapped(const std::vector<Line>& lines, double width) {
   return out;
 }
 
-// The strokes of one line from (x, y) in font units, mapped by map.
+// The glyphs of one line from (x, y) in font units, mapped by map.
 template <typename Map>
-void LineStrokes(const Line& line, double x, double y, const Map& map, std::vector<Stroke>* out) {
+void LineGlyphs(const Face& f, const Line& line, double x, double y, const Map& map,
+                TextPicture* out) {
   for (const Char& c : line) {
-    const hershey_glyph* g = Glyph(c.cp);
-    for (const hershey_path* p = g->paths; p; p = p->next) {
+    std::vector<Stroke> glyph;
+    for (const Stroke& path : f.Outline(c.cp)) {
       Stroke s;
-      for (int i = 0; i < p->nverts; ++i)
-        s.push_back(map(x + p->verts[i].x * c.height * c.width, y + p->verts[i].y * c.height));
-      out->push_back(std::move(s));
+      for (const auto& v : path)
+        s.push_back(map(x + v[0] * c.height * c.width, y + v[1] * c.height));
+      glyph.push_back(std::move(s));
     }
-    x += Advance(c);
+    if (f.Filled()) {
+      if (!glyph.empty()) out->glyphs.push_back(std::move(glyph));
+    } else {
+      for (Stroke& s : glyph) out->strokes.push_back(std::move(s));
+    }
+    x += Advance(f, c);
   }
 }
 
 }  // namespace
 
-bool TextStrokes(const Entity& e, std::vector<Stroke>* out) {
-  if (!Font() || e.points.empty()) return false;
+bool LayOutText(const Entity& e, const Face* face, TextPicture* out) {
+  if (!face || e.points.empty()) return false;
+  const Face& f = *face;
+  const double kCapHeight = f.CapHeight(), kDescent = f.Descent();
   const Text& t = e.text;
   const double wf = t.widthFactor > 0.01 && t.widthFactor < 100 ? t.widthFactor : 1;
   const double shear = std::tan(std::clamp(t.oblique, -85.0, 85.0) * M_PI / 180);
@@ -254,17 +235,17 @@ bool TextStrokes(const Entity& e, std::vector<Stroke>* out) {
   std::vector<double> dx(lines.size(), 0);  // each line's start, in font units
   double dy = 0;
   if (t.mtext) {
-    if (t.boxWidth > 0) lines = Wrapped(lines, t.boxWidth / scale);
+    if (t.boxWidth > 0) lines = Wrapped(f, lines, t.boxWidth / scale);
     dx.assign(lines.size(), 0);
     const double pitch = kCapHeight * kLinePitch * t.lineSpacing;
     const double total = kCapHeight + pitch * static_cast<double>(lines.size() - 1);
     const int col = (t.align - 1) % 3, row = (t.align - 1) / 3;
-    for (size_t i = 0; i < lines.size(); ++i) dx[i] = -Width(lines[i]) * col / 2;
+    for (size_t i = 0; i < lines.size(); ++i) dx[i] = -Width(f, lines[i]) * col / 2;
     dy = -kCapHeight + total * row / 2;
     for (size_t i = 0; i < lines.size(); ++i) {
       const double c = std::cos(rotation), s = std::sin(rotation);
-      LineStrokes(
-          lines[i], dx[i], dy - pitch * static_cast<double>(i),
+      LineGlyphs(
+          f, lines[i], dx[i], dy - pitch * static_cast<double>(i),
           [&](double x, double y) {
             x = (x + y * shear) * scale, y *= scale;
             return std::array<double, 2>{ox + x * c - y * s, oy + x * s + y * c};
@@ -273,7 +254,7 @@ bool TextStrokes(const Entity& e, std::vector<Stroke>* out) {
     }
     return true;
   }
-  const double width = Width(lines[0]);
+  const double width = Width(f, lines[0]);
   int align = t.align;
   if ((align == 3 || align == 5) && e.points.size() > 1) {
     // Aligned and fit texts run from the first point to the second: aligned ones scale their
@@ -296,8 +277,8 @@ bool TextStrokes(const Entity& e, std::vector<Stroke>* out) {
                            : 0;
   }
   const double c = std::cos(rotation), s = std::sin(rotation);
-  LineStrokes(
-      lines[0], dx[0], dy,
+  LineGlyphs(
+      f, lines[0], dx[0], dy,
       [&](double x, double y) {
         x = (x + y * shear) * scale * xScale, y *= scale;
         if (t.backward) x = -x;

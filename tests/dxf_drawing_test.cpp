@@ -299,3 +299,28 @@ TEST(DxfDrawing, BinaryDxfIsReadAsItsGroups) {
 }
 
 }  // namespace
+
+namespace {
+
+// A TrueType style's text is its font's filled outline (DejaVu stands in for Arial): the stem
+// of an I three times as wide is a band, not a stroke.
+TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
+  const std::string tables =
+      "0|SECTION|2|TABLES|0|TABLE|2|STYLE|0|STYLE|2|Sans|70|0|3|arial.ttf|0|ENDTAB|0|ENDSEC|";
+  std::string text = Dxf("", "", "0|TEXT|8|0|7|SANS|10|30|20|20|40|60|41|3|1|I|");
+  const size_t blocks = text.find("0\nSECTION\n2\nBLOCKS");
+  std::string tablesText = tables;
+  for (char& c : tablesText)
+    if (c == '|') c = '\n';
+  text.insert(blocks, tablesText);
+  const Drawn d = Draw(text);
+  ASSERT_EQ(d.drawing.styleFonts.at("SANS"), "arial.ttf");
+  int widest = 0, run = 0;
+  for (int x = 0; x <= 100; ++x) {
+    run = d.bitmap->At(x, 50) != gdi::RGB(255, 255, 255) ? run + 1 : 0;
+    widest = std::max(widest, run);
+  }
+  EXPECT_GE(widest, 10);
+}
+
+}  // namespace

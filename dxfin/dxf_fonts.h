@@ -1,0 +1,30 @@
+// The fonts texts are drawn in: a text style's TrueType font as filled outlines (FreeType,
+// found through fontconfig, DejaVu Sans when it is missing), anything else (.shx) in the
+// Hershey simplex stroke font.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace lanterna::dxfin {
+
+using Stroke = std::vector<std::array<double, 2>>;
+
+// Glyphs in font units: y up from the baseline, advancing along x.
+class Face {
+ public:
+  virtual ~Face() = default;
+  virtual double CapHeight() const = 0;
+  virtual double Descent() const = 0;
+  // Filled: outlines are closed rings, filled by the even-odd rule; else open strokes.
+  virtual bool Filled() const = 0;
+  virtual double Advance(unsigned codePoint) const = 0;
+  virtual const std::vector<Stroke>& Outline(unsigned codePoint) const = 0;
+};
+
+// The face for a style's font file (any case, with or without a folder); nullptr when not
+// even the stroke font loads. Faces live as long as the program.
+const Face* FaceFor(const std::string& fontFile);
+
+}  // namespace lanterna::dxfin
