@@ -121,6 +121,7 @@ class Collector : public DL_CreationAdapter {
       pending_ = std::move(object_);
       return;
     }
+    context_.inBlock = block_ != nullptr;
     ReadEntity(object_, {}, context_, Entities());
   }
 
@@ -136,6 +137,7 @@ class Collector : public DL_CreationAdapter {
   void EndPolyline() {
     if (!polyline_) return;
     polyline_ = false;
+    context_.inBlock = block_ != nullptr;
     ReadEntity(pending_, vertices_, context_, Entities());
     vertices_.clear();
   }

@@ -111,7 +111,7 @@ class Reader {
       for (int i : {0, 1, 3, 2}) Corner(e, g_.Num(10 + i), g_.Num(20 + i));
     } else if (t == "3DFACE") {
       Face();
-    } else if (t == "TEXT" || t == "ATTRIB") {
+    } else if (t == "TEXT" || t == "ATTRIB" || (t == "ATTDEF" && !c_.inBlock)) {
       TextEntity();
     } else if (t == "MTEXT") {
       MText();
@@ -132,7 +132,8 @@ class Reader {
         if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
       }
     } else if (t == "ATTDEF" || t == "VIEWPORT" || t == "SEQEND" || t == "VERTEX") {
-      // A block's attribute definitions show through the ATTRIBs of its inserts.
+      // A block's attribute definitions show through the ATTRIBs of its inserts; outside
+      // blocks they show their tags.
     } else {
       Skip(t);
     }
@@ -305,11 +306,12 @@ class Reader {
   }
 
   void TextEntity() {
-    if (o_.type == "ATTRIB" && (g_.Int(70) & 1)) return;  // invisible
+    const bool definition = o_.type == "ATTDEF";
+    if (!definition && o_.type != "TEXT" && (g_.Int(70) & 1)) return;  // invisible
     Entity& e = Add(Kind::kText);
     e.ocs = g_.Ocs(g_.Num(30));
     Text& t = e.text;
-    t.string = g_.Str(1);
+    t.string = definition ? g_.Str(2) : g_.Str(1);
     t.style = Upper(Trim(g_.Str(7)));
     t.height = g_.Num(40, 1);
     t.rotation = g_.Num(50);
@@ -319,7 +321,7 @@ class Reader {
     t.backward = generation & 2;
     t.upsideDown = generation & 4;
     t.align = g_.Int(72);
-    t.valign = g_.Int(o_.type == "ATTRIB" ? 74 : 73);
+    t.valign = g_.Int(o_.type == "TEXT" ? 73 : 74);
     // Justified texts hang from their alignment point, kept as the second point.
     e.points = {{g_.Num(10), g_.Num(20), 0},
                 {g_.Has(11) ? g_.Num(11) : g_.Num(10), g_.Has(21) ? g_.Num(21) : g_.Num(20), 0}};
@@ -341,16 +343,50 @@ class Reader {
     t.lineSpacing = g_.Num(44, 1);
     if (!(t.lineSpacing > 0.1 && t.lineSpacing < 10)) t.lineSpacing = 1;
     // Its point and direction are in world coordinates; without a direction it turns by its
-    // rotation in its own plane.
-    const Plane p = g_.Ocs(0);
-    double dx = g_.Num(11), dy = g_.Num(21);
+    // rotation in its own plane. Its lines run along the direction and stack along the
+    // extrusion crossed with it: a negative extrusion mirrors the text.
+    double n[3] = {g_.Num(210, 0), g_.Num(220, 0), g_.Num(230, 1)};
+    const double nl = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(nl > 0) || !std::isfinite(nl))
+      n[0] = n[1] = 0, n[2] = 1;
+    else
+      n[0] /= nl, n[1] /= nl, n[2] /= nl;
+    double d[3] = {g_.Num(11), g_.Num(21), g_.Num(31)};
     if (!g_.Has(11) && !g_.Has(21)) {
+      const Plane p = OcsPlane(n[0], n[1], n[2], 0);
       const double r = g_.Num(50) * M_PI / 180;
-      dx = p.a * std::cos(r) + p.b * std::sin(r);
-      dy = p.c * std::cos(r) + p.d * std::sin(r);
+      // The plane's x and y axes in world coordinates, z included.
+      const double ax[3] = {p.a, p.c, 0}, ay[3] = {p.b, p.d, 0};
+      double axz = 0, ayz = 0;
+      OcsZ(n, &axz, &ayz);
+      d[0] = ax[0] * std::cos(r) + ay[0] * std::sin(r);
+      d[1] = ax[1] * std::cos(r) + ay[1] * std::sin(r);
+      d[2] = axz * std::cos(r) + ayz * std::sin(r);
     }
-    t.rotation = dx == 0 && dy == 0 ? 0 : std::atan2(dy, dx) * 180 / M_PI;
-    e.points = {{g_.Num(10), g_.Num(20), 0}};
+    const double dl = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (!(dl > 0) || !std::isfinite(dl))
+      d[0] = 1, d[1] = d[2] = 0;
+    else
+      d[0] /= dl, d[1] /= dl, d[2] /= dl;
+    const double up[2] = {n[1] * d[2] - n[2] * d[1], n[2] * d[0] - n[0] * d[2]};
+    const double x = g_.Num(10), y = g_.Num(20);
+    // Kept at its point: (x, y) maps to itself, the rest turns about it.
+    e.ocs = {d[0], up[0], d[1], up[1], x - d[0] * x - up[0] * y, y - d[1] * x - up[1] * y};
+    t.rotation = 0;
+    e.points = {{x, y, 0}};
+  }
+
+  // The z components of the x and y axes of the plane of normal n.
+  static void OcsZ(const double n[3], double* axz, double* ayz) {
+    double ax[3];
+    if (std::abs(n[0]) < 1.0 / 64 && std::abs(n[1]) < 1.0 / 64)
+      ax[0] = n[2], ax[1] = 0, ax[2] = -n[0];
+    else
+      ax[0] = -n[1], ax[1] = n[0], ax[2] = 0;
+    const double l = std::sqrt(ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2]);
+    for (double& v : ax) v /= l;
+    *axz = ax[2];
+    *ayz = n[0] * ax[1] - n[1] * ax[0];
   }
 
   void Insert() {

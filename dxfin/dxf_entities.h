@@ -25,6 +25,7 @@ struct RawObject {
 
 struct EntityContext {
   bool closedPolylinesAreFills = false;
+  bool inBlock = false;  // a block's attribute definitions show only through its inserts
   std::map<std::string, int>* skipped = nullptr;  // kinds left out, and how many
 };
 
