@@ -34,6 +34,13 @@ struct Plane {
 // The plane of extrusion (nx, ny, nz) with the entity at that elevation.
 Plane OcsPlane(double nx, double ny, double nz, double elevation);
 
+// One line family of a hatch pattern: lines at angle (radians) through (x, y), repeated at
+// offsets (dx, dy), drawn as dashes (positive), gaps (negative) and dots (0); none: solid.
+struct PatternLine {
+  double angle = 0, x = 0, y = 0, dx = 0, dy = 0;
+  std::vector<double> dashes;
+};
+
 struct Text {
   std::string string;                   // TEXT: as written; MTEXT: with its inline codes
   std::string style;                    // upper-cased text style name
@@ -57,9 +64,11 @@ struct Entity {
   double ax = 0, ay = 0, bx = 0, by = 0, t0 = 0, t1 = 0;
   Plane ocs;
   std::vector<std::vector<Vertex>> loops;  // kHatch
-  Text text;                               // kText
-  std::string block;                       // upper-cased
-  double sx = 1, sy = 1, rotation = 0;     // rotation in degrees
+  bool filled = true;                      // kHatch: solid, else its pattern's lines
+  std::vector<PatternLine> pattern;
+  Text text;                            // kText
+  std::string block;                    // upper-cased
+  double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
   int cols = 1, rows = 1;
   double colSpacing = 0, rowSpacing = 0;
 };

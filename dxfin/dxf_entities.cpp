@@ -419,11 +419,8 @@ class Reader {
 
   void Hatch() {
     const bool solid = g_.Int(70) & 1;
-    if (!solid) {
-      Skip("HATCH pattern");
-      return;
-    }
     Entity& e = Add(Kind::kHatch);
+    e.filled = solid;
     e.ocs = g_.Ocs(g_.Num(30));
     g_.SkipTo({91});
     const double loops = g_.Take(91);
@@ -434,7 +431,21 @@ class Reader {
       std::vector<Vertex> loop = (flags & 2) ? PolylineLoop() : EdgeLoop();
       if (loop.size() >= 2) e.loops.push_back(std::move(loop));
     }
-    if (e.loops.empty()) out_.pop_back();
+    // A pattern's lines, already turned and scaled by the hatch's angle and scale.
+    g_.SkipTo({75});
+    while (!solid && !g_.Done() && e.pattern.size() < 1000) {
+      const int code = g_.Code();
+      const double v = g_.Take(code);
+      if (code == 53) e.pattern.push_back({v * M_PI / 180, 0, 0, 0, 0, {}});
+      if (e.pattern.empty()) continue;
+      PatternLine& l = e.pattern.back();
+      if (code == 43) l.x = v;
+      if (code == 44) l.y = v;
+      if (code == 45) l.dx = v;
+      if (code == 46) l.dy = v;
+      if (code == 49 && l.dashes.size() < 64) l.dashes.push_back(v);
+    }
+    if (e.loops.empty() || (!solid && e.pattern.empty())) out_.pop_back();
   }
 
   std::vector<Vertex> PolylineLoop() {

@@ -184,6 +184,7 @@ class Walker {
         Emit(colour, std::move(pts), true, true);
         return;
       case Kind::kHatch: {
+        if (!e.filled) return Pattern(e, m, colour);
         Shape s;
         s.colour = colour;
         s.fill = s.closed = s.evenOdd = true;
@@ -259,6 +260,72 @@ class Walker {
         return;
       }
     }
+  }
+
+  // A pattern hatch: each pattern line family across the loops' bounding box, cut to the
+  // loops by the even-odd rule, then into its dashes.
+  void Pattern(const Entity& e, const Affine& m, int colour) {
+    std::vector<std::vector<Point>> rings;
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const std::vector<Vertex>& loop : e.loops) {
+      rings.emplace_back();
+      Path(loop, true, Affine{}, rings.back());
+      for (const Point& p : rings.back())
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x),
+        y1 = std::max(y1, p.y);
+    }
+    if (!(x1 >= x0 && y1 >= y0)) return;
+    long budget = 200000;  // segments a hatch may draw: a tiny pattern on a big area stops
+    for (const PatternLine& l : e.pattern) {
+      const double ux = std::cos(l.angle), uy = std::sin(l.angle), nx = -uy, ny = ux;
+      const double step = l.dx * nx + l.dy * ny;  // how far apart the lines are
+      if (!(std::abs(step) > 1e-9 * std::max(x1 - x0, y1 - y0)) || !std::isfinite(step)) continue;
+      double lo = 1e300, hi = -1e300;
+      for (const Point& c : {Point{x0, y0}, Point{x1, y0}, Point{x0, y1}, Point{x1, y1}}) {
+        const double d = ((c.x - l.x) * nx + (c.y - l.y) * ny) / step;
+        lo = std::min(lo, d), hi = std::max(hi, d);
+      }
+      if (hi - lo > 20000) continue;  // too dense to show
+      double period = 0;
+      for (double d : l.dashes) period += std::abs(d);
+      for (double k = std::ceil(lo); k <= hi && budget > 0; ++k, --budget) {
+        const double ox = l.x + k * l.dx, oy = l.y + k * l.dy;  // this line's origin
+        std::vector<double> cuts;
+        for (const std::vector<Point>& r : rings)
+          for (size_t i = 0; i < r.size(); ++i) {
+            const Point a = r[i], b = r[(i + 1) % r.size()];
+            const double da = (a.x - ox) * nx + (a.y - oy) * ny,
+                         db = (b.x - ox) * nx + (b.y - oy) * ny;
+            if ((da < 0) == (db < 0)) continue;
+            const double f = da / (da - db);
+            cuts.push_back((a.x + (b.x - a.x) * f - ox) * ux + (a.y + (b.y - a.y) * f - oy) * uy);
+          }
+        std::sort(cuts.begin(), cuts.end());
+        for (size_t i = 0; i + 1 < cuts.size() && budget > 0; i += 2)
+          Dashes(l, period, ox, oy, ux, uy, cuts[i], cuts[i + 1], m, colour, budget);
+      }
+    }
+  }
+
+  // The dashes of a pattern line between parameters t0 and t1 along it.
+  void Dashes(const PatternLine& l, double period, double ox, double oy, double ux, double uy,
+              double t0, double t1, const Affine& m, int colour, long& budget) {
+    auto at = [&](double t) { return m(ox + ux * t, oy + uy * t); };
+    // Too fine to show, or to step through exactly: one line.
+    if (l.dashes.empty() || !(period > 0) || (t1 - t0) / period > 10000 ||
+        std::abs(t0) / period > 1e9) {
+      --budget;
+      return Emit(colour, {at(t0), at(t1)}, false, false);
+    }
+    double t = t0 - std::fmod(t0, period);
+    if (t > t0) t -= period;
+    for (; t < t1 && budget > 0; --budget)
+      for (double d : l.dashes) {
+        const double a = std::max(t, t0), b = std::min(t + std::abs(d), t1);
+        if (d > 0 && b > a) --budget, Emit(colour, {at(a), at(b)}, false, false);
+        if (d == 0 && t >= t0 && t <= t1) --budget, Emit(colour, {at(t)}, false, false);
+        t += std::abs(d);
+      }
   }
 
   // A text's box: about 0.6 of its height a character wide.

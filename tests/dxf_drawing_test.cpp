@@ -335,3 +335,21 @@ TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
 }
 
 }  // namespace
+
+namespace {
+
+// A pattern hatch of the square (10, 10) to (90, 90) with an island (40, 40) to (60, 60):
+// horizontal lines 10 apart from y = 5, dashes of 10 from x = 0, 20, 40... and gaps between.
+TEST(DxfDrawing, PatternHatchIsItsDashedLinesCutToTheBoundary) {
+  const Drawn d =
+      Draw(Dxf("", "",
+               "0|HATCH|8|0|10|0|20|0|30|0|2|USER|70|0|71|0|91|2|"
+               "92|3|72|0|73|1|93|4|10|10|20|10|10|90|20|10|10|90|20|90|10|10|20|90|97|0|"
+               "92|18|72|0|73|1|93|4|10|40|20|40|10|60|20|40|10|60|20|60|10|40|20|60|97|0|"
+               "75|0|76|1|52|0|41|1|77|0|78|1|53|0|43|0|44|5|45|0|46|10|79|2|49|10|49|-10|98|0|"));
+  const Spot spots[] = {{25, 25, true},  {15, 25, false}, {35, 25, false}, {25, 30, false},
+                        {25, 95, false}, {45, 45, false}, {65, 45, true},  {45, 35, true}};
+  for (const Spot& s : spots) EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << s.x << "," << s.y;
+}
+
+}  // namespace
