@@ -61,13 +61,16 @@ class Collector : public DL_CreationAdapter {
       Finish();
       object_ = {};
       object_.type = Upper(Trimmed(value));
-      tail_ = false;
+      tail_ = embedded_ = xdata_ = false;
       return;
     }
     // An embedded object (101) and extended data (1000 on) follow the entity's own groups and
     // reuse their codes; application groups (102) are skipped.
-    if (code == 101 || code >= 1000) tail_ = true;
-    if (tail_ || code == 102 || code == 330 || code == 5) return;
+    if (code >= 1000) tail_ = embedded_ = false, xdata_ = true;
+    if (code == 101 && !xdata_) tail_ = embedded_ = true;
+    if (embedded_ && code != 101 && object_.embedded.size() < 4096)
+      object_.embedded.push_back({static_cast<int>(code), value});
+    if (tail_ || xdata_ || code == 102 || code == 330 || code == 5) return;
     if (object_.groups.size() < (1u << 22))
       object_.groups.push_back({static_cast<int>(code), value});
   }
@@ -161,7 +164,7 @@ class Collector : public DL_CreationAdapter {
   EntityContext context_;
   RawObject object_, pending_;
   std::vector<RawObject> vertices_;
-  bool polyline_ = false, tail_ = false;
+  bool polyline_ = false, tail_ = false, embedded_ = false, xdata_ = false;
   std::string section_;
   Block* block_ = nullptr;
   bool min_ = false, max_ = false;

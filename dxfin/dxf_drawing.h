@@ -53,6 +53,10 @@ struct Text {
   bool aligned = false;  // TEXT placed by its second point (points[1])
   double boxWidth = 0;   // MTEXT: the wrapping width; 0 none
   double lineSpacing = 1;
+  // MTEXT columns: how many (0 none), how wide, the gap between, each one's height.
+  int columns = 0;
+  double columnWidth = 0, gutter = 0;
+  std::vector<double> columnHeights;
 };
 
 struct Entity {

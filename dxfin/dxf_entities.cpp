@@ -374,6 +374,29 @@ class Reader {
     e.ocs = {d[0], up[0], d[1], up[1], x - d[0] * x - up[0] * y, y - d[1] * x - up[1] * y};
     t.rotation = 0;
     e.points = {{x, y, 0}};
+    Columns(t);
+  }
+
+  // The columns an MTEXT's embedded object describes (71 type, 72 count, 44 width, 45 gutter,
+  // 41 height, 46 each column's height).
+  void Columns(Text& t) const {
+    double definedHeight = 0;
+    int type = 0;
+    for (const Group& x : o_.embedded) {
+      const double v = Number(x.value);
+      if (x.code == 71) type = static_cast<int>(v);
+      if (x.code == 72) t.columns = static_cast<int>(std::clamp(v, 0.0, 100.0));
+      if (x.code == 44) t.columnWidth = v;
+      if (x.code == 45) t.gutter = v;
+      if (x.code == 41) definedHeight = v;
+      if (x.code == 46 && t.columnHeights.size() < 100) t.columnHeights.push_back(v);
+    }
+    if (type == 0 || !(t.columnWidth > 0)) {
+      t.columns = 0;
+      return;
+    }
+    t.columns = std::max(t.columns, 1);  // dynamic columns flow on as far as the text goes
+    if (t.columnHeights.empty() && definedHeight > 0) t.columnHeights.push_back(definedHeight);
   }
 
   // The z components of the x and y axes of the plane of normal n.

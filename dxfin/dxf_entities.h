@@ -21,6 +21,7 @@ struct Group {
 struct RawObject {
   std::string type;
   std::vector<Group> groups;
+  std::vector<Group> embedded;  // after "101 Embedded Object": an MTEXT's columns
 };
 
 struct EntityContext {

@@ -21,7 +21,11 @@ struct Char {
 };
 using Line = std::vector<Char>;
 
+// Marks the first character of a line an MTEXT column break (\N) starts.
+constexpr unsigned kColumnBreak = 0xFFFFFFFF;
+
 double Advance(const Face& f, const Char& c) {
+  if (c.cp == kColumnBreak) return 0;
   return f.Advance(c.cp) * c.height * c.width;
 }
 
@@ -124,8 +128,11 @@ std::vector<Line> MTextLines(const std::string& s, double widthFactor) {
     switch (code) {
       case 'P':
       case 'X':
+        lines.emplace_back();
+        break;
       case 'N':
         lines.emplace_back();
+        lines.back().push_back({kColumnBreak, 1, 1});
         break;
       case '~':
         put(' ');
@@ -202,6 +209,7 @@ template <typename Map>
 void LineGlyphs(const Face& f, const Line& line, double x, double y, const Map& map,
                 TextPicture* out) {
   for (const Char& c : line) {
+    if (c.cp == kColumnBreak) continue;
     std::vector<Stroke> glyph;
     for (const Stroke& path : f.Outline(c.cp)) {
       Stroke s;
@@ -216,6 +224,36 @@ void LineGlyphs(const Face& f, const Line& line, double x, double y, const Map& 
     }
     x += Advance(f, c);
   }
+}
+
+// MTEXT in columns from its top left: each column filled to its height (the last one's
+// for those past the list) or to a column break, the next one a width and gutter along.
+bool Columns(const Face& f, const Text& t, std::vector<Line> lines, double scale, double shear,
+             const Vertex& origin, TextPicture* out) {
+  lines = Wrapped(f, lines, t.columnWidth / scale);
+  const double pitch = f.CapHeight() * kLinePitch * t.lineSpacing;
+  const double r = t.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
+  int column = 0, row = 0;
+  for (const Line& line : lines) {
+    const double height =
+        t.columnHeights.empty()
+            ? 0
+            : t.columnHeights[std::min(static_cast<size_t>(column), t.columnHeights.size() - 1)] /
+                  scale;
+    const bool broken = !line.empty() && line[0].cp == kColumnBreak;
+    const bool full = height > 0 && f.CapHeight() + pitch * row > height;
+    if (row > 0 && (broken || full)) ++column, row = 0;
+    const double x0 = column * (t.columnWidth + t.gutter) / scale;
+    LineGlyphs(
+        f, line, x0, -f.CapHeight() - pitch * row,
+        [&](double x, double y) {
+          x = (x + y * shear) * scale, y *= scale;
+          return std::array<double, 2>{origin.x + x * c - y * s, origin.y + x * s + y * c};
+        },
+        out);
+    ++row;
+  }
+  return true;
 }
 
 }  // namespace
@@ -234,6 +272,7 @@ bool LayOutText(const Entity& e, const Face* face, TextPicture* out) {
   if (!(scale > 0) || !std::isfinite(scale)) return true;
   std::vector<double> dx(lines.size(), 0);  // each line's start, in font units
   double dy = 0;
+  if (t.mtext && t.columns > 0) return Columns(f, t, lines, scale, shear, e.points[0], out);
   if (t.mtext) {
     if (t.boxWidth > 0) lines = Wrapped(f, lines, t.boxWidth / scale);
     dx.assign(lines.size(), 0);

@@ -250,6 +250,12 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "0|ENDBLK|8|0|",
        "0|ATTDEF|8|0|10|20|20|20|40|21|1|x|2|I|3|p|70|0|0|INSERT|8|0|2|B|10|0|20|0|",
        {{24, 30, true}, {64, 30, false}}},
+      {"MTEXT in static columns 30 wide, 10 apart, each 40 high: one line each",
+       "",
+       "",
+       "0|MTEXT|8|0|10|5|20|90|40|21|71|1|1|L\\PL\\PL|101|Embedded Object|70|1|"
+       "41|40|71|1|72|3|44|30|45|10|73|0|74|0|",
+       {{9, 80, true}, {49, 80, true}, {89, 80, true}, {9, 45, false}}},
       {"MTEXT of two lines hanging from its bottom left",
        "",
        "",
