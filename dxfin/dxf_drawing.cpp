@@ -46,6 +46,10 @@ class Collector : public DL_CreationAdapter {
     Layer& layer = d_.layers[Upper(data.name)];
     layer.colour = std::abs(colour) % 256 == 0 ? 7 : std::abs(colour);
     layer.shown = !data.off && colour >= 0 && !(data.flags & 1);
+    layer.linetype = Upper(attributes.getLinetype());
+  }
+  void setVariableDouble(const std::string& key, double value, int) override {
+    if (key == "$LTSCALE" && value > 1e-9 && value < 1e9) d_.linetypeScale = value;
   }
 
   void addComment(const std::string& comment) override {
@@ -93,6 +97,13 @@ class Collector : public DL_CreationAdapter {
       EndPolyline();
       section_.clear();
       block_ = nullptr;
+      return;
+    }
+    if (section_ == "TABLES" && type == "LTYPE") {
+      std::vector<double>& dashes = d_.linetypes[Upper(Trimmed(Value(2)))];
+      for (const Group& g : object_.groups)
+        if (g.code == 49 && dashes.size() < 64)
+          dashes.push_back(std::strtod(g.value.c_str(), nullptr));
       return;
     }
     if (section_ == "TABLES" && type == "STYLE") {

@@ -70,7 +70,9 @@ struct Entity {
   std::vector<std::vector<Vertex>> loops;  // kHatch
   bool filled = true;                      // kHatch: solid, else its pattern's lines
   std::vector<PatternLine> pattern;
-  Text text;                            // kText
+  Text text;                         // kText
+  std::string linetype = "BYLAYER";  // upper-cased
+  double linetypeScale = 1;
   std::string block;                    // upper-cased
   double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
   int cols = 1, rows = 1;
@@ -79,7 +81,8 @@ struct Entity {
 
 struct Layer {
   int colour = 7;
-  bool shown = true;  // neither off nor frozen
+  std::string linetype;  // upper-cased
+  bool shown = true;     // neither off nor frozen
 };
 
 struct Block {
@@ -88,9 +91,12 @@ struct Block {
 };
 
 struct Drawing {
-  std::map<std::string, Layer> layers;            // by upper-cased name
-  std::map<std::string, Block> blocks;            // by upper-cased name
-  std::map<std::string, std::string> styleFonts;  // a text style's font file, by upper-cased name
+  std::map<std::string, Layer> layers;  // by upper-cased name
+  std::map<std::string, Block> blocks;  // by upper-cased name
+  std::map<std::string, std::string> styleFonts;
+  // Linetypes by upper-cased name: dashes (positive), gaps (negative) and dots (0).
+  std::map<std::string, std::vector<double>> linetypes;
+  double linetypeScale = 1;  // $LTSCALE  // a text style's font file, by upper-cased name
   std::vector<Entity> model;
   bool hasExtents = false;  // $EXTMIN and $EXTMAX in the header, and sensible
   double minX = 0, minY = 0, maxX = 0, maxY = 0;

@@ -146,6 +146,10 @@ class Reader {
     e.kind = kind;
     e.layer = Upper(Trim(g_.Str(8)));
     if (e.layer.empty()) e.layer = "0";
+    const std::string linetype = Upper(Trim(g_.Str(6)));
+    if (!linetype.empty()) e.linetype = linetype;
+    e.linetypeScale = g_.Num(48, 1);
+    if (!(e.linetypeScale > 1e-9 && e.linetypeScale < 1e9)) e.linetypeScale = 1;
     e.colour = g_.Int(62, 256);
     if (e.colour < 0 || e.colour > 256) e.colour = 256;
     return e;

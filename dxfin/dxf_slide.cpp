@@ -79,6 +79,10 @@ class Walker {
       if (!only_.empty() && std::find(only_.begin(), only_.end(), layerName) == only_.end())
         continue;
       const int colour = e.colour == 256 ? layer.colour : e.colour == 0 ? byBlock : e.colour;
+      linetype_ = e.linetype == "BYLAYER"   ? layer.linetype
+                  : e.linetype == "BYBLOCK" ? blockLinetype_
+                                            : e.linetype;
+      linetypeScale_ = e.linetypeScale;
       Draw(e, m, colour, layerName, depth);
     }
   }
@@ -199,7 +203,7 @@ class Walker {
         for (const Vertex& v : e.points)
           if (v.w0 > 0 || v.w1 > 0) return Wide(e, m, colour);
         Path(e.points, e.closed, m, pts);
-        Emit(colour, std::move(pts), e.closed, false);
+        Lined(colour, std::move(pts), e.closed, m);
         return;
       case Kind::kText: {
         const auto style = d_.styleFonts.find(e.text.style.empty() ? "STANDARD" : e.text.style);
@@ -237,7 +241,7 @@ class Walker {
           const double t = e.t0 + sweep * i / n;
           pts.push_back(to(std::cos(t), std::sin(t)));
         }
-        Emit(colour, std::move(pts), whole, false);
+        Lined(colour, std::move(pts), whole, m);
         return;
       }
       case Kind::kInsert: {
@@ -253,13 +257,60 @@ class Walker {
               limited_ = true;
               return;
             }
+            const std::string outerBlockLinetype = blockLinetype_;
+            blockLinetype_ = linetype_;
             Walk(b->second.entities,
                  m * place * Translate(col * e.colSpacing, row * e.rowSpacing) * shape, colour,
                  layer, depth + 1);
+            blockLinetype_ = outerBlockLinetype;
           }
         return;
       }
     }
+  }
+
+  // A path in the entity's linetype: its dashes scaled by $LTSCALE, the entity's scale and the
+  // block's, restarting at each entity. Solid when continuous, unknown or too fine to show.
+  void Lined(int colour, std::vector<Point> pts, bool closed, const Affine& m) {
+    const auto found = d_.linetypes.find(linetype_);
+    double period = 0;
+    bool gaps = false;
+    if (found != d_.linetypes.end())
+      for (double d : found->second) period += std::abs(d), gaps |= d < 0;
+    const double scale =
+        d_.linetypeScale * linetypeScale_ * std::sqrt(std::abs(m.a * m.d - m.b * m.c));
+    period *= scale;
+    double length = 0;
+    for (size_t i = 0; i + 1 < pts.size(); ++i)
+      length += std::hypot(pts[i + 1].x - pts[i].x, pts[i + 1].y - pts[i].y);
+    if (closed && pts.size() > 2)
+      length += std::hypot(pts[0].x - pts.back().x, pts[0].y - pts.back().y);
+    if (!gaps || !(period > 0) || !std::isfinite(length) || length / period > 5000)
+      return Emit(colour, std::move(pts), closed, false);
+    if (closed && pts.size() > 2) pts.push_back(pts[0]);
+    const std::vector<double>& dashes = found->second;
+    size_t k = 0;                               // the dash element at the cursor
+    double left = std::abs(dashes[0]) * scale;  // how much of it is left
+    std::vector<Point> piece;
+    for (size_t i = 0; i + 1 < pts.size(); ++i) {
+      Point a = pts[i];
+      const Point b = pts[i + 1];
+      double segment = std::hypot(b.x - a.x, b.y - a.y);
+      while (segment > 0) {
+        const bool on = dashes[k] >= 0;
+        if (on && piece.empty()) piece.push_back(a);
+        const double step = std::min(left, segment);
+        const Point c{a.x + (b.x - a.x) * step / segment, a.y + (b.y - a.y) * step / segment};
+        if (on && step > 0) piece.push_back(c);
+        a = c, segment -= step, left -= step;
+        if (left <= 0) {
+          if (on && !piece.empty()) Emit(colour, std::move(piece), false, false), piece.clear();
+          k = (k + 1) % dashes.size();
+          left = std::abs(dashes[k]) * scale;
+        }
+      }
+    }
+    if (!piece.empty()) Emit(colour, std::move(piece), false, false);
   }
 
   // A pattern hatch: each pattern line family across the loops' bounding box, cut to the
@@ -368,6 +419,8 @@ class Walker {
   }
 
   const Drawing& d_;
+  std::string linetype_, blockLinetype_;  // the entity's resolved linetype, and its block's
+  double linetypeScale_ = 1;
   double tolerance_;
   bool limited_ = false;
   Sink sink_;

@@ -359,3 +359,33 @@ TEST(DxfDrawing, PatternHatchIsItsDashedLinesCutToTheBoundary) {
 }
 
 }  // namespace
+
+namespace {
+
+// A LINE from (10, 50) to (90, 50) in a linetype of dashes 10 long and gaps 10 long, at a
+// $LTSCALE of 1 and 2.
+TEST(DxfDrawing, LinetypesDashLinesScaledByLtscale) {
+  struct Scaled {
+    const char* ltscale;
+    std::vector<Spot> spots;
+  };
+  const std::vector<Scaled> cases = {
+      {"1", {{15, 50, true}, {25, 50, false}, {35, 50, true}, {45, 50, false}}},
+      {"2", {{25, 50, true}, {35, 50, false}, {45, 50, false}, {55, 50, true}}},
+  };
+  for (const Scaled& c : cases) {
+    std::string text = Dxf(std::string("9|$LTSCALE|40|") + c.ltscale + "|", "",
+                           "0|LINE|8|0|6|DASHED|10|10|20|50|11|90|21|50|");
+    std::string tables =
+        "0|SECTION|2|TABLES|0|TABLE|2|LTYPE|0|LTYPE|2|DASHED|70|0|3|__ __|"
+        "72|65|73|2|40|20|49|10|74|0|49|-10|74|0|0|ENDTAB|0|ENDSEC|";
+    for (char& ch : tables)
+      if (ch == '|') ch = '\n';
+    text.insert(text.find("0\nSECTION\n2\nBLOCKS"), tables);
+    const Drawn d = Draw(text);
+    for (const Spot& s : c.spots)
+      EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.ltscale << " at " << s.x << "," << s.y;
+  }
+}
+
+}  // namespace
