@@ -143,8 +143,25 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// The file fontconfig offers for a family (its best match: DejaVu Sans for most).
+std::string MatchFile(const std::string& family, bool exact);
+
+// Letters and digits only, lower-cased: "DejaVu Sans" and "dejavusans" are one family.
+std::string Folded(const std::string& s) {
+  std::string out;
+  for (char c : s)
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The file of a family fontconfig has; DejaVu Sans's when it offers only a stand-in.
 std::string Match(const std::string& family) {
+  std::string file = MatchFile(family, true);
+  return file.empty() ? MatchFile("DejaVu Sans", false) : file;
+}
+
+// The file fontconfig matches to a family; with exact, only a font of that family.
+std::string MatchFile(const std::string& family, bool exact) {
   if (!FcInit()) return "";
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
   if (!pattern) return "";
@@ -154,7 +171,11 @@ std::string Match(const std::string& family) {
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
   std::string file;
   FcChar8* path = nullptr;
-  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+  FcChar8* found = nullptr;
+  const bool same =
+      !exact || (match && FcPatternGetString(match, FC_FAMILY, 0, &found) == FcResultMatch &&
+                 Folded(reinterpret_cast<const char*>(found)) == Folded(family));
+  if (match && same && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
     file = reinterpret_cast<const char*>(path);
   if (match) FcPatternDestroy(match);
   FcPatternDestroy(pattern);

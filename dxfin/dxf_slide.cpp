@@ -44,6 +44,7 @@ struct Shape {
   std::vector<std::vector<Point>> rings;
   bool closed = false, fill = false, text = false;
   bool evenOdd = false;  // rings with holes and islands, cut up to fill
+  bool glyph = false;    // of a TrueType text
   bool point = false;    // a POINT's mark
 };
 using Sink = std::function<void(const Shape&)>;
@@ -220,7 +221,7 @@ class Walker {
         for (const std::vector<Stroke>& glyph : picture.glyphs) {
           Shape s;
           s.colour = colour;
-          s.fill = s.closed = s.evenOdd = true;
+          s.fill = s.closed = s.evenOdd = s.glyph = true;
           for (const Stroke& ring : glyph) {
             s.rings.emplace_back();
             for (const auto& p : ring) s.rings.back().push_back(m(p[0], p[1]));
@@ -595,8 +596,14 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   Walker drawer(drawing, options, 0.25 / scale, [&](const Shape& shape) {
     made.texts += shape.text;
     if (shape.evenOdd) {
-      // Outlines too, so that a fill too thin for its trapezoids still shows.
-      for (const std::vector<Point>& r : shape.rings) emit(shape.colour, r, true, false);
+      // Outlines too, so that a fill too thin for its trapezoids still shows; a glyph's only
+      // when it is small, as they make a bigger one bold.
+      Box glyph;
+      for (const std::vector<Point>& r : shape.rings)
+        for (const Point& p : r) glyph.Add(p);
+      const bool small = (glyph.maxY - glyph.minY) * scale < 40;
+      if (!shape.glyph || small)
+        for (const std::vector<Point>& r : shape.rings) emit(shape.colour, r, true, false);
       for (const std::vector<Point>& q : EvenOdd(shape.rings)) emit(shape.colour, q, true, true);
       return;
     }
