@@ -50,6 +50,7 @@ class Collector : public DL_CreationAdapter {
   }
   void setVariableDouble(const std::string& key, double value, int) override {
     if (key == "$LTSCALE" && value > 1e-9 && value < 1e9) d_.linetypeScale = value;
+    if (key == "$DIMTXT" && value > 1e-9 && value < 1e9) context_.dimensionTextHeight = value;
   }
 
   void addComment(const std::string& comment) override {

@@ -72,6 +72,7 @@ struct Entity {
   std::vector<PatternLine> pattern;
   Text text;                         // kText
   std::string linetype = "BYLAYER";  // upper-cased
+  std::string unlessBlock;           // drawn only when this block is missing
   double linetypeScale = 1;
   std::string block;                    // upper-cased
   double sx = 1, sy = 1, rotation = 0;  // rotation in degrees

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "dxfin/dxf_curves.h"
@@ -120,7 +121,9 @@ class Reader {
     } else if (t == "HATCH") {
       Hatch();
     } else if (t == "DIMENSION") {
-      BlockAtOrigin("DIMENSION", g_.Str(2));
+      const std::string block = Upper(Trim(g_.Str(2)));
+      if (!block.empty()) BlockAtOrigin("DIMENSION", block);
+      LinearDimension(block);
     } else if (t == "ACAD_TABLE") {
       Entity& e = BlockAtOrigin("ACAD_TABLE", g_.Str(2));
       if (!e.points.empty()) e.points[0] = {g_.Num(10), g_.Num(20), 0};
@@ -431,6 +434,57 @@ class Reader {
   }
 
   // Dimensions and tables keep their picture in an anonymous block.
+  // A linear or aligned dimension drawn from its points, for when its block is missing:
+  // extension lines from the measured points (13, 14) to the dimension line through 10, and
+  // the measurement (or its text, 1) at 11.
+  void LinearDimension(const std::string& block) {
+    const int type = g_.Int(70) & 7;
+    if (type != 0 && type != 1) {
+      if (block.empty()) Skip("DIMENSION without its block");
+      return;
+    }
+    const double x1 = g_.Num(13), y1 = g_.Num(23), x2 = g_.Num(14), y2 = g_.Num(24);
+    const double dx = g_.Num(10), dy = g_.Num(20);
+    double ux = x2 - x1, uy = y2 - y1;
+    if (type == 0) {
+      const double r = g_.Num(50) * M_PI / 180;
+      ux = std::cos(r), uy = std::sin(r);
+    }
+    const double ul = std::hypot(ux, uy);
+    if (!(ul > 0)) return;
+    ux /= ul, uy /= ul;
+    // The measured points projected onto the dimension line.
+    auto onLine = [&](double x, double y) {
+      const double t = (x - dx) * ux + (y - dy) * uy;
+      return Vertex{dx + t * ux, dy + t * uy, 0};
+    };
+    const Vertex a = onLine(x1, y1), b = onLine(x2, y2);
+    const std::vector<std::vector<Vertex>> lines = {{{x1, y1, 0}, a}, {{x2, y2, 0}, b}, {a, b}};
+    for (const std::vector<Vertex>& l : lines) {
+      Entity& e = Add(Kind::kPath);
+      e.points = l;
+      e.unlessBlock = block;
+    }
+    std::string text = g_.Str(1);
+    char measured[32];
+    std::snprintf(measured, sizeof measured, "%.4g", std::hypot(b.x - a.x, b.y - a.y));
+    if (text.empty() || text == "<>")
+      text = measured;
+    else if (text.find("<>") != std::string::npos)
+      text.replace(text.find("<>"), 2, measured);
+    if (text == " ") return;  // suppressed
+    Entity& e = Add(Kind::kText);
+    e.unlessBlock = block;
+    e.text.mtext = true;
+    e.text.string = text;
+    e.text.align = 5;  // middle centre
+    e.text.height = c_.dimensionTextHeight;
+    e.text.rotation = std::atan2(uy, ux) * 180 / M_PI;
+    if (e.text.rotation > 90.5 || e.text.rotation < -89.5) e.text.rotation -= 180;
+    e.points = {
+        {g_.Has(11) ? g_.Num(11) : (a.x + b.x) / 2, g_.Has(21) ? g_.Num(21) : (a.y + b.y) / 2, 0}};
+  }
+
   Entity& BlockAtOrigin(const std::string& kind, const std::string& block) {
     if (Trim(block).empty()) {
       Skip(kind);

@@ -26,7 +26,9 @@ struct RawObject {
 
 struct EntityContext {
   bool closedPolylinesAreFills = false;
-  bool inBlock = false;  // a block's attribute definitions show only through its inserts
+  bool inBlock = false;
+  double dimensionTextHeight = 2.5;  // $DIMTXT: texts of dimensions drawn from their points  // a
+                                     // block's attribute definitions show only through its inserts
   std::map<std::string, int>* skipped = nullptr;  // kinds left out, and how many
 };
 

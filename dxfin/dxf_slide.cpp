@@ -72,6 +72,7 @@ class Walker {
         return;
       }
       ++entities_;
+      if (!e.unlessBlock.empty() && d_.blocks.count(e.unlessBlock)) continue;
       // Entities of layer 0 in a block live on the layer of the block's insert.
       const std::string& layerName = e.layer == "0" && !insertLayer.empty() ? insertLayer : e.layer;
       const auto found = d_.layers.find(layerName);
