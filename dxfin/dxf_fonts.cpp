@@ -21,26 +21,36 @@ namespace lanterna::dxfin {
 
 namespace {
 
+class OutlineFace;
+const OutlineFace* FaceWith(unsigned cp);
+Glyph Borrowed(unsigned cp, double capHeight);
+
 // Hershey glyphs stand on a baseline at 0 with capitals 21 units high.
 class HersheyFace : public Face {
  public:
   explicit HersheyFace(hershey_font* font) : font_(font) {}
   double CapHeight() const override { return 21; }
   double Descent() const override { return 7; }
-  bool Filled() const override { return false; }
-  double Advance(unsigned cp) const override { return Glyph(cp)->width; }
-  const std::vector<Stroke>& Outline(unsigned cp) const override {
+  const Glyph& GlyphOf(unsigned cp) const override {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto found = cache_.find(Plain(cp));
+    auto found = cache_.find(cp);
     if (found != cache_.end()) return found->second;
-    std::vector<Stroke>& out = cache_[Plain(cp)];
-    for (const hershey_path* p = Glyph(cp)->paths; p; p = p->next) {
+    Glyph& g = cache_[cp];
+    const unsigned plain = Plain(cp);
+    // What the stroke font lacks is borrowed, filled.
+    if (plain == '?' && cp != '?') {
+      g = Borrowed(cp, CapHeight());
+      if (!g.paths.empty() || g.advance > 0) return g;
+    }
+    const hershey_glyph* h = hershey_font_glyph(font_, static_cast<int>(plain));
+    g.advance = h->width;
+    for (const hershey_path* p = h->paths; p; p = p->next) {
       Stroke s;
       for (int i = 0; i < p->nverts; ++i)
         s.push_back({double(p->verts[i].x), double(p->verts[i].y)});
-      out.push_back(std::move(s));
+      g.paths.push_back(std::move(s));
     }
-    return out;
+    return g;
   }
 
  private:
@@ -55,13 +65,10 @@ class HersheyFace : public Face {
     if (cp == 0xA0) return ' ';
     return cp < 32 || cp > 126 ? '?' : cp;
   }
-  const hershey_glyph* Glyph(unsigned cp) const {
-    return hershey_font_glyph(font_, static_cast<int>(Plain(cp)));
-  }
 
   hershey_font* font_;
   mutable std::mutex mutex_;
-  mutable std::map<unsigned, std::vector<Stroke>> cache_;
+  mutable std::map<unsigned, Glyph> cache_;
 };
 
 // A TrueType face's outlines in font units, curves flattened.
@@ -74,21 +81,21 @@ class OutlineFace : public Face {
   }
   double CapHeight() const override { return cap_; }
   double Descent() const override { return descent_; }
-  bool Filled() const override { return true; }
-  double Advance(unsigned cp) const override { return Load(cp).advance; }
-  const std::vector<Stroke>& Outline(unsigned cp) const override { return Load(cp).rings; }
-
- private:
-  struct Glyph {
-    double advance = 0;
-    std::vector<Stroke> rings;
-  };
-
-  const Glyph& Load(unsigned cp) const {
+  bool Has(unsigned cp) const { return FT_Get_Char_Index(face_, cp) != 0; }
+  const Glyph& GlyphOf(unsigned cp) const override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto found = cache_.find(cp);
+      if (found != cache_.end()) return found->second;
+    }
+    // Borrowed outside the lock: the lender may be this face's own kind.
+    Glyph borrowed;
+    const bool lacks = !Has(cp) && cp > 127;
+    if (lacks) borrowed = Borrowed(cp, cap_);
     std::lock_guard<std::mutex> lock(mutex_);
-    auto found = cache_.find(cp);
-    if (found != cache_.end()) return found->second;
     Glyph& g = cache_[cp];
+    if (lacks && (!borrowed.paths.empty() || borrowed.advance > 0)) return g = borrowed;
+    g.filled = true;
     FT_UInt index = FT_Get_Char_Index(face_, cp);
     if (index == 0 && cp != ' ') index = FT_Get_Char_Index(face_, '?');
     if (FT_Load_Glyph(face_, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING) != 0) return g;
@@ -128,10 +135,11 @@ class OutlineFace : public Face {
       }
       return 0;
     };
-    FT_Outline_Decompose(&face_->glyph->outline, &funcs, &g.rings);
+    FT_Outline_Decompose(&face_->glyph->outline, &funcs, &g.paths);
     return g;
   }
 
+ private:
   FT_Face face_;
   double cap_, descent_;
   mutable std::mutex mutex_;
@@ -152,6 +160,30 @@ std::string Folded(const std::string& s) {
     if (std::isalnum(static_cast<unsigned char>(c)))
       out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
+}
+
+// A font with the character, as fontconfig finds one.
+std::string FileWith(unsigned cp) {
+  if (!FcInit()) return "";
+  FcPattern* pattern = FcPatternCreate();
+  FcCharSet* set = FcCharSetCreate();
+  FcCharSetAddChar(set, cp);
+  FcPatternAddCharSet(pattern, FC_CHARSET, set);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  std::string file;
+  FcChar8* path = nullptr;
+  FcCharSet* has = nullptr;
+  if (match && FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+      FcCharSetHasChar(has, cp) && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+    file = reinterpret_cast<const char*>(path);
+  if (match) FcPatternDestroy(match);
+  FcCharSetDestroy(set);
+  FcPatternDestroy(pattern);
+  return file;
 }
 
 // The file of a family fontconfig has; DejaVu Sans's when it offers only a stand-in.
@@ -182,17 +214,49 @@ std::string MatchFile(const std::string& family, bool exact) {
   return file;
 }
 
-const Face* LoadOutlineFace(const std::string& family) {
+const OutlineFace* LoadFile(const std::string& file) {
+  static std::mutex mutex;
+  static std::map<std::string, const OutlineFace*> loaded;
   static FT_Library library = nullptr;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = loaded.find(file);
+  if (found != loaded.end()) return found->second;
+  const OutlineFace*& out = loaded[file];
   if (!library && FT_Init_FreeType(&library) != 0) return nullptr;
-  const std::string file = Match(family);
   FT_Face face = nullptr;
   if (file.empty() || FT_New_Face(library, file.c_str(), 0, &face) != 0) return nullptr;
   if (!FT_IS_SCALABLE(face)) {
     FT_Done_Face(face);
     return nullptr;
   }
-  return new OutlineFace(face);
+  return out = new OutlineFace(face);
+}
+
+const OutlineFace* FaceWith(unsigned cp) {
+  static std::mutex mutex;
+  static std::map<unsigned, std::string> files;  // per character: fontconfig is slow
+  std::string file;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = files.find(cp);
+    if (found == files.end()) found = files.emplace(cp, FileWith(cp)).first;
+    file = found->second;
+  }
+  if (file.empty()) return nullptr;
+  const OutlineFace* f = LoadFile(file);
+  return f && f->Has(cp) ? f : nullptr;
+}
+
+// A character from a font that has it, scaled to a capital height; empty when none has it.
+Glyph Borrowed(unsigned cp, double capHeight) {
+  const OutlineFace* lender = FaceWith(cp);
+  if (!lender) return {};
+  Glyph g = lender->GlyphOf(cp);
+  const double k = capHeight / lender->CapHeight();
+  g.advance *= k;
+  for (Stroke& s : g.paths)
+    for (auto& v : s) v[0] *= k, v[1] *= k;
+  return g;
 }
 
 }  // namespace
@@ -212,7 +276,7 @@ const Face* FaceFor(const std::string& fontFile) {
   if (ext != "ttf" && ext != "ttc" && ext != "otf") return strokes;
   std::lock_guard<std::mutex> lock(mutex);
   auto found = faces.find(name);
-  if (found == faces.end()) found = faces.emplace(name, LoadOutlineFace(name.substr(0, dot))).first;
+  if (found == faces.end()) found = faces.emplace(name, LoadFile(Match(name.substr(0, dot)))).first;
   return found->second ? found->second : strokes;
 }
 

@@ -11,16 +11,22 @@ namespace lanterna::dxfin {
 
 using Stroke = std::vector<std::array<double, 2>>;
 
-// Glyphs in font units: y up from the baseline, advancing along x.
+// A glyph in font units: y up from the baseline, advancing along x. Filled: its paths are
+// closed rings, filled by the even-odd rule; else open strokes.
+struct Glyph {
+  double advance = 0;
+  std::vector<Stroke> paths;
+  bool filled = false;
+};
+
+// A font's glyphs; a character it lacks comes from an installed font that has it (CJK ones
+// too), scaled to the same capital height.
 class Face {
  public:
   virtual ~Face() = default;
   virtual double CapHeight() const = 0;
   virtual double Descent() const = 0;
-  // Filled: outlines are closed rings, filled by the even-odd rule; else open strokes.
-  virtual bool Filled() const = 0;
-  virtual double Advance(unsigned codePoint) const = 0;
-  virtual const std::vector<Stroke>& Outline(unsigned codePoint) const = 0;
+  virtual const Glyph& GlyphOf(unsigned codePoint) const = 0;
 };
 
 // The face for a style's font file (any case, with or without a folder); nullptr when not

@@ -26,7 +26,7 @@ constexpr unsigned kColumnBreak = 0xFFFFFFFF;
 
 double Advance(const Face& f, const Char& c) {
   if (c.cp == kColumnBreak) return 0;
-  return f.Advance(c.cp) * c.height * c.width;
+  return f.GlyphOf(c.cp).advance * c.height * c.width;
 }
 
 double Width(const Face& f, const Line& line) {
@@ -211,13 +211,14 @@ void LineGlyphs(const Face& f, const Line& line, double x, double y, const Map& 
   for (const Char& c : line) {
     if (c.cp == kColumnBreak) continue;
     std::vector<Stroke> glyph;
-    for (const Stroke& path : f.Outline(c.cp)) {
+    const Glyph& shape = f.GlyphOf(c.cp);
+    for (const Stroke& path : shape.paths) {
       Stroke s;
       for (const auto& v : path)
         s.push_back(map(x + v[0] * c.height * c.width, y + v[1] * c.height));
       glyph.push_back(std::move(s));
     }
-    if (f.Filled()) {
+    if (shape.filled) {
       if (!glyph.empty()) out->glyphs.push_back(std::move(glyph));
     } else {
       for (Stroke& s : glyph) out->strokes.push_back(std::move(s));

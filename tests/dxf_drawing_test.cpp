@@ -399,3 +399,22 @@ TEST(DxfDrawing, LinetypesDashLinesScaledByLtscale) {
 }
 
 }  // namespace
+
+namespace {
+
+// A character the stroke font lacks (a black square) comes filled from a font that has it.
+TEST(DxfDrawing, CharactersAStrokeFontLacksAreBorrowed) {
+  const Drawn d = Draw(Dxf("", "", "0|TEXT|8|0|10|20|20|20|40|42|1|\xE2\x96\xA0|"));
+  bool solid = false;
+  for (int y = 2; y < 98 && !solid; ++y)
+    for (int x = 2; x < 98 && !solid; ++x) {
+      int ink = 0;
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+          ink += d.bitmap->At(x + dx, y + dy) != gdi::RGB(255, 255, 255);
+      solid = ink == 25;
+    }
+  EXPECT_TRUE(solid);
+}
+
+}  // namespace
