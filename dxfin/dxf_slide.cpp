@@ -131,8 +131,14 @@ class Walker {
   }
 
   // A polyline with widths: each piece of each segment a filled quadrilateral, its width
-  // running from the segment's start width to its end width.
+  // running from the segment's start width to its end width, and the outer corner between
+  // two pieces mitred (bevelled where the mitre would reach past ten half widths).
   void Wide(const Entity& e, const Affine& m, int colour) {
+    struct Piece {
+      Point a, b;
+      double wa, wb;  // half widths
+    };
+    std::vector<Piece> pieces;
     const size_t n = e.points.size();
     for (size_t i = 0; i + 1 < n || (e.closed && i < n && n > 1); ++i) {
       const Vertex& p = e.points[i];
@@ -141,18 +147,47 @@ class Walker {
       if (p.bulge != 0) ArcPoints(p, q, m, along);
       along.push_back({q.x, q.y});
       for (size_t k = 0; k + 1 < along.size(); ++k) {
-        const Point a = along[k], b = along[k + 1];
-        const double len = std::hypot(b.x - a.x, b.y - a.y);
-        if (len == 0) continue;
+        if (along[k].x == along[k + 1].x && along[k].y == along[k + 1].y) continue;
         const double f0 = static_cast<double>(k) / static_cast<double>(along.size() - 1);
         const double f1 = static_cast<double>(k + 1) / static_cast<double>(along.size() - 1);
-        const double wa = (p.w0 + (p.w1 - p.w0) * f0) / 2, wb = (p.w0 + (p.w1 - p.w0) * f1) / 2;
-        const double nx = -(b.y - a.y) / len, ny = (b.x - a.x) / len;
-        Emit(colour,
-             {m(a.x + nx * wa, a.y + ny * wa), m(b.x + nx * wb, b.y + ny * wb),
-              m(b.x - nx * wb, b.y - ny * wb), m(a.x - nx * wa, a.y - ny * wa)},
-             true, true);
+        pieces.push_back({along[k], along[k + 1], (p.w0 + (p.w1 - p.w0) * f0) / 2,
+                          (p.w0 + (p.w1 - p.w0) * f1) / 2});
       }
+    }
+    auto normal = [](const Piece& c) {
+      const double len = std::hypot(c.b.x - c.a.x, c.b.y - c.a.y);
+      return Point{-(c.b.y - c.a.y) / len, (c.b.x - c.a.x) / len};
+    };
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      const Piece& c = pieces[i];
+      const Point nc = normal(c);
+      Emit(
+          colour,
+          {m(c.a.x + nc.x * c.wa, c.a.y + nc.y * c.wa), m(c.b.x + nc.x * c.wb, c.b.y + nc.y * c.wb),
+           m(c.b.x - nc.x * c.wb, c.b.y - nc.y * c.wb),
+           m(c.a.x - nc.x * c.wa, c.a.y - nc.y * c.wa)},
+          true, true);
+      const bool last = i + 1 == pieces.size();
+      if (last && !e.closed) break;
+      const Piece& d = pieces[last ? 0 : i + 1];
+      if (d.a.x != c.b.x || d.a.y != c.b.y) continue;
+      const Point nd = normal(d);
+      const double turn = nc.x * nd.y - nc.y * nd.x;
+      if (std::abs(turn) < 1e-12) continue;
+      const double side = turn > 0 ? -1 : 1;  // the outer side of the corner
+      const Point p1{c.b.x + side * nc.x * c.wb, c.b.y + side * nc.y * c.wb};
+      const Point p2{d.a.x + side * nd.x * d.wa, d.a.y + side * nd.y * d.wa};
+      // Where the outer edges meet: p1 + t (c's direction) = p2 - u (d's direction).
+      const Point u1{nc.y, -nc.x}, u2{nd.y, -nd.x};
+      const double det = u1.x * u2.y - u1.y * u2.x;
+      const double t = ((p2.x - p1.x) * u2.y - (p2.y - p1.y) * u2.x) / det;
+      const Point mitre{p1.x + t * u1.x, p1.y + t * u1.y};
+      const double reach = std::hypot(mitre.x - c.b.x, mitre.y - c.b.y);
+      if (std::isfinite(reach) && reach <= 10 * std::max(c.wb, d.wa))
+        Emit(colour, {m(c.b.x, c.b.y), m(p1.x, p1.y), m(mitre.x, mitre.y), m(p2.x, p2.y)}, true,
+             true);
+      else
+        Emit(colour, {m(c.b.x, c.b.y), m(p1.x, p1.y), m(p2.x, p2.y)}, true, true);
     }
   }
 
