@@ -17,16 +17,18 @@ const char kSlideHelp[] =
     "usage: lanterna-cli slide INPUT.dxf -o OUTPUT.sld [--size WxH] [--layer NAME...]\n"
     "\n"
     "Writes a new-form vector slide of the drawing's model space. Drawn: LINE, POLYLINE and\n"
-    "LWPOLYLINE (bulges as arcs), CIRCLE, ARC, ELLIPSE, SPLINE, POINT, SOLID, TRACE and 3DFACE\n"
-    "(filled), solid HATCH (filled), and INSERT of blocks (scale, rotation, arrays, nesting).\n"
-    "Colours come from the entity, its layer or its block; layers that are off or frozen are\n"
-    "left out. TEXT and MTEXT are drawn as their boxes; what cannot be drawn (DIMENSION,\n"
-    "pattern HATCH, ...) is counted in one warning line.\n"
+    "LWPOLYLINE (bulges as arcs), CIRCLE, ARC, ELLIPSE, SPLINE, POINT, SOLID and TRACE (filled),\n"
+    "3DFACE and polyface meshes (their visible edges), solid HATCH (filled, with islands),\n"
+    "TEXT, ATTRIB and MTEXT (in a Hershey stroke font), INSERT of blocks (scale, rotation,\n"
+    "arrays, nesting), and DIMENSION and ACAD_TABLE through their blocks; 2D entities in their\n"
+    "extrusion's plane. Colours come from the entity, its layer or its block; layers that are\n"
+    "off or frozen are left out; pattern HATCH as its dashed lines. What cannot be drawn is\n"
+    "counted in one warning line.\n"
     "\n"
     "  --size WxH       the slide's size in slide units; the drawing is fitted into it.\n"
-    "                   Default: the drawing's extents ($EXTMIN/$EXTMAX, else what is drawn),\n"
-    "                   one slide unit per drawing unit when the longer side is 200 to 32000\n"
-    "                   units, else scaled to 4000 units on the longer side\n"
+    "                   Default: 4000 units on the longer side of what is drawn (the header's\n"
+    "                   $EXTMIN/$EXTMAX when they hold it snugly); a DXF lanterna-cli dxf wrote\n"
+    "                   keeps its own units\n"
     "  --layer NAME...  only the named layers (any case), fitted to what they draw\n"
     "\n"
     "A drawing that cannot be read or draws nothing is an error and writes nothing.\n"
@@ -69,12 +71,6 @@ int SlideCommand(const Args& args) {
   if (layers && options.layers.empty()) return Usage("--layer needs a layer name");
 
   dxfin::Drawing drawing;
-  if (dxfin::IsBinaryDxf(input)) {
-    Complain(
-        "lanterna-cli: %s: a binary DXF, which cannot be read: save the drawing as ASCII DXF\n",
-        input.c_str());
-    return kExitFailed;
-  }
   if (!dxfin::ReadDrawing(input, &drawing)) {
     Complain("lanterna-cli: %s: cannot be read as a DXF drawing\n", input.c_str());
     return kExitFailed;
