@@ -98,24 +98,32 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
+// A fresh viewer with a 1280 x 1024 frame on screen; null (the benchmark told) when it does not
+// show.
+std::unique_ptr<TMyApp> StartViewer(benchmark::State& state) {
+  ResetShellState();
+  InterruptCause() = 0;
+  Shell().XPos = Shell().YPos = 0;
+  Shell().WPos = 1280;
+  Shell().HPos = 1024;
+  auto app = std::make_unique<TMyApp>();
+  app->Start();
+  TMyFrame* frame = Shell().Frame;
+  if (!frame || !PumpUntil([&] { return frame->isVisible(); }, 5000)) {
+    state.SkipWithError("the frame did not show");
+    return nullptr;
+  }
+  frame->resize(1280, 1024);
+  PumpUntil([] { return false; }, 50);
+  return app;
+}
+
 void BM_OpenBigSlideMaximised(benchmark::State& state) {
   const std::string& path = SlidePath();
   double firstCopyMs = 0, completeMs = 0;
   for (auto _ : state) {
-    ResetShellState();
-    InterruptCause() = 0;
-    Shell().XPos = Shell().YPos = 0;
-    Shell().WPos = 1280;
-    Shell().HPos = 1024;
-    auto app = std::make_unique<TMyApp>();
-    app->Start();
-    TMyFrame* frame = Shell().Frame;
-    if (!frame || !PumpUntil([&] { return frame->isVisible(); }, 5000)) {
-      state.SkipWithError("the frame did not show");
-      return;
-    }
-    frame->resize(1280, 1024);
-    PumpUntil([] { return false; }, 50);
+    std::unique_ptr<TMyApp> app = StartViewer(state);
+    if (!app) return;
 
     QElapsedTimer clock;
     ProgressWatch watch(clock);
@@ -165,19 +173,8 @@ void BM_LibraryGridFirstScreen(benchmark::State& state) {
   const std::string& path = LibraryPath();
   double firstScreenMs = 0, extraMb = 0;
   for (auto _ : state) {
-    ResetShellState();
-    Shell().XPos = Shell().YPos = 0;
-    Shell().WPos = 1280;
-    Shell().HPos = 1024;
-    auto app = std::make_unique<TMyApp>();
-    app->Start();
-    TMyFrame* frame = Shell().Frame;
-    if (!frame || !PumpUntil([&] { return frame->isVisible(); }, 5000)) {
-      state.SkipWithError("the frame did not show");
-      return;
-    }
-    frame->resize(1280, 1024);
-    PumpUntil([] { return false; }, 50);
+    std::unique_ptr<TMyApp> app = StartViewer(state);
+    if (!app) return;
     const long emptyKb = ResidentKb();
 
     QElapsedTimer clock;
