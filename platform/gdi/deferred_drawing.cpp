@@ -242,11 +242,19 @@ struct Worker {
   }
 };
 
-// Never destroyed: bitmaps that outlive main (the stock bitmap) still settle when they go.
 // One per thread that draws: each thread's drawings are put off and settled on their own.
+// Never destroyed: bitmaps that outlive main (the stock bitmap) still settle when they go. Every
+// one stays listed, so that a worker of a thread that has ended is not taken for lost memory.
 Worker& TheWorker() {
-  static thread_local Worker& worker = *new Worker;
-  return worker;
+  static thread_local Worker* worker = [] {
+    static std::mutex listing;
+    static auto* workers = new std::vector<Worker*>;
+    auto* made = new Worker;
+    std::lock_guard<std::mutex> lock(listing);
+    workers->push_back(made);
+    return made;
+  }();
+  return *worker;
 }
 
 }  // namespace
