@@ -162,6 +162,14 @@ std::string Folded(const std::string& s) {
   return out;
 }
 
+// The installed font fontconfig likes best for a pattern (filled in with its defaults), or null.
+FcPattern* BestMatch(FcPattern* pattern) {
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  return FcFontMatch(nullptr, pattern, &result);
+}
+
 // A font with the character, as fontconfig finds one.
 std::string FileWith(unsigned cp) {
   if (!FcInit()) return "";
@@ -170,10 +178,7 @@ std::string FileWith(unsigned cp) {
   FcCharSetAddChar(set, cp);
   FcPatternAddCharSet(pattern, FC_CHARSET, set);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = BestMatch(pattern);
   std::string file;
   FcChar8* path = nullptr;
   FcCharSet* has = nullptr;
@@ -197,10 +202,7 @@ std::string MatchFile(const std::string& family, bool exact) {
   if (!FcInit()) return "";
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
   if (!pattern) return "";
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = BestMatch(pattern);
   std::string file;
   FcChar8* path = nullptr;
   FcChar8* found = nullptr;
