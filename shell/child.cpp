@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -490,6 +491,24 @@ void TMyChild::EvPaint() {
   shownBeforeDraw_ = false;
   SyncScrollBars();
   if (active && active != this) active->PostMessage(WM_REALIZEPALETTE, 0, 0);
+}
+
+void TMyChild::ShowPreview(int oldZoom, int oldPanX, int oldPanY) {
+  if (!normalBitmap_ || LoaderBusy() || IsIconic()) return;
+  const ViewState& v = normalView_;
+  const int newZoom = v.zoom == 0 ? 1 : v.zoom;
+  const gdi::RECT r = ClientRect();
+  QImage preview(std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top),
+                 QImage::Format_RGB32);
+  preview.fill(Qt::white);
+  QPainter painter(&preview);
+  // A device point x of the old picture is (x + oldPan) / oldZoom on the whole slide.
+  const double scale = static_cast<double>(newZoom) / std::max(1, oldZoom);
+  painter.translate(oldPanX * scale - v.panX, oldPanY * scale - v.panY);
+  painter.scale(scale, scale);
+  painter.drawImage(0, 0, BitmapImage(*normalBitmap_));
+  painter.end();
+  view_->ShowPreview(preview);
 }
 
 void TMyChild::SyncScrollBars() {

@@ -92,6 +92,9 @@ class TMyChild : public framework::TMDIChild {
   void ShowDrawingProgress();
   // A zoomed picture has scroll bars over the whole zoomed slide; the whole slide has none.
   void SyncScrollBars();
+  // The picture shown at once for a new zoom or pan: the one shown so far, scaled by the zoom's
+  // ratio and moved by the pan's change, on white; the drawing then covers it.
+  void ShowPreview(int oldZoom, int oldPanX, int oldPanY);
   void CmZoom();
   void CmSlideInfo();
   void CmCopyVectors();

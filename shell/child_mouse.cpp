@@ -164,9 +164,12 @@ void TMyChild::ZoomAt(int x, int y, bool enlarge) {
     newZoom = oldZoom - 1;
   }
   // The slide point under the pointer stays under it (up to the truncating division).
+  const int32_t oldPanX = v.panX, oldPanY = v.panY;
   v.panX = (static_cast<int32_t>(x) + v.panX) / oldZoom * newZoom - x;
   v.panY = (static_cast<int32_t>(y) + v.panY) / oldZoom * newZoom - y;
   v.zoom = static_cast<uint8_t>(newZoom);
+  if (newZoom == 1) v.panX = v.panY = 0;
+  ShowPreview(oldZoom, oldPanX, oldPanY);
   DropBitmap(normalBitmap_);
   normalBitmap_ = nullptr;
   if (newZoom == 1) {
@@ -183,6 +186,7 @@ void TMyChild::PanBy(int dx, int dy) {
   if (v.zoom <= 1) return;  // the whole slide shows: there is nothing to move to
   v.panX += dx;
   v.panY += dy;
+  ShowPreview(v.zoom, v.panX - dx, v.panY - dy);
   DropBitmap(normalBitmap_);
   normalBitmap_ = nullptr;
   v.reached = 0;

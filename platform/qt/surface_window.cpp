@@ -145,6 +145,18 @@ void SurfaceWindow::paintEvent(QPaintEvent* e) {
   for (const QRect& r : rest) painter.fillRect(r, Qt::white);
 }
 
+void SurfaceWindow::ShowPreview(const QImage& picture) {
+  if (!dcs_.empty() || surface_.width <= 0 || surface_.height <= 0) return;
+  // Written as the surface's own 0x00BBGGRR words.
+  QImage target(reinterpret_cast<uchar*>(surface_.pixels.data()), surface_.width, surface_.height,
+                surface_.width * 4, QImage::Format_RGBX8888);
+  QPainter painter(&target);
+  painter.drawImage(0, 0, picture.convertToFormat(QImage::Format_RGBX8888));
+  painter.end();
+  ++previews_;
+  repaint();
+}
+
 void SurfaceWindow::resizeEvent(QResizeEvent* e) {
   FitSurface();
   QWidget::resizeEvent(e);

@@ -65,6 +65,11 @@ class SurfaceWindow : public QWidget, public Window {
   // Shows what was copied so far, at most every few milliseconds while a drawing runs.
   void ShowProgress();
   int Repaints() const { return repaints_; }
+  // Shows a picture of the client's size at once, in place of what is there (the previous
+  // picture scaled or moved while the new one is drawn); no drawing may hold a context.
+  void ShowPreview(const QImage& picture);
+  // Previews shown so far (benchmarks).
+  int Previews() const { return previews_; }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -87,6 +92,7 @@ class SurfaceWindow : public QWidget, public Window {
   std::vector<std::unique_ptr<gdi::DeviceContext>> dcs_;
   QElapsedTimer sinceShown_;
   int repaints_ = 0;
+  int previews_ = 0;
 };
 
 }  // namespace platform::qt

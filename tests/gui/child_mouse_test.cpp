@@ -266,8 +266,11 @@ TEST_F(ChildMouseTest, ArrowKeysAndScrollBarsPanAZoomedPictureAndHomeShowsTheWho
   ASSERT_TRUE(child->DrawingComplete());
   const gdi::Bitmap before = *child->NormalBitmap();
   const int step = client->width() / 8;
+  const int previews = child->View()->Previews();
   press(Qt::Key_Right);
   ExpectView(child, 2, 100 + step, 50);
+  // The moved picture showed at once, before the drawing covered it.
+  EXPECT_EQ(child->View()->Previews(), previews + 1);
   const gdi::Bitmap& after = *child->NormalBitmap();
   ASSERT_EQ(after.width, before.width);
   int differing = 0;
