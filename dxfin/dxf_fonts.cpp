@@ -216,9 +216,11 @@ std::string MatchFile(const std::string& family, bool exact) {
   return file;
 }
 
+// Faces stay loaded for the program's life; the caches are never destroyed, so that what they
+// hold is still theirs at exit.
 const OutlineFace* LoadFile(const std::string& file) {
   static std::mutex mutex;
-  static std::map<std::string, const OutlineFace*> loaded;
+  static auto& loaded = *new std::map<std::string, const OutlineFace*>;
   static FT_Library library = nullptr;
   std::lock_guard<std::mutex> lock(mutex);
   auto found = loaded.find(file);
@@ -236,7 +238,7 @@ const OutlineFace* LoadFile(const std::string& file) {
 
 const OutlineFace* FaceWith(unsigned cp) {
   static std::mutex mutex;
-  static std::map<unsigned, std::string> files;  // per character: fontconfig is slow
+  static auto& files = *new std::map<unsigned, std::string>;  // per character: fontconfig is slow
   std::string file;
   {
     std::lock_guard<std::mutex> lock(mutex);
@@ -265,7 +267,7 @@ Glyph Borrowed(unsigned cp, double capHeight) {
 
 const Face* FaceFor(const std::string& fontFile) {
   static std::mutex mutex;
-  static std::map<std::string, const Face*> faces;
+  static auto& faces = *new std::map<std::string, const Face*>;
   static const Face* strokes = [] {
     hershey_font* f = hershey_font_load("rowmans");  // Roman simplex, like txt and simplex
     return f ? static_cast<const Face*>(new HersheyFace(f)) : nullptr;

@@ -96,6 +96,9 @@ QList<QUrl> ExtractForDrag(const std::string& library, const std::vector<std::st
 
 // ---- the model ---------------------------------------------------------------------------
 
+LibraryGridModel::LibraryGridModel(TLibraryBrowser* browser)
+    : QAbstractListModel(browser), browser_(browser) {}
+
 int LibraryGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(members_.size());
 }

@@ -21,7 +21,8 @@ class TLibraryBrowser;
 // The members of the library as list rows: decoded names, miniatures as they arrive.
 class LibraryGridModel : public QAbstractListModel {
  public:
-  explicit LibraryGridModel(TLibraryBrowser* browser) : browser_(browser) {}
+  // Owned by the browser, as its child object.
+  explicit LibraryGridModel(TLibraryBrowser* browser);
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
