@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "output/member_files.h"
 #include "output/name_codec.h"
@@ -118,6 +119,14 @@ LibraryUndo::~LibraryUndo() {
 void LibraryUndo::Drop() {
   if (!copy_.empty()) ::unlink(copy_.c_str());
   copy_.clear();
+}
+
+void LibraryUndo::TakeOver(LibraryUndo& other) {
+  if (&other == this) return;
+  Drop();
+  library_ = std::move(other.library_);
+  copy_ = std::move(other.copy_);
+  other.copy_.clear();
 }
 
 bool LibraryUndo::Keep(const std::string& library) {

@@ -44,6 +44,8 @@ class LibraryUndo {
   // The copy's members written back over the library; the copy is gone once written.
   LibraryEditOutcome Restore(platform::HWND owner);
   void Drop();
+  // Takes the other's copy (the other keeps none), dropping its own.
+  void TakeOver(LibraryUndo& other);
 
  private:
   std::string library_;

@@ -450,6 +450,17 @@ bool TLibraryBrowser::Finish(const LibraryEditOutcome& outcome, const std::strin
   return false;
 }
 
+bool TLibraryBrowser::Edit(const std::function<LibraryEditOutcome()>& edit,
+                           const std::string& what) {
+  // The library as it is now becomes what Undo goes back to, once the edit is written: a
+  // failed edit leaves the last one undoable.
+  LibraryUndo before;
+  before.Keep(path_);
+  const LibraryEditOutcome outcome = edit();
+  if (outcome.written) undo_.TakeOver(before);
+  return Finish(outcome, what);
+}
+
 bool TLibraryBrowser::RemoveSelected(bool ask) {
   const std::vector<std::string> members = SelectedMembers();
   if (members.empty()) return false;
@@ -462,27 +473,20 @@ bool TLibraryBrowser::RemoveSelected(bool ask) {
                                platform::MB_YESNO | platform::MB_DEFBUTTON2) != platform::IDYES)
       return false;
   }
-  undo_.Keep(path_);
-  LibraryEditOutcome outcome = RemoveFromLibrary(Shell().Frame, path_, members);
-  if (!outcome.written) undo_.Drop();
-  return Finish(outcome, "Removed");
+  return Edit([&] { return RemoveFromLibrary(Shell().Frame, path_, members); }, "Removed");
 }
 
 bool TLibraryBrowser::Rename(int row, const std::string& newName) {
   if (row < 0 || row >= model_->rowCount()) return false;
   const std::string member = model_->Members()[static_cast<size_t>(row)];
-  undo_.Keep(path_);
-  LibraryEditOutcome outcome =
-      RenameInLibrary(Shell().Frame, path_, member, newName, Shell().NameCodePage);
-  if (!outcome.written) undo_.Drop();
-  return Finish(outcome, "Renamed");
+  return Edit(
+      [&] { return RenameInLibrary(Shell().Frame, path_, member, newName, Shell().NameCodePage); },
+      "Renamed");
 }
 
 bool TLibraryBrowser::AddSources(const std::vector<std::string>& sources) {
-  undo_.Keep(path_);
-  LibraryEditOutcome outcome = AddToLibrary(Shell().Frame, path_, sources, Shell().NameCodePage);
-  if (!outcome.written) undo_.Drop();
-  return Finish(outcome, "Added");
+  return Edit([&] { return AddToLibrary(Shell().Frame, path_, sources, Shell().NameCodePage); },
+              "Added");
 }
 
 bool TLibraryBrowser::Undo() {

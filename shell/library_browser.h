@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QPixmap>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,8 @@ class TLibraryBrowser : public framework::TMDIChild {
   void ShowStatus();
   // Ends an edit: the grid shows the library as it is; a failure says why.
   bool Finish(const LibraryEditOutcome& outcome, const std::string& what);
+  // Runs an edit of the library; what (the past participle) names it in the status.
+  bool Edit(const std::function<LibraryEditOutcome()>& edit, const std::string& what);
   void CmAdd();
   void CmExtract();
 

@@ -142,6 +142,12 @@ TEST_F(LibraryBrowserTest, EditCycleEqualsLanternaCliAndAFailedEditChangesNothin
   std::filesystem::create_directory(dir.File("out"));
   ASSERT_TRUE(b->ExtractSelected(dir.File("out")));
   EXPECT_EQ(fixtures::ReadFile(dir.File("out/M003.SLD")), SolidSlide(3));
+
+  // A failed edit leaves the last one to undo.
+  ASSERT_TRUE(b->Rename(Row(b, "M003"), "THIRD"));
+  EXPECT_FALSE(b->AddSources({junk}));
+  ASSERT_TRUE(b->Undo());
+  EXPECT_EQ(fixtures::ReadFile(mine), before);
 }
 
 // A library handed over by another program opens as miniatures, or as a window per member
