@@ -36,6 +36,14 @@ Output& Out() {
   return out;
 }
 
+// A call's output starts empty; the stored slide it is about, or null for an unknown id.
+const StoredSlide* BeginOutput(int id) {
+  Output& o = Out();
+  o.text.clear();
+  o.message.clear();
+  return FindSlide(id);
+}
+
 void SetPicture(const gdi::Bitmap& bitmap) {
   Output& o = Out();
   o.width = bitmap.width;
@@ -130,9 +138,7 @@ EMSCRIPTEN_KEEPALIVE const char* lw_message() {
 // the listing ended early. Names are bytes in the library's code page, decoded by the page.
 EMSCRIPTEN_KEEPALIVE int lw_members(int id, const char* shown) {
   Output& o = Out();
-  o.text.clear();
-  o.message.clear();
-  const StoredSlide* s = FindSlide(id);
+  const StoredSlide* s = BeginOutput(id);
   if (!s) return 0;
   char name[kLibraryNameLength + 8];
   while (MemberIterator(s->path.c_str(), name)) o.text.append(name, std::strlen(name) + 1);
@@ -168,9 +174,7 @@ EMSCRIPTEN_KEEPALIVE int lw_draw(int id, const char* member, const char* label, 
 // a page that knows only one side of its box; 0 with a message when the slide cannot be read.
 EMSCRIPTEN_KEEPALIVE int lw_size(int id, const char* member, const char* label, const char* shown) {
   Output& o = Out();
-  o.text.clear();
-  o.message.clear();
-  const StoredSlide* s = FindSlide(id);
+  const StoredSlide* s = BeginOutput(id);
   if (!s) return 0;
   int width, height;
   if (!Size(Request(*s, member, 0, 0, 1, 0, 0), SlideName{shown, label}, s->kind, &width, &height))
@@ -247,9 +251,7 @@ EMSCRIPTEN_KEEPALIVE int lw_report(int id, const char* member, const char* label
 // The vector picture as SVG, as lanterna-cli render -o OUT.svg writes it, into the text.
 EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* label, const char* shown) {
   Output& o = Out();
-  o.text.clear();
-  o.message.clear();
-  const StoredSlide* s = FindSlide(id);
+  const StoredSlide* s = BeginOutput(id);
   if (!s) return 0;
   int width, height;
   int32_t result;
@@ -267,9 +269,7 @@ EMSCRIPTEN_KEEPALIVE int lw_svg(int id, const char* member, const char* label, c
 EMSCRIPTEN_KEEPALIVE int lw_dxf(int id, const char* member, const char* label, const char* shown,
                                 int polylines) {
   Output& o = Out();
-  o.text.clear();
-  o.message.clear();
-  const StoredSlide* s = FindSlide(id);
+  const StoredSlide* s = BeginOutput(id);
   if (!s) return 0;
   const SlideName name{shown, label};
   const SlideExtent extent = ReadSlideExtent(s->path, member);
