@@ -49,4 +49,30 @@ uint64_t OpenFileSize(std::FILE* file) {
   return static_cast<uint64_t>(st.st_size);
 }
 
+namespace {
+
+FileStamp StampOf(const struct stat& st) {
+  FileStamp s;
+  s.device = static_cast<uint64_t>(st.st_dev);
+  s.inode = static_cast<uint64_t>(st.st_ino);
+  s.size = static_cast<uint64_t>(st.st_size);
+  s.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.changedNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+}
+
+}  // namespace
+
+FileStamp PathStamp(const char* path) {
+  struct stat st;
+  if (!path || ::stat(path, &st) != 0) return FileStamp{};
+  return StampOf(st);
+}
+
+FileStamp OpenFileStamp(std::FILE* file) {
+  struct stat st;
+  if (!file || ::fstat(::fileno(file), &st) != 0) return FileStamp{};
+  return StampOf(st);
+}
+
 }  // namespace platform

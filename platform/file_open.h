@@ -21,4 +21,15 @@ bool IsMissing(const char* path);
 // The size of an open file, 0 when it cannot be told.
 uint64_t OpenFileSize(std::FILE* file);
 
+// What tells one version of a file from the next: any write, truncation, rename over it or
+// change of its status changes one of these.
+struct FileStamp {
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modifiedNs = 0, changedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// A file that cannot be looked at has the empty stamp, which no file has.
+FileStamp PathStamp(const char* path);
+FileStamp OpenFileStamp(std::FILE* file);
+
 }  // namespace platform

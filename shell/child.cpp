@@ -204,8 +204,9 @@ bool TMyChild::StepMember(int direction) {
   ShowMemberName();
   info_ = SlideInfo();
   HeldBoxes held;
-  const int32_t header = ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
-                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &info_);
+  const int32_t header =
+      ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
+                   nullptr, nullptr, nullptr, nullptr, &info_);
   const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
   held.Release();
   if (header < 0) {
@@ -225,8 +226,9 @@ void TMyChild::SetupWindow() {
   // A file that cannot be read is refused here, before anything is drawn or noted as opened;
   // what the loader says about it waits for the one box that names the file.
   HeldBoxes held;
-  const int32_t header = ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
-                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &info_);
+  const int32_t header =
+      ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
+                   nullptr, nullptr, nullptr, nullptr, &info_);
   const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
   held.Release();
   if (header < 0) Refuse(header, loaderSaid);
@@ -386,8 +388,8 @@ bool TMyChild::DrawSome() {
   int32_t result;
   {
     platform::qt::DrawingScope drawing;
-    result = ShowIcon(view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr, nullptr,
-                      nullptr, nullptr, &view, &palette_, nullptr);
+    result = ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr,
+                          nullptr, &view, &palette_, nullptr);
   }
   if (queue) queue->SetDrawingWatcher(nullptr);
   if (alive && stopAsked_) {

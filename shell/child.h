@@ -9,6 +9,7 @@
 #include "framework/frame.h"
 #include "platform/qt/surface_window.h"
 #include "render/acacol.h"
+#include "slide/kept_slide.h"
 #include "slide/slide_types.h"
 
 class QImage;
@@ -59,6 +60,8 @@ class TMyChild : public framework::TMDIChild {
   gdi::HBITMAP NormalBitmap() const { return normalBitmap_; }
   // The file could not be read: the user has been told and the window is closing.
   bool Refused() const { return refused_; }
+  // The file was read once for the whole life of the window while it did not change.
+  uint32_t SlideReads() const { return kept_.reads; }
   bool DrawingComplete() const {
     return normalBitmap_ && normalView_.size > 0 && normalView_.reached >= normalView_.size;
   }
@@ -141,6 +144,7 @@ class TMyChild : public framework::TMDIChild {
   int64_t drawingSince_ = 0;
   bool counted_ = true;
   SlideInfo info_;
+  KeptSlide kept_;  // the slide's bytes, drawn again at every zoom and pan
   std::string fileName_;
   char memberName_[260] = {};
 

@@ -70,8 +70,8 @@ void TMyChild::CmCopyVectors() {
   int32_t result;
   {
     platform::qt::DrawingScope drawing;
-    result = ShowIcon(view_, fileName_.c_str(), memberName_, SI_DIRECT, nullptr, metafile.get(),
-                      &rect, nullptr, nullptr, nullptr, nullptr);
+    result = ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_DIRECT, metafile.get(),
+                          &rect, nullptr, nullptr, nullptr);
   }
   // A slide that cannot be read leaves the clipboard empty (the loader has said why, if it
   // could tell).

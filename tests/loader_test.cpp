@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "render/dxf_writer.h"
+#include "slide/kept_slide.h"
 #include "slide/slide_fit.h"
 #include "slide/slide_header.h"
 #include "slide/slide_kind.h"
@@ -268,6 +269,66 @@ TEST(LoaderOffscreen, FilesShorterThanTheirHeaderDoNotCrash) {
     if (GetBitmapSlot()) gdi::DeleteObject(GetBitmapSlot());
     SetBitmapSlot(nullptr);
   }
+}
+
+// The picture a window's drawing leaves, from ShowIconKept or (kept null) from ShowIcon.
+gdi::PixelVector DrawnPixels(KeptSlide* kept, const std::string& path, const std::string& member,
+                             uint8_t zoom, int32_t* result) {
+  platform::HeadlessWindow window(60, 40);
+  ViewState view;
+  view.zoom = zoom;
+  view.panX = zoom > 1 ? 30 : 0;
+  NameBuffer name(member);
+  SetBitmapSlot(nullptr);
+  *result = kept ? ShowIconKept(kept, &window, path.c_str(), name.data(), SI_KEEP_BITMAP, nullptr,
+                                nullptr, &view, nullptr, nullptr)
+                 : ShowIcon(&window, path.c_str(), name.data(), SI_KEEP_BITMAP, nullptr, nullptr,
+                            nullptr, nullptr, &view, nullptr, nullptr);
+  gdi::PixelVector pixels;
+  if (GetBitmapSlot()) pixels = GetBitmapSlot()->pixels;
+  if (GetBitmapSlot()) gdi::DeleteObject(GetBitmapSlot());
+  SetBitmapSlot(nullptr);
+  return pixels;
+}
+
+TEST(LoaderKeptSlide, DrawsLikeAFreshReadUntilTheFileChanges) {
+  fixtures::TempDir dir;
+  fixtures::RecordedServices services;
+  SlideWriter first(100, 100), second(100, 100);
+  first.Colour(1).Vector(0, 0, 99, 99).Vector(0, 99, 99, 0);
+  second.Colour(3).Vector(50, 0, 50, 99);
+  const std::string lib = dir.Write(
+      "lib.slb", fixtures::LibraryBytes({{"ONE", first.Build()}, {"TWO", second.Build()}}));
+  const std::string file = dir.Write("one.sld", first.Build());
+  for (const auto& [path, member] : {std::pair{file, ""}, std::pair{lib, "two"}}) {
+    KeptSlide kept;
+    for (uint8_t zoom : {1, 3, 1}) {
+      int32_t keptResult = 0, freshResult = 0;
+      const gdi::PixelVector drawn = DrawnPixels(&kept, path, member, zoom, &keptResult);
+      EXPECT_EQ(drawn, DrawnPixels(nullptr, path, member, zoom, &freshResult)) << path;
+      EXPECT_EQ(keptResult, freshResult);
+    }
+    EXPECT_EQ(kept.reads, 1u) << path;
+    EXPECT_GT(KeptSlideBytes(), 0u);
+
+    // A new version of the file is read at the next fresh drawing.
+    fixtures::WriteFile(
+        path, member[0] ? fixtures::LibraryBytes({{"TWO", first.Build()}}) : second.Build());
+    int32_t keptResult = 0, freshResult = 0;
+    EXPECT_EQ(DrawnPixels(&kept, path, member, 1, &keptResult),
+              DrawnPixels(nullptr, path, member, 1, &freshResult));
+    EXPECT_EQ(kept.reads, 2u);
+  }
+  EXPECT_EQ(KeptSlideBytes(), 0u);
+
+  // What cannot be kept is said as the loader says it.
+  KeptSlide kept;
+  int32_t result = 0;
+  DrawnPixels(&kept, lib, "absent", 1, &result);
+  EXPECT_EQ(result, kNotFound);
+  DrawnPixels(&kept, dir.File("gone.sld"), "", 1, &result);
+  EXPECT_EQ(result, kCannotOpen);
+  EXPECT_EQ(kept.reads, 0u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The viewer opening a 200,000-vector slide in a maximised slide window of a 1280 x 1024 frame:
-// the time until the first progress copy is on screen and until the picture is complete, then
-// the same for one zoom step. And a
+// The viewer opening a 200,000-vector slide (either benchmark slide) in a maximised slide window
+// of a 1280 x 1024 frame: the time until the first progress copy is on screen and until the
+// picture is complete, then the same for one zoom step and one pan step. And a
 // 352-member library as miniatures: the time until the first screen of them is drawn, and the
 // memory the browser takes once every miniature has been drawn.
 // Runs on the display it is given, or off screen when there is none.
@@ -37,13 +37,21 @@ namespace {
 
 using namespace lanterna;
 
-const std::string& SlidePath() {
-  static const std::string path = [] {
-    const std::string p = "/tmp/lanterna-gui-bench-" + std::to_string(::getpid()) + ".sld";
-    fixtures::WriteFile(p, fixtures::BigDrawing(200000));
-    return p;
-  }();
-  return path;
+// The two benchmark slides: short vectors (0), and long lines with fills like a plan (1).
+const std::string& SlidePath(int which) {
+  static const std::string paths[2] = {
+      [] {
+        const std::string p = "/tmp/lanterna-gui-bench-" + std::to_string(::getpid()) + ".sld";
+        fixtures::WriteFile(p, fixtures::BigDrawing(200000));
+        return p;
+      }(),
+      [] {
+        const std::string p =
+            "/tmp/lanterna-gui-bench-lines-" + std::to_string(::getpid()) + ".sld";
+        fixtures::WriteFile(p, fixtures::LongLineDrawing(200000));
+        return p;
+      }()};
+  return paths[which];
 }
 
 // Notes when a slide surface is first painted with the drawing on it: a progress copy while the
@@ -123,9 +131,26 @@ std::unique_ptr<TMyApp> StartViewer(benchmark::State& state) {
   return app;
 }
 
+// One step by a key (zoom or pan) of a slide window: the time until the first new picture is on
+// screen and until the exact one is drawn, in ms.
+struct StepTimes {
+  double first = 0, exact = 0;
+};
+StepTimes TimeStep(TMyChild* child, ProgressWatch& watch, QElapsedTimer& clock, int key) {
+  watch.firstCopyNs = -1;
+  watch.previewsBefore = child->View()->Previews();
+  clock.restart();
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(child, &press);
+  PumpUntil([&] { return child->DrawingComplete(); }, 120000);
+  return {watch.firstCopyNs * 1e-6, clock.nsecsElapsed() * 1e-6};
+}
+
+// Arg: which benchmark slide.
 void BM_OpenBigSlideMaximised(benchmark::State& state) {
-  const std::string& path = SlidePath();
-  double firstCopyMs = 0, completeMs = 0, zoomFirstMs = 0, zoomCompleteMs = 0;
+  const std::string& path = SlidePath(static_cast<int>(state.range(0)));
+  double firstCopyMs = 0, completeMs = 0;
+  StepTimes zoom, pan;
   for (auto _ : state) {
     std::unique_ptr<TMyApp> app = StartViewer(state);
     if (!app) return;
@@ -152,26 +177,33 @@ void BM_OpenBigSlideMaximised(benchmark::State& state) {
     firstCopyMs += watch.firstCopyNs * 1e-6;
     completeMs += completeNs * 1e-6;
 
-    // One zoom step (+, about the middle): the first new picture on screen and the exact one.
-    watch.firstCopyNs = -1;
-    clock.restart();
-    watch.previewsBefore = child->View()->Previews();
-    QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier);
-    QApplication::sendEvent(child, &plus);
-    PumpUntil([&] { return child->DrawingComplete(); }, 120000);
-    zoomCompleteMs += clock.nsecsElapsed() * 1e-6;
-    zoomFirstMs += watch.firstCopyNs * 1e-6;
+    // One zoom step (+, about the middle), then one pan step (an arrow key).
+    const StepTimes z = TimeStep(child, watch, clock, Qt::Key_Plus);
+    const StepTimes p = TimeStep(child, watch, clock, Qt::Key_Right);
+    zoom.first += z.first;
+    zoom.exact += z.exact;
+    pan.first += p.first;
+    pan.exact += p.exact;
     qApp->removeEventFilter(&watch);
     state.counters["client_w"] = child->View()->width();
     state.counters["client_h"] = child->View()->height();
+    state.counters["reads"] = child->SlideReads();
     app.reset();
   }
-  state.counters["first_copy_ms"] = firstCopyMs / static_cast<double>(state.iterations());
-  state.counters["complete_ms"] = completeMs / static_cast<double>(state.iterations());
-  state.counters["zoom_first_ms"] = zoomFirstMs / static_cast<double>(state.iterations());
-  state.counters["zoom_complete_ms"] = zoomCompleteMs / static_cast<double>(state.iterations());
+  const double n = static_cast<double>(state.iterations());
+  state.counters["first_copy_ms"] = firstCopyMs / n;
+  state.counters["complete_ms"] = completeMs / n;
+  state.counters["zoom_first_ms"] = zoom.first / n;
+  state.counters["zoom_complete_ms"] = zoom.exact / n;
+  state.counters["pan_first_ms"] = pan.first / n;
+  state.counters["pan_complete_ms"] = pan.exact / n;
 }
-BENCHMARK(BM_OpenBigSlideMaximised)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenBigSlideMaximised)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // Rows whose cells lie in the grid's view.
 bool VisibleDrawn(TLibraryBrowser* b) {
@@ -236,7 +268,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::error_code ec;
-  std::filesystem::remove(SlidePath(), ec);
+  std::filesystem::remove(SlidePath(0), ec);
+  std::filesystem::remove(SlidePath(1), ec);
   std::filesystem::remove(LibraryPath(), ec);
   std::filesystem::remove_all(configPattern, ec);
   return 0;

@@ -310,3 +310,30 @@ TEST_F(ChildMouseTest, ArrowKeysAndScrollBarsPanAZoomedPictureAndHomeShowsTheWho
 }
 
 }  // namespace
+
+namespace {
+
+// Zoom and pan draw from the slide read when the window opened; a new version of the file on
+// disk is read at the next step.
+TEST_F(ChildMouseTest, StepsDrawTheSlideReadOnceUntilTheFileChanges) {
+  const std::string path = SmallSlide();
+  TMyChild* child = OpenDrawn(path);
+  auto key = [&](int k) {
+    QKeyEvent e(QEvent::KeyPress, k, {});
+    QCoreApplication::sendEvent(child, &e);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }));
+  };
+  for (int k : {Qt::Key_Plus, Qt::Key_Right, Qt::Key_Home}) key(k);
+  EXPECT_EQ(child->SlideReads(), 1u);
+
+  fixtures::SlideWriter filled(400, 300);
+  filled.Colour(3).Fill({{0, 0}, {399, 0}, {399, 299}, {0, 299}}).EndOfFile();
+  fixtures::WriteFile(path, filled.Build());
+  key(Qt::Key_Plus);
+  EXPECT_EQ(child->SlideReads(), 2u);
+  TMyChild* fresh = OpenDrawn(path);
+  EXPECT_EQ(child->NormalBitmap()->At(200, 150), fresh->NormalBitmap()->At(200, 150));
+  EXPECT_NE(child->NormalBitmap()->At(200, 150), 0x00FFFFFFu);
+}
+
+}  // namespace
