@@ -17,8 +17,6 @@ namespace lanterna {
 
 namespace {
 
-constexpr int64_t kDeferMinPixels = int64_t{1} << 20;
-
 // A member name buffer the loader may upper-case in place.
 std::vector<char> MemberBuffer(const std::string& member) {
   std::vector<char> buffer(member.begin(), member.end());
@@ -109,7 +107,7 @@ RenderResult RenderSlide(const RenderRequest& request) {
   NoInterruptions quiet;
   // Nothing shows this drawing before it is over: big pictures are drawn on two more threads,
   // a band of rows each. A small one draws faster than threads start and hand work over.
-  const bool big = int64_t{width} * height >= kDeferMinPixels;
+  const bool big = int64_t{width} * height >= gdi::raster::kBandedDrawingMinPixels;
   gdi::raster::DeferredDrawing deferred(big, 2);
   SlideDrawing drawing(request, width, height);
   for (int pass = 0; pass < 8 && drawing.Paint(); ++pass) {

@@ -13,6 +13,7 @@
 
 #include "framework/gadgets.h"
 #include "platform/exten.h"
+#include "platform/gdi/deferred_drawing.h"
 #include "platform/input.h"
 #include "platform/qt/input_queue.h"
 #include "render/dxf_writer.h"
@@ -388,6 +389,11 @@ bool TMyChild::DrawSome() {
   int32_t result;
   {
     platform::qt::DrawingScope drawing;
+    // A big picture is drawn by two more threads, a band of rows each; the progress copies
+    // and the end of this turn wait for what they have been given.
+    const gdi::RECT client = ClientRect();
+    const int64_t pixels = int64_t{client.right - client.left} * (client.bottom - client.top);
+    gdi::raster::DeferredDrawing banded(pixels >= gdi::raster::kBandedDrawingMinPixels, 2);
     result = ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr,
                           nullptr, &view, &palette_, nullptr);
   }

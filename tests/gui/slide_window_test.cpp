@@ -64,36 +64,47 @@ TEST_F(SlideWindowTest, MissingFileBeepsAndClosesTheWindow) {
   EXPECT_GT(platform::BeepCount(), beeps);
 }
 
+// At both sizes: drawn at once below a million pixels, by bands of rows on more threads above.
 TEST_F(SlideWindowTest, KeyInterruptsAndTheDrawingResumesToTheSamePicture) {
   const std::string path = BigSlide();
-  TMyChild* whole = Open(path);
-  whole->Invalidate();
-  ASSERT_TRUE(guitest::PumpUntil([&] { return whole->DrawingComplete(); }, 30000));
-  const gdi::PixelVector expected = whole->NormalBitmap()->pixels;
-  whole->Destroy();
-  guitest::Pump(20);
+  for (const auto& [w, h] : {std::pair{400, 300}, std::pair{1200, 900}}) {
+    // The picture as one call of the engine draws it, with no window and no threads.
+    platform::HeadlessWindow headless(w, h);
+    lanterna::ViewState wholeView;
+    char noMember[40] = {};
+    lanterna::SetBitmapSlot(nullptr);
+    lanterna::ShowIcon(&headless, path.c_str(), noMember, lanterna::SI_KEEP_BITMAP, nullptr,
+                       nullptr, nullptr, nullptr, &wholeView, nullptr, nullptr);
+    ASSERT_TRUE(lanterna::GetBitmapSlot());
+    const gdi::PixelVector expected = lanterna::GetBitmapSlot()->pixels;
+    gdi::DeleteObject(lanterna::GetBitmapSlot());
+    lanterna::SetBitmapSlot(nullptr);
 
-  TMyChild* child = Open(path);
-  KeyCounter counter;
-  child->View()->installEventFilter(&counter);
-  child->View()->setFocus();
-  guitest::Pump(20);  // the focus's palette message is handled before the drawing
-  ASSERT_FALSE(child->NormalBitmap());
-  // A key pressed while the drawing runs: it stops the drawing, and it is not lost.
-  QCoreApplication::postEvent(child->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, "a"));
-  child->EvPaint();
-  EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptKey);
-  ASSERT_TRUE(child->NormalBitmap());
-  EXPECT_GT(child->NormalView().reached, 0u);
-  EXPECT_LT(child->NormalView().reached, child->NormalView().size);
-  EXPECT_EQ(counter.presses, 0);
-  EXPECT_EQ(platform::qt::InputQueue::Instance()->Held(), 1u);
-  // Handled after the drawing returned; the next paints continue from where it stopped.
-  ASSERT_TRUE(guitest::PumpUntil([&] { return counter.presses == 1; }));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }, 30000));
-  EXPECT_EQ(counter.keys, std::vector<int>{Qt::Key_A});
-  EXPECT_TRUE(child->NormalBitmap()->pixels == expected);
-  child->View()->removeEventFilter(&counter);
+    TMyChild* child = Open(path, w, h);
+    ASSERT_EQ(child->ClientRect().right, w);
+    KeyCounter counter;
+    child->View()->installEventFilter(&counter);
+    child->View()->setFocus();
+    guitest::Pump(20);  // the focus's palette message is handled before the drawing
+    ASSERT_FALSE(child->NormalBitmap());
+    // A key pressed while the drawing runs: it stops the drawing, and it is not lost.
+    QCoreApplication::postEvent(child->View(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, "a"));
+    child->EvPaint();
+    EXPECT_EQ(lanterna::InterruptCause(), lanterna::kInterruptKey);
+    ASSERT_TRUE(child->NormalBitmap());
+    EXPECT_GT(child->NormalView().reached, 0u);
+    EXPECT_LT(child->NormalView().reached, child->NormalView().size);
+    EXPECT_EQ(counter.presses, 0);
+    EXPECT_EQ(platform::qt::InputQueue::Instance()->Held(), 1u);
+    // Handled after the drawing returned; the next paints continue from where it stopped.
+    ASSERT_TRUE(guitest::PumpUntil([&] { return counter.presses == 1; }));
+    ASSERT_TRUE(guitest::PumpUntil([&] { return child->DrawingComplete(); }, 30000));
+    EXPECT_EQ(counter.keys, std::vector<int>{Qt::Key_A});
+    EXPECT_TRUE(child->NormalBitmap()->pixels == expected) << w << "x" << h;
+    child->View()->removeEventFilter(&counter);
+    child->Destroy();
+    guitest::Pump(20);
+  }
 }
 
 TEST_F(SlideWindowTest, EscapeKeepsThePartialPicture) {
