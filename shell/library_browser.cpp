@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "dialogs/generic_input.h"
@@ -74,11 +75,19 @@ const QPixmap& Unreadable() {
   return mark;
 }
 
+// Folders of members dragged out: a file manager may copy from them after the drop, so they
+// stay until the viewer ends.
+std::vector<std::string>& DragFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
 // The members' files, extracted into a folder of their own for a drag to the file manager.
 QList<QUrl> ExtractForDrag(const std::string& library, const std::vector<std::string>& members) {
   QList<QUrl> urls;
   std::string dir = QDir::tempPath().toStdString() + "/lanterna-drag-XXXXXX";
   if (!::mkdtemp(dir.data())) return urls;
+  DragFolders().push_back(dir);
   std::set<std::string> taken;
   for (const std::string& member : members) {
     std::string bytes;
@@ -93,6 +102,12 @@ QList<QUrl> ExtractForDrag(const std::string& library, const std::vector<std::st
 }
 
 }  // namespace
+
+void RemoveDragFolders() {
+  std::error_code ignored;
+  for (const std::string& dir : DragFolders()) std::filesystem::remove_all(dir, ignored);
+  DragFolders().clear();
+}
 
 // ---- the model ---------------------------------------------------------------------------
 

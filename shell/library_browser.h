@@ -19,6 +19,9 @@ namespace lanterna {
 
 class TLibraryBrowser;
 
+// Removes the folders members dragged out to file managers were written to (at the viewer's end).
+void RemoveDragFolders();
+
 // The members of the library as list rows: decoded names, miniatures as they arrive.
 class LibraryGridModel : public QAbstractListModel {
  public:

@@ -14,6 +14,7 @@
 #include "resources/license_notice.h"
 #include "shell/app.h"
 #include "shell/instance.h"
+#include "shell/library_browser.h"
 
 int main(int argc, char** argv) {
   // Answered before Qt starts, so that it works without a display.
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   const std::string programDir =
       QFileInfo(QCoreApplication::applicationFilePath()).absolutePath().toStdString() + "/";
   const int status = lanterna::RunViewer(commandLine, programDir);
+  lanterna::RemoveDragFolders();
   platform::SetMessageBoxService(nullptr);
   platform::SetMessageWindowService(nullptr);
   return status;

@@ -142,6 +142,13 @@ TEST_F(LibraryBrowserTest, EditCycleEqualsLanternaCliAndAFailedEditChangesNothin
   std::filesystem::create_directory(dir.File("out"));
   ASSERT_TRUE(b->ExtractSelected(dir.File("out")));
   EXPECT_EQ(fixtures::ReadFile(dir.File("out/M003.SLD")), SolidSlide(3));
+  // Dragged out, they are files in a folder of their own, which goes at the viewer's end.
+  std::unique_ptr<QMimeData> dragged(b->Model()->mimeData({b->Model()->index(Row(b, "M003"))}));
+  ASSERT_EQ(dragged->urls().size(), 1);
+  const std::string draggedFile = dragged->urls()[0].toLocalFile().toStdString();
+  EXPECT_EQ(fixtures::ReadFile(draggedFile), SolidSlide(3));
+  lanterna::RemoveDragFolders();
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(draggedFile).parent_path()));
 
   // A failed edit leaves the last one to undo.
   ASSERT_TRUE(b->Rename(Row(b, "M003"), "THIRD"));
