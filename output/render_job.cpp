@@ -42,13 +42,19 @@ bool CloseRequested(const platform::HeadlessWindow& window) {
 thread_local bool gLastEndedEarly = false;
 
 // Passes the engine's boxes on as they are and notes the one the decoder shows when the data
-// runs out before the slide ends.
+// runs out before the slide ends, or a rendering's record cut short.
 class EarlyEndWatch : public platform::MessageBoxService {
  public:
   EarlyEndWatch() : previous_(platform::CurrentMessageBoxService()) {
     platform::SetMessageBoxService(this);
+    RenderingCutShort() = false;
   }
-  ~EarlyEndWatch() override { platform::SetMessageBoxService(previous_); }
+  ~EarlyEndWatch() override {
+    platform::SetMessageBoxService(previous_);
+    if (RenderingCutShort()) gLastEndedEarly = true;
+  }
+  // A rendering's records end in silence: the renderer notes one cut short instead.
+  bool EndedEarly() const { return endedEarly || RenderingCutShort(); }
   int Show(platform::HWND owner, const std::string& text, const std::string& title,
            unsigned style) override {
     if (text.find("ByteReaded in Ciclo") != std::string::npos) endedEarly = gLastEndedEarly = true;
@@ -165,7 +171,7 @@ bool SlideDrawing::Paint() {
     bitmap_ = kept;
   }
   SetBitmapSlot(nullptr);
-  endedEarly_ = endedEarly_ || watch.endedEarly;
+  endedEarly_ = endedEarly_ || watch.EndedEarly();
   over_ = result_ < 0 || view_.reached >= view_.size || CloseRequested(window_);
   if (result_ < 0 && bitmap_) {
     gdi::DeleteObject(bitmap_);

@@ -49,6 +49,10 @@ int DrawRendering(gdi::HDC dc, uint32_t size, const RenderingHeader& header, Vie
                   SlidePalette* palette, gdi::HDC windowDC, SlideInfo* info, platform::HWND owner,
                   bool dxfOn, float aspect);
 
+// Set on this thread when a record is cut short by the end of the data: the picture lacks it.
+// The renderer never clears it; whoever asks clears it before the drawing.
+bool& RenderingCutShort();
+
 // The colour map of the slide being drawn, indices 0-256. FuncColorMap scales and stores one
 // entry (unless store is false) and returns its colour reference.
 gdi::COLORREF FuncColorMap(bool store, int index, int red, int green, int blue);

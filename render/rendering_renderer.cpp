@@ -177,6 +177,7 @@ class Decoder {
     uint32_t& cursor = Loader().ByteReaded;
     if (size_ - cursor < n) {
       cursor = size_;
+      RenderingRenderer().cutShort = true;
       return nullptr;
     }
     const uint8_t* at = data_ + cursor;
@@ -377,6 +378,10 @@ void StoreExtent(ViewState* view, const Extent& b) {
 }
 
 }  // namespace
+
+bool& RenderingCutShort() {
+  return RenderingRenderer().cutShort;
+}
 
 int DrawRendering(gdi::HDC dc, uint32_t size, const RenderingHeader& header, ViewState* view,
                   SlidePalette* palette, gdi::HDC windowDC, SlideInfo* info, platform::HWND owner,

@@ -34,6 +34,8 @@ struct RenderingRendererState {
   // Cleared at the start of each call.
   bool paletteInUse = false;
   bool beepGiven = false;
+  // Left for the callers to clear (RenderingCutShort).
+  bool cutShort = false;
   // Pen and brush caches: the renderer's own objects, their colours, and what they replaced.
   gdi::HPEN pen = nullptr;
   gdi::COLORREF penColour = kNoColour;

@@ -9,6 +9,7 @@
 
 #include "tests/cli_runner.h"
 #include "tests/legacy_library.h"
+#include "tests/rendering_writer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -47,6 +48,10 @@ TEST(CliExit, PartialWorkExitsOneAndSaysSo) {
   const std::string damaged = dir.Write("damaged.slb", fixtures::LibraryBytes(members));
   const std::string lib = dir.Write("lib.slb", fixtures::LegacyLibrary());
   std::filesystem::create_directory(dir.File("folder.sld"));
+  // A rendering's records have no end mark: the last one cut in the middle is all that shows.
+  fixtures::RenderingWriter rendering(40, 30);
+  rendering.ColourEntry(1, 255, 0, 0).ColourMapEnd().Polygon(1, 1, {{0, 0}, {39, 0}, {39, 29}});
+  const std::string cutRnd = dir.Write("cut.rnd", CutShort(rendering.Build()));
 
   struct Case {
     std::string args, says;
@@ -57,6 +62,9 @@ TEST(CliExit, PartialWorkExitsOneAndSaysSo) {
       {"thumbnail " + Quote(cut) + " " + Quote(dir.File("t.png")), "ends early"},
       {"sheet " + Quote(cut) + " " + Quote(good) + " -o " + Quote(dir.File("s.pdf")), "ends early"},
       {"render " + Quote(cut) + " -o " + Quote(dir.File("o.svg")), "ends early"},
+      {"render " + Quote(cutRnd) + " -o " + Quote(dir.File("r.png")), "ends early"},
+      {"render " + Quote(cutRnd) + " -o " + Quote(dir.File("r.svg")), "ends early"},
+      {"dxf " + Quote(cutRnd) + " " + Quote(dir.File("r.dxf")), "ends early"},
       {"render " + Quote(damaged) + " -d " + Quote(dir.File("d")), "1 done, 0 failed, 1 skipped"},
       {"extract " + Quote(cutLib) + " -d " + Quote(dir.File("x")), "1 of 2 members"},
       {"create " + Quote(dir.File("new.slb")) + " " + Quote(good) + " " + Quote(cut), "ends early"},
