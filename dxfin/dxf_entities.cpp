@@ -349,9 +349,10 @@ class Reader {
     t.align = std::clamp(g_.Int(71, 1), 1, 9);
     t.lineSpacing = g_.Num(44, 1);
     if (!(t.lineSpacing > 0.1 && t.lineSpacing < 10)) t.lineSpacing = 1;
-    // Its point and direction are in world coordinates; without a direction it turns by its
-    // rotation in its own plane. Its lines run along the direction and stack along the
-    // extrusion crossed with it: a negative extrusion mirrors the text.
+    // Its point and direction are in world coordinates; without a direction (nor one in its
+    // embedded object) it turns by its rotation from the world X axis, or in a tilted plane from
+    // the plane's x axis. Its lines run along the direction and stack along the extrusion
+    // crossed with it: a negative extrusion turns the text upside down.
     double n[3] = {g_.Num(210, 0), g_.Num(220, 0), g_.Num(230, 1)};
     const double nl = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (!(nl > 0) || !std::isfinite(nl))
@@ -359,16 +360,24 @@ class Reader {
     else
       n[0] /= nl, n[1] /= nl, n[2] /= nl;
     double d[3] = {g_.Num(11), g_.Num(21), g_.Num(31)};
+    const bool level = std::abs(n[0]) < 1.0 / 64 && std::abs(n[1]) < 1.0 / 64;
+    const double r = g_.Num(50) * M_PI / 180;
     if (!g_.Has(11) && !g_.Has(21)) {
-      const Plane p = OcsPlane(n[0], n[1], n[2], 0);
-      const double r = g_.Num(50) * M_PI / 180;
-      // The plane's x and y axes in world coordinates, z included.
-      const double ax[3] = {p.a, p.c, 0}, ay[3] = {p.b, p.d, 0};
-      double axz = 0, ayz = 0;
-      OcsZ(n, &axz, &ayz);
-      d[0] = ax[0] * std::cos(r) + ay[0] * std::sin(r);
-      d[1] = ax[1] * std::cos(r) + ay[1] * std::sin(r);
-      d[2] = axz * std::cos(r) + ayz * std::sin(r);
+      const Groups embedded(o_.embedded);
+      if (embedded.Has(10) || embedded.Has(20)) {
+        d[0] = embedded.Num(10), d[1] = embedded.Num(20), d[2] = embedded.Num(30);
+      } else if (level) {
+        d[0] = std::cos(r), d[1] = std::sin(r), d[2] = 0;
+      } else {
+        const Plane p = OcsPlane(n[0], n[1], n[2], 0);
+        // The plane's x and y axes in world coordinates, z included.
+        const double ax[3] = {p.a, p.c, 0}, ay[3] = {p.b, p.d, 0};
+        double axz = 0, ayz = 0;
+        OcsZ(n, &axz, &ayz);
+        d[0] = ax[0] * std::cos(r) + ay[0] * std::sin(r);
+        d[1] = ax[1] * std::cos(r) + ay[1] * std::sin(r);
+        d[2] = axz * std::cos(r) + ayz * std::sin(r);
+      }
     }
     const double dl = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     if (!(dl > 0) || !std::isfinite(dl))

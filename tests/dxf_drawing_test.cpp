@@ -259,6 +259,17 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "",
        "0|MTEXT|8|0|10|60|20|80|40|21|71|1|11|-1|21|0|31|0|210|0|220|0|230|-1|1|L|",
        {{50, 59, true}, {56, 70, true}, {66, 59, false}}},
+      {"MTEXT seen from below with no direction: along world X, upside down",
+       "",
+       "",
+       "0|MTEXT|8|0|10|20|20|60|40|21|71|1|210|0|220|0|230|-1|1|L|",
+       {{24, 70, true}, {30, 80, true}, {30, 60, false}, {12, 50, false}}},
+      {"MTEXT seen from below, its direction in its embedded object: mirrored, upright",
+       "",
+       "",
+       "0|MTEXT|8|0|10|80|20|60|40|21|71|1|210|0|220|0|230|-1|1|L|"
+       "101|Embedded Object|70|1|10|-1|20|0|30|0|11|80|21|60|",
+       {{77, 50, true}, {70, 39, true}, {70, 60, false}}},
       {"ATTDEF outside blocks shows its tag; inside one, nothing",
        "",
        "0|BLOCK|8|0|2|B|70|2|10|0|20|0|0|ATTDEF|8|0|10|60|20|20|40|21|1|x|2|I|3|p|70|0|"
