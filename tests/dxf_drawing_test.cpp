@@ -347,16 +347,19 @@ namespace {
 
 // A TrueType style's text is its font's filled outline (DejaVu stands in for Arial): the stem
 // of an I three times as wide is a band, not a stroke.
-TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
-  const std::string tables =
+// A drawing whose style SANS is arial.ttf (DejaVu Sans where Arial is missing).
+std::string WithSans(const std::string& entities) {
+  std::string tables =
       "0|SECTION|2|TABLES|0|TABLE|2|STYLE|0|STYLE|2|Sans|70|0|3|arial.ttf|0|ENDTAB|0|ENDSEC|";
-  std::string text = Dxf("", "", "0|TEXT|8|0|7|SANS|10|30|20|20|40|60|41|3|1|I|");
-  const size_t blocks = text.find("0\nSECTION\n2\nBLOCKS");
-  std::string tablesText = tables;
-  for (char& c : tablesText)
+  for (char& c : tables)
     if (c == '|') c = '\n';
-  text.insert(blocks, tablesText);
-  const Drawn d = Draw(text);
+  std::string text = Dxf("", "", entities);
+  text.insert(text.find("0\nSECTION\n2\nBLOCKS"), tables);
+  return text;
+}
+
+TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
+  const Drawn d = Draw(WithSans("0|TEXT|8|0|7|SANS|10|30|20|20|40|60|41|3|1|I|"));
   ASSERT_EQ(d.drawing.styleFonts.at("SANS"), "arial.ttf");
   int widest = 0, run = 0;
   for (int x = 0; x <= 100; ++x) {
@@ -364,6 +367,14 @@ TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
     widest = std::max(widest, run);
   }
   EXPECT_GE(widest, 10);
+}
+
+// A TrueType text's height is its capitals': I of height 60 on y = 20 reaches y = 80.
+TEST(DxfDrawing, TrueTypeTextHeightIsItsCapitals) {
+  const Drawn d = Draw(WithSans("0|TEXT|8|0|7|SANS|10|30|20|20|40|60|1|I|"));
+  EXPECT_TRUE(d.Ink(44, 78));
+  EXPECT_FALSE(d.Ink(44, 83));
+  EXPECT_TRUE(d.Ink(44, 21));
 }
 
 }  // namespace
