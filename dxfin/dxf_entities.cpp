@@ -134,6 +134,8 @@ class Reader {
           e.points.push_back({Number(x.value), 0, 0});
         if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
       }
+    } else if (t == "WIPEOUT") {
+      Wipeout();
     } else if (t == "ATTDEF" || t == "VIEWPORT" || t == "SEQEND" || t == "VERTEX") {
       // A block's attribute definitions show through the ATTRIBs of its inserts; outside
       // blocks they show their tags.
@@ -426,6 +428,34 @@ class Reader {
     for (double& v : ax) v /= l;
     *axz = ax[2];
     *ayz = n[0] * ax[1] - n[1] * ax[0];
+  }
+
+  // A WIPEOUT's clip boundary (14, 24: a rectangle by two corners or a polygon) is in image
+  // pixels, y down from the image's top, centres on whole numbers; the image spans the size
+  // (13, 23) in pixels of the u (11) and v (12) vectors from the insertion point (10).
+  void Wipeout() {
+    const double ox = g_.Num(10), oy = g_.Num(20);
+    const double ux = g_.Num(11), uy = g_.Num(21), vx = g_.Num(12), vy = g_.Num(22);
+    const double height = g_.Num(23);
+    std::vector<Vertex> clip;
+    for (const Group& x : o_.groups) {
+      if (x.code == 14 && clip.size() < kMaxItems) clip.push_back({Number(x.value), 0, 0});
+      if (x.code == 24 && !clip.empty()) clip.back().y = Number(x.value);
+    }
+    if (clip.size() < 2) clip = {{-0.5, -0.5, 0}, {g_.Num(13) - 0.5, height - 0.5, 0}};
+    if (clip.size() == 2) {
+      const Vertex a = clip[0], b = clip[1];
+      clip = {a, {b.x, a.y, 0}, b, {a.x, b.y, 0}};
+    }
+    Entity& e = Add(Kind::kWipeout);
+    e.closed = true;
+    for (const Vertex& p : clip) {
+      const double u = p.x + 0.5, v = height - p.y - 0.5;
+      Corner(e, ox + ux * u + vx * v, oy + uy * u + vy * v);
+    }
+    if (e.points.size() > 1 && e.points[0].x == e.points.back().x &&
+        e.points[0].y == e.points.back().y)
+      e.points.pop_back();
   }
 
   void Insert() {

@@ -21,7 +21,8 @@ struct Group {
 struct RawObject {
   std::string type;
   std::vector<Group> groups;
-  std::vector<Group> embedded;  // after "101 Embedded Object": an MTEXT's columns
+  std::vector<Group> embedded;               // after "101 Embedded Object": an MTEXT's columns
+  unsigned long long handle = 0, owner = 0;  // its 5 and its first 330 (hexadecimal)
 };
 
 struct EntityContext {

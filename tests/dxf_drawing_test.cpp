@@ -175,6 +175,51 @@ TEST(DxfDrawing, EachCaseIsDrawnWhereItsGeometrySays) {
   }
 }
 
+// A WIPEOUT over the square (40, 40) to (60, 60): the image one pixel of 20 x 20 units,
+// clipped to its rectangle.
+const char kWipeout[] =
+    "0|WIPEOUT|5|A2|330|1F|8|0|10|40|20|40|11|20|21|0|12|0|22|20|13|1|23|1|71|1|"
+    "14|-0.5|24|-0.5|14|0.5|24|0.5|";
+const char kLine[] = "0|LINE|5|A1|330|1F|8|0|10|10|20|50|11|90|21|50|";
+
+TEST(DxfDrawing, WipeoutHidesWhatWasDrawnBeforeIt) {
+  const std::string objects = "0|ENDSEC|0|SECTION|2|OBJECTS|";
+  const std::vector<Case> cases = {
+      {"a line drawn before: cut, no frame",
+       "",
+       "",
+       std::string(kLine) + kWipeout,
+       {{20, 50, true}, {80, 50, true}, {50, 50, false}, {50, 40, false}}},
+      {"a line drawn after: whole", "", "", std::string(kWipeout) + kLine, {{50, 50, true}}},
+      {"a SOLID before: cut to both sides",
+       "",
+       "",
+       "0|SOLID|8|0|10|10|20|45|11|90|21|45|12|10|22|55|13|90|23|55|" + std::string(kWipeout),
+       {{20, 50, true}, {80, 50, true}, {50, 50, false}, {44, 50, false}, {56, 50, false}}},
+      {"the frame when WIPEOUTVARIABLES shows it",
+       "",
+       "",
+       std::string(kLine) + kWipeout + objects + "0|WIPEOUTVARIABLES|5|B1|70|1|",
+       {{50, 40, true}, {50, 60, true}, {50, 50, false}}},
+      {"a SORTENTSTABLE draws the line after the wipeout",
+       "",
+       "",
+       std::string(kLine) + kWipeout + objects +
+           "0|SORTENTSTABLE|5|B0|330|C|100|AcDbSortentsTable|330|1F|331|A1|5|A3|",
+       {{50, 50, true}}},
+  };
+  for (const Case& c : cases) {
+    std::string text = Dxf(c.header, c.blocks, c.entities);
+    // Corner points with handles too, so that a sort table orders every entity.
+    for (const char* handle : {"8", "9"})
+      text.replace(text.find("POINT\n8\n"), 6, std::string("POINT\n5\n") + handle + "\n330\n1F\n");
+    const Drawn d = Draw(text);
+    ASSERT_TRUE(d.bitmap) << c.what;
+    for (const Spot& s : c.spots)
+      EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
+  }
+}
+
 // The fitted spline rises smoothly between its points: above the straight zigzag.
 TEST(DxfDrawing, FitPointSplinePassesAboveItsChords) {
   const Drawn d =
