@@ -308,7 +308,9 @@ bool LayOutText(const Entity& e, const Face* face, TextPicture* out) {
     }
   } else {
     if (t.aligned && e.points.size() > 1) ox = e.points[1].x, oy = e.points[1].y;
-    if (align == 4) align = 1, dy = -kCapHeight / 2;  // middle: centred both ways
+    // Middle: centred along, and across halfway from the bottom of the descenders to the top
+    // of the capitals (middle centre takes half the capitals only).
+    if (align == 4) align = 1, dy = -(kCapHeight - kDescent) / 2;
     dx[0] = align == 1 ? -width / 2 : align == 2 ? -width : 0;
     if (t.align != 4)
       dy = t.valign == 1   ? kDescent
