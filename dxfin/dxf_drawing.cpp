@@ -52,6 +52,8 @@ class Collector : public DL_CreationAdapter {
   void setVariableDouble(const std::string& key, double value, int) override {
     if (key == "$LTSCALE" && value > 1e-9 && value < 1e9) d_.linetypeScale = value;
     if (key == "$DIMTXT" && value > 1e-9 && value < 1e9) context_.dimensionTextHeight = value;
+    if (key == "$DIMASZ" && value >= 0 && value < 1e9) context_.arrowSize = value;
+    if (key == "$DIMSCALE" && value > 1e-9 && value < 1e9) context_.dimensionScale = value;
   }
 
   void addComment(const std::string& comment) override {

@@ -128,12 +128,7 @@ class Reader {
       Entity& e = BlockAtOrigin("ACAD_TABLE", g_.Str(2));
       if (!e.points.empty()) e.points[0] = {g_.Num(10), g_.Num(20), 0};
     } else if (t == "LEADER") {
-      Entity& e = Add(Kind::kPath);
-      for (const Group& x : o_.groups) {
-        if (x.code == 10 && e.points.size() < kMaxItems)
-          e.points.push_back({Number(x.value), 0, 0});
-        if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
-      }
+      Leader();
     } else if (t == "WIPEOUT") {
       Wipeout();
     } else if (t == "ATTDEF" || t == "VIEWPORT" || t == "SEQEND" || t == "VERTEX") {
@@ -456,6 +451,26 @@ class Reader {
     if (e.points.size() > 1 && e.points[0].x == e.points.back().x &&
         e.points[0].y == e.points.back().y)
       e.points.pop_back();
+  }
+
+  // A LEADER's line through its vertices, and with its arrowhead flag (71) a closed filled
+  // arrow at the first one: as long as $DIMASZ by $DIMSCALE, a third of that wide, pointing
+  // along the first segment, which must be longer than the arrow.
+  void Leader() {
+    Entity& e = Add(Kind::kPath);  // in world coordinates
+    for (const Group& x : o_.groups) {
+      if (x.code == 10 && e.points.size() < kMaxItems) e.points.push_back({Number(x.value), 0, 0});
+      if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
+    }
+    if (g_.Int(71, 1) != 1 || e.points.size() < 2) return;
+    const Vertex tip = e.points[0], next = e.points[1];
+    const double size = c_.arrowSize * c_.dimensionScale;
+    const double length = std::hypot(next.x - tip.x, next.y - tip.y);
+    if (!(size > 0) || !(length > size) || !std::isfinite(length)) return;
+    const double ux = (next.x - tip.x) / length, uy = (next.y - tip.y) / length;
+    const double bx = tip.x + ux * size, by = tip.y + uy * size, half = size / 6;
+    Add(Kind::kFill).points = {
+        tip, {bx - uy * half, by + ux * half, 0}, {bx + uy * half, by - ux * half, 0}};
   }
 
   void Insert() {

@@ -27,9 +27,9 @@ struct RawObject {
 
 struct EntityContext {
   bool closedPolylinesAreFills = false;
-  bool inBlock = false;
-  double dimensionTextHeight = 2.5;  // $DIMTXT: texts of dimensions drawn from their points  // a
-                                     // block's attribute definitions show only through its inserts
+  bool inBlock = false;  // a block's attribute definitions show only through its inserts
+  double dimensionTextHeight = 2.5;  // $DIMTXT: texts of dimensions drawn from their points
+  double arrowSize = 2.5, dimensionScale = 1;     // $DIMASZ and $DIMSCALE: leaders' arrowheads
   std::map<std::string, int>* skipped = nullptr;  // kinds left out, and how many
 };
 
