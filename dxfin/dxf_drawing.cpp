@@ -202,6 +202,30 @@ class Collector : public DL_CreationAdapter {
     ReadEntity(object, vertices, context_, out);
     for (size_t i = first; i < out.size(); ++i)
       out[i].handle = object.handle, out[i].owner = object.owner;
+    if (object.type == "ATTRIB" && array_ == &out) Repeat(first);
+    if (object.type == "INSERT" && out.size() > first && out.back().cols * out.back().rows > 1)
+      array_ = &out, arrayInsert_ = out.size() - 1;
+    else if (object.type != "ATTRIB")
+      array_ = nullptr;
+  }
+
+  // An array insert's attributes show in each of its copies: the ones read from first on are
+  // repeated a column and a row spacing apart along the insert's turned axes.
+  void Repeat(size_t first) {
+    std::vector<Entity>& out = *array_;
+    const Entity insert = out[arrayInsert_];
+    const size_t last = out.size();
+    const double r = insert.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
+    for (int row = 0; row < insert.rows; ++row)
+      for (int col = 0; col < insert.cols; ++col) {
+        if ((row == 0 && col == 0) || out.size() >= (1u << 20)) continue;
+        const double x = col * insert.colSpacing, y = row * insert.rowSpacing;
+        for (size_t i = first; i < last; ++i) {
+          Entity copy = out[i];
+          for (Vertex& v : copy.points) v.x += x * c - y * s, v.y += x * s + y * c;
+          out.push_back(std::move(copy));
+        }
+      }
   }
 
   void Variable(const std::string& key, double x, double y) {
@@ -227,6 +251,9 @@ class Collector : public DL_CreationAdapter {
   // Sort handles by entity handle, by block record; the table being read's record and entity.
   std::map<unsigned long long, std::map<unsigned long long, unsigned long long>> sortKeys_;
   unsigned long long sortOwner_ = 0, sortEntity_ = 0;
+  // The array insert whose attributes may follow: its list and place in it.
+  std::vector<Entity>* array_ = nullptr;
+  size_t arrayInsert_ = 0;
   std::string section_;
   Block* block_ = nullptr;
   bool min_ = false, max_ = false;

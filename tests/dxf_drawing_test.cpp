@@ -336,6 +336,12 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "0|ENDBLK|8|0|",
        "0|ATTDEF|8|0|10|20|20|20|40|21|1|x|2|I|3|p|70|0|0|INSERT|8|0|2|B|10|0|20|0|",
        {{24, 30, true}, {64, 30, false}}},
+      {"ATTRIB of an array insert of two columns 40 apart: in each",
+       "",
+       "0|BLOCK|8|0|2|B|70|2|10|0|20|0|0|ENDBLK|8|0|",
+       "0|INSERT|8|0|66|1|2|B|10|0|20|0|70|2|44|40|0|ATTRIB|8|0|10|20|20|20|40|21|1|I|2|T|70|0|"
+       "0|SEQEND|8|0|",
+       {{24, 30, true}, {64, 30, true}, {44, 30, false}}},
       {"MTEXT in static columns 30 wide, 10 apart, each 40 high: one line each",
        "",
        "",
