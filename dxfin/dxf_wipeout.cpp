@@ -138,6 +138,11 @@ void AppendUnmasked(const Piece& piece, const std::vector<Point>& mask, std::vec
   // Too big to cut in good time (each edge of one against each of the other): kept whole.
   const double work = static_cast<double>(mask.size()) * static_cast<double>(piece.pts.size());
   if (mask.size() < 3 || piece.pts.empty() || work > 1e6) return out->push_back(piece);
+  // Far off or no numbers (a damaged file): sorting by them would not be sound.
+  auto sane = [](const Point& q) { return std::abs(q.x) < 1e15 && std::abs(q.y) < 1e15; };
+  if (!std::all_of(mask.begin(), mask.end(), sane) ||
+      !std::all_of(piece.pts.begin(), piece.pts.end(), sane))
+    return out->push_back(piece);
   const Bounds m = Of(mask), p = Of(piece.pts);
   if (p.x1 < m.x0 || p.x0 > m.x1 || p.y1 < m.y0 || p.y0 > m.y1) return out->push_back(piece);
   if (piece.pts.size() == 1) {
