@@ -348,6 +348,11 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "0|MTEXT|8|0|10|5|20|90|40|21|71|1|1|L\\PL\\PL|101|Embedded Object|70|1|"
        "41|40|71|1|72|3|44|30|45|10|73|0|74|0|",
        {{9, 80, true}, {49, 80, true}, {89, 80, true}, {9, 45, false}}},
+      {"MTEXT in a column 60 wide hanging from its middle centre",
+       "",
+       "",
+       "0|MTEXT|8|0|10|50|20|50|40|21|71|5|1|I|101|Embedded Object|70|1|71|2|72|1|44|60|45|0|",
+       {{50, 42, true}, {50, 58, true}, {50, 64, false}, {50, 36, false}}},
       {"MTEXT of two lines hanging from its bottom left",
        "",
        "",
