@@ -203,8 +203,9 @@ class Collector : public DL_CreationAdapter {
     for (size_t i = first; i < out.size(); ++i)
       out[i].handle = object.handle, out[i].owner = object.owner;
     if (object.type == "ATTRIB" && array_ == &out) Repeat(first);
-    if (object.type == "INSERT" && out.size() > first && out.back().cols * out.back().rows > 1)
-      array_ = &out, arrayInsert_ = out.size() - 1;
+    if (object.type == "INSERT" && out.size() > first &&
+        (out.back().cols > 1 || out.back().rows > 1))
+      array_ = &out, arrayInsert_ = out.size() - 1, arrayCopies_ = 0;
     else if (object.type != "ATTRIB")
       array_ = nullptr;
   }
@@ -218,12 +219,14 @@ class Collector : public DL_CreationAdapter {
     const double r = insert.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
     for (int row = 0; row < insert.rows; ++row)
       for (int col = 0; col < insert.cols; ++col) {
-        if ((row == 0 && col == 0) || out.size() >= (1u << 20)) continue;
+        if (arrayCopies_ >= (1u << 16)) return;  // copies enough for any real array
+        if (row == 0 && col == 0) continue;
         const double x = col * insert.colSpacing, y = row * insert.rowSpacing;
         for (size_t i = first; i < last; ++i) {
           Entity copy = out[i];
           for (Vertex& v : copy.points) v.x += x * c - y * s, v.y += x * s + y * c;
           out.push_back(std::move(copy));
+          ++arrayCopies_;
         }
       }
   }
@@ -253,7 +256,7 @@ class Collector : public DL_CreationAdapter {
   unsigned long long sortOwner_ = 0, sortEntity_ = 0;
   // The array insert whose attributes may follow: its list and place in it.
   std::vector<Entity>* array_ = nullptr;
-  size_t arrayInsert_ = 0;
+  size_t arrayInsert_ = 0, arrayCopies_ = 0;
   std::string section_;
   Block* block_ = nullptr;
   bool min_ = false, max_ = false;
