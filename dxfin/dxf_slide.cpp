@@ -650,7 +650,7 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   // it of what came before.
   const bool masking = HasWipeouts(drawing);
   std::vector<Piece> pending;
-  size_t checked = 0;
+  double budget = 3e8;  // the work wipeouts may take: past it they hide nothing more
   auto put = [&](int colour, const std::vector<Point>& pts, bool closed, bool fill,
                  bool point = false) {
     if (!masking) return emit(colour, pts, closed, fill, point);
@@ -660,10 +660,8 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
   Walker drawer(drawing, options, 0.25 / scale, [&](const Shape& shape) {
     made.texts += shape.text;
     if (shape.wipeout) {
-      // Pieces looked at for wipeouts: past a bound the rest of them hide nothing.
-      if ((checked += pending.size()) > 50000000) return;
       std::vector<Piece> kept;
-      for (const Piece& p : pending) AppendUnmasked(p, shape.rings[0], &kept);
+      for (const Piece& p : pending) AppendUnmasked(p, shape.rings[0], &kept, &budget);
       pending = std::move(kept);
       if (drawing.wipeoutFrame) put(shape.colour, shape.rings[0], true, false);
       return;

@@ -134,24 +134,29 @@ Bounds Of(const std::vector<Point>& pts) {
 
 }  // namespace
 
-void AppendUnmasked(const Piece& piece, const std::vector<Point>& mask, std::vector<Piece>* out) {
-  // Too big to cut in good time (each edge of one against each of the other): kept whole.
-  const double work = static_cast<double>(mask.size()) * static_cast<double>(piece.pts.size());
-  if (mask.size() < 3 || piece.pts.empty() || work > 1e6) return out->push_back(piece);
+void AppendUnmasked(const Piece& piece, const std::vector<Point>& mask, std::vector<Piece>* out,
+                    double* budget) {
+  // Each edge of one against each of the other, for a fill again in each band.
+  const double m = static_cast<double>(mask.size()), n = static_cast<double>(piece.pts.size());
+  const double work = n * m * (piece.fill ? n + m : 1);
+  *budget -= n + m;  // looking at both
+  if (mask.size() < 3 || piece.pts.empty() || work > *budget) return out->push_back(piece);
   // Far off or no numbers (a damaged file): sorting by them would not be sound.
   auto sane = [](const Point& q) { return std::abs(q.x) < 1e15 && std::abs(q.y) < 1e15; };
   if (!std::all_of(mask.begin(), mask.end(), sane) ||
       !std::all_of(piece.pts.begin(), piece.pts.end(), sane))
     return out->push_back(piece);
-  const Bounds m = Of(mask), p = Of(piece.pts);
-  if (p.x1 < m.x0 || p.x0 > m.x1 || p.y1 < m.y0 || p.y0 > m.y1) return out->push_back(piece);
+  const Bounds box = Of(mask), p = Of(piece.pts);
+  if (p.x1 < box.x0 || p.x0 > box.x1 || p.y1 < box.y0 || p.y0 > box.y1)
+    return out->push_back(piece);
+  *budget -= work;
   if (piece.pts.size() == 1) {
     if (!Inside(mask, piece.pts[0])) out->push_back(piece);
     return;
   }
-  if (piece.fill && piece.pts.size() >= 3 && mask.size() + piece.pts.size() <= 1024)
-    return CutFill(piece, mask, out);
-  CutPath(piece, mask, out);
+  if (!piece.fill || piece.pts.size() < 3) return CutPath(piece, mask, out);
+  if (mask.size() + piece.pts.size() > 1024) return out->push_back(piece);  // too many bands
+  CutFill(piece, mask, out);
 }
 
 }  // namespace lanterna::dxfin

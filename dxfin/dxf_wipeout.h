@@ -18,7 +18,9 @@ struct Piece {
 };
 
 // What of piece lies outside the polygon mask (inside by the even-odd rule), appended to out:
-// paths cut where they cross it, fills cut into trapezoids.
-void AppendUnmasked(const Piece& piece, const std::vector<Point>& mask, std::vector<Piece>* out);
+// paths cut where they cross it, fills cut into trapezoids. The work it takes comes off
+// budget; a piece that would take more than is left is kept whole.
+void AppendUnmasked(const Piece& piece, const std::vector<Point>& mask, std::vector<Piece>* out,
+                    double* budget);
 
 }  // namespace lanterna::dxfin
