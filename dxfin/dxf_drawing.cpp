@@ -56,6 +56,12 @@ class Collector : public DL_CreationAdapter {
     if (key == "$DIMSCALE" && value > 1e-9 && value < 1e9) context_.dimensionScale = value;
   }
 
+  // Where a program keeps the wipeout frame setting in the header rather than in
+  // WIPEOUTVARIABLES: 1 shown, 2 shown but not plotted.
+  void setVariableInt(const std::string& key, int value, int) override {
+    if (key == "$WIPEOUTFRAME") d_.wipeoutFrame = value != 0;
+  }
+
   void addComment(const std::string& comment) override {
     if (comment == kDxfFillsComment) d_.closedPolylinesAreFills = true;
     context_.closedPolylinesAreFills = d_.closedPolylinesAreFills;
