@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "dxfin/dxf_binary.h"
@@ -51,6 +52,14 @@ class Collector : public DL_CreationAdapter {
   void setVariableDouble(const std::string& key, double value, int) override {
     if (key == "$LTSCALE" && value > 1e-9 && value < 1e9) d_.linetypeScale = value;
     if (key == "$DIMTXT" && value > 1e-9 && value < 1e9) context_.dimensionTextHeight = value;
+    if (key == "$DIMASZ" && value >= 0 && value < 1e9) context_.arrowSize = value;
+    if (key == "$DIMSCALE" && value > 1e-9 && value < 1e9) context_.dimensionScale = value;
+  }
+
+  // Where a program keeps the wipeout frame setting in the header rather than in
+  // WIPEOUTVARIABLES: 1 shown, 2 shown but not plotted.
+  void setVariableInt(const std::string& key, int value, int) override {
+    if (key == "$WIPEOUTFRAME") d_.wipeoutFrame = value != 0;
   }
 
   void addComment(const std::string& comment) override {
@@ -67,6 +76,7 @@ class Collector : public DL_CreationAdapter {
       object_ = {};
       object_.type = Upper(Trimmed(value));
       tail_ = embedded_ = xdata_ = false;
+      sortOwner_ = sortEntity_ = 0;
       return;
     }
     // An embedded object (101) and extended data (1000 on) follow the entity's own groups and
@@ -75,7 +85,20 @@ class Collector : public DL_CreationAdapter {
     if (code == 101 && !xdata_) tail_ = embedded_ = true;
     if (embedded_ && code != 101 && object_.embedded.size() < 4096)
       object_.embedded.push_back({static_cast<int>(code), value});
-    if (tail_ || xdata_ || code == 102 || code == 330 || code == 5) return;
+    if (!xdata_ && !embedded_ && (code == 5 || code == 330)) {
+      const unsigned long long n = std::strtoull(value.c_str(), nullptr, 16);
+      if (code == 5 && object_.handle == 0) object_.handle = n;
+      if (code == 330 && object_.owner == 0) object_.owner = n;
+      // A SORTENTSTABLE: its block record (330), then entity (331) and sort handle (5) pairs.
+      if (object_.type == "SORTENTSTABLE" && code == 330) sortOwner_ = n;
+      if (object_.type == "SORTENTSTABLE" && code == 5 && sortEntity_ != 0 && sortOwner_ != 0 &&
+          sortKeys_.size() < (1u << 22))
+        sortKeys_[sortOwner_][sortEntity_] = n, sortEntity_ = 0;
+      return;
+    }
+    if (object_.type == "SORTENTSTABLE" && code == 331)
+      sortEntity_ = std::strtoull(value.c_str(), nullptr, 16);
+    if (tail_ || xdata_ || code == 102) return;
     if (object_.groups.size() < (1u << 22))
       object_.groups.push_back({static_cast<int>(code), value});
   }
@@ -85,6 +108,24 @@ class Collector : public DL_CreationAdapter {
     Finish();
     object_ = {};
     EndPolyline();
+    Order(d_.model);
+    for (auto& [name, block] : d_.blocks) Order(block.entities);
+  }
+
+  // Entities in their owner's draw order, when a SORTENTSTABLE gives one: by sort handle, an
+  // entity it leaves out by its own handle.
+  void Order(std::vector<Entity>& entities) const {
+    if (entities.empty()) return;
+    const auto table = sortKeys_.find(entities[0].owner);
+    if (table == sortKeys_.end()) return;
+    for (const Entity& e : entities)
+      if (e.handle == 0 || e.owner != entities[0].owner) return;
+    auto key = [&](const Entity& e) {
+      const auto found = table->second.find(e.handle);
+      return found == table->second.end() ? e.handle : found->second;
+    };
+    std::stable_sort(entities.begin(), entities.end(),
+                     [&](const Entity& a, const Entity& b) { return key(a) < key(b); });
   }
 
   void Finish() {
@@ -105,6 +146,10 @@ class Collector : public DL_CreationAdapter {
       for (const Group& g : object_.groups)
         if (g.code == 49 && dashes.size() < 64)
           dashes.push_back(std::strtod(g.value.c_str(), nullptr));
+      return;
+    }
+    if (section_ == "OBJECTS" && type == "WIPEOUTVARIABLES") {
+      d_.wipeoutFrame = std::strtol(Value(70).c_str(), nullptr, 10) != 0;
       return;
     }
     if (section_ == "TABLES" && type == "STYLE") {
@@ -137,7 +182,7 @@ class Collector : public DL_CreationAdapter {
       return;
     }
     context_.inBlock = block_ != nullptr;
-    ReadEntity(object_, {}, context_, Entities());
+    Read(object_, {});
   }
 
  private:
@@ -153,8 +198,43 @@ class Collector : public DL_CreationAdapter {
     if (!polyline_) return;
     polyline_ = false;
     context_.inBlock = block_ != nullptr;
-    ReadEntity(pending_, vertices_, context_, Entities());
+    Read(pending_, vertices_);
     vertices_.clear();
+  }
+
+  void Read(const RawObject& object, const std::vector<RawObject>& vertices) {
+    std::vector<Entity>& out = Entities();
+    const size_t first = out.size();
+    ReadEntity(object, vertices, context_, out);
+    for (size_t i = first; i < out.size(); ++i)
+      out[i].handle = object.handle, out[i].owner = object.owner;
+    if (object.type == "ATTRIB" && array_ == &out) Repeat(first);
+    if (object.type == "INSERT" && out.size() > first &&
+        (out.back().cols > 1 || out.back().rows > 1))
+      array_ = &out, arrayInsert_ = out.size() - 1, arrayCopies_ = 0;
+    else if (object.type != "ATTRIB")
+      array_ = nullptr;
+  }
+
+  // An array insert's attributes show in each of its copies: the ones read from first on are
+  // repeated a column and a row spacing apart along the insert's turned axes.
+  void Repeat(size_t first) {
+    std::vector<Entity>& out = *array_;
+    const Entity insert = out[arrayInsert_];
+    const size_t last = out.size();
+    const double r = insert.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
+    for (int row = 0; row < insert.rows; ++row)
+      for (int col = 0; col < insert.cols; ++col) {
+        if (arrayCopies_ >= (1u << 16)) return;  // copies enough for any real array
+        if (row == 0 && col == 0) continue;
+        const double x = col * insert.colSpacing, y = row * insert.rowSpacing;
+        for (size_t i = first; i < last; ++i) {
+          Entity copy = out[i];
+          for (Vertex& v : copy.points) v.x += x * c - y * s, v.y += x * s + y * c;
+          out.push_back(std::move(copy));
+          ++arrayCopies_;
+        }
+      }
   }
 
   void Variable(const std::string& key, double x, double y) {
@@ -177,6 +257,12 @@ class Collector : public DL_CreationAdapter {
   RawObject object_, pending_;
   std::vector<RawObject> vertices_;
   bool polyline_ = false, tail_ = false, embedded_ = false, xdata_ = false;
+  // Sort handles by entity handle, by block record; the table being read's record and entity.
+  std::map<unsigned long long, std::map<unsigned long long, unsigned long long>> sortKeys_;
+  unsigned long long sortOwner_ = 0, sortEntity_ = 0;
+  // The array insert whose attributes may follow: its list and place in it.
+  std::vector<Entity>* array_ = nullptr;
+  size_t arrayInsert_ = 0, arrayCopies_ = 0;
   std::string section_;
   Block* block_ = nullptr;
   bool min_ = false, max_ = false;

@@ -22,6 +22,7 @@ enum class Kind {
   kPoint,    // points[0]
   kInsert,   // block at points[0], scaled, rotated, in an array
   kText,     // a TEXT, ATTRIB or MTEXT at points[0]; see Text
+  kWipeout,  // a polygon (points) hiding what was drawn before it, framed as the drawing says
 };
 
 // Where an entity's own coordinates land on the drawing's XY plane: x' = a x + b y + e,
@@ -78,6 +79,9 @@ struct Entity {
   double sx = 1, sy = 1, rotation = 0;  // rotation in degrees
   int cols = 1, rows = 1;
   double colSpacing = 0, rowSpacing = 0;
+  // The entity's handle and its owner's (a block record), 0 when the file has none: a
+  // SORTENTSTABLE orders an owner's entities by them.
+  unsigned long long handle = 0, owner = 0;
 };
 
 struct Layer {
@@ -101,6 +105,7 @@ struct Drawing {
   std::vector<Entity> model;
   bool hasExtents = false;  // $EXTMIN and $EXTMAX in the header, and sensible
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool wipeoutFrame = false;             // WIPEOUTVARIABLES: wipeouts show their frames
   bool closedPolylinesAreFills = false;  // lanterna-cli dxf says so in a header comment
   std::map<std::string, int> skipped;    // entity kinds left out, and how many
 };

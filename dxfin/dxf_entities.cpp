@@ -128,12 +128,9 @@ class Reader {
       Entity& e = BlockAtOrigin("ACAD_TABLE", g_.Str(2));
       if (!e.points.empty()) e.points[0] = {g_.Num(10), g_.Num(20), 0};
     } else if (t == "LEADER") {
-      Entity& e = Add(Kind::kPath);
-      for (const Group& x : o_.groups) {
-        if (x.code == 10 && e.points.size() < kMaxItems)
-          e.points.push_back({Number(x.value), 0, 0});
-        if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
-      }
+      Leader();
+    } else if (t == "WIPEOUT") {
+      Wipeout();
     } else if (t == "ATTDEF" || t == "VIEWPORT" || t == "SEQEND" || t == "VERTEX") {
       // A block's attribute definitions show through the ATTRIBs of its inserts; outside
       // blocks they show their tags.
@@ -349,9 +346,10 @@ class Reader {
     t.align = std::clamp(g_.Int(71, 1), 1, 9);
     t.lineSpacing = g_.Num(44, 1);
     if (!(t.lineSpacing > 0.1 && t.lineSpacing < 10)) t.lineSpacing = 1;
-    // Its point and direction are in world coordinates; without a direction it turns by its
-    // rotation in its own plane. Its lines run along the direction and stack along the
-    // extrusion crossed with it: a negative extrusion mirrors the text.
+    // Its point and direction are in world coordinates; without a direction (nor one in its
+    // embedded object) it turns by its rotation from the world X axis, or in a tilted plane from
+    // the plane's x axis. Its lines run along the direction and stack along the extrusion
+    // crossed with it: a negative extrusion turns the text upside down.
     double n[3] = {g_.Num(210, 0), g_.Num(220, 0), g_.Num(230, 1)};
     const double nl = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (!(nl > 0) || !std::isfinite(nl))
@@ -359,16 +357,24 @@ class Reader {
     else
       n[0] /= nl, n[1] /= nl, n[2] /= nl;
     double d[3] = {g_.Num(11), g_.Num(21), g_.Num(31)};
+    const bool level = std::abs(n[0]) < 1.0 / 64 && std::abs(n[1]) < 1.0 / 64;
+    const double r = g_.Num(50) * M_PI / 180;
     if (!g_.Has(11) && !g_.Has(21)) {
-      const Plane p = OcsPlane(n[0], n[1], n[2], 0);
-      const double r = g_.Num(50) * M_PI / 180;
-      // The plane's x and y axes in world coordinates, z included.
-      const double ax[3] = {p.a, p.c, 0}, ay[3] = {p.b, p.d, 0};
-      double axz = 0, ayz = 0;
-      OcsZ(n, &axz, &ayz);
-      d[0] = ax[0] * std::cos(r) + ay[0] * std::sin(r);
-      d[1] = ax[1] * std::cos(r) + ay[1] * std::sin(r);
-      d[2] = axz * std::cos(r) + ayz * std::sin(r);
+      const Groups embedded(o_.embedded);
+      if (embedded.Has(10) || embedded.Has(20)) {
+        d[0] = embedded.Num(10), d[1] = embedded.Num(20), d[2] = embedded.Num(30);
+      } else if (level) {
+        d[0] = std::cos(r), d[1] = std::sin(r), d[2] = 0;
+      } else {
+        const Plane p = OcsPlane(n[0], n[1], n[2], 0);
+        // The plane's x and y axes in world coordinates, z included.
+        const double ax[3] = {p.a, p.c, 0}, ay[3] = {p.b, p.d, 0};
+        double axz = 0, ayz = 0;
+        OcsZ(n, &axz, &ayz);
+        d[0] = ax[0] * std::cos(r) + ay[0] * std::sin(r);
+        d[1] = ax[1] * std::cos(r) + ay[1] * std::sin(r);
+        d[2] = axz * std::cos(r) + ayz * std::sin(r);
+      }
     }
     const double dl = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     if (!(dl > 0) || !std::isfinite(dl))
@@ -417,6 +423,54 @@ class Reader {
     for (double& v : ax) v /= l;
     *axz = ax[2];
     *ayz = n[0] * ax[1] - n[1] * ax[0];
+  }
+
+  // A WIPEOUT's clip boundary (14, 24: a rectangle by two corners or a polygon) is in image
+  // pixels, y down from the image's top, centres on whole numbers; the image spans the size
+  // (13, 23) in pixels of the u (11) and v (12) vectors from the insertion point (10).
+  void Wipeout() {
+    const double ox = g_.Num(10), oy = g_.Num(20);
+    const double ux = g_.Num(11), uy = g_.Num(21), vx = g_.Num(12), vy = g_.Num(22);
+    const double height = g_.Num(23);
+    std::vector<Vertex> clip;
+    for (const Group& x : o_.groups) {
+      if (x.code == 14 && clip.size() < kMaxItems) clip.push_back({Number(x.value), 0, 0});
+      if (x.code == 24 && !clip.empty()) clip.back().y = Number(x.value);
+    }
+    if (clip.size() < 2) clip = {{-0.5, -0.5, 0}, {g_.Num(13) - 0.5, height - 0.5, 0}};
+    if (clip.size() == 2) {
+      const Vertex a = clip[0], b = clip[1];
+      clip = {a, {b.x, a.y, 0}, b, {a.x, b.y, 0}};
+    }
+    Entity& e = Add(Kind::kWipeout);
+    e.closed = true;
+    for (const Vertex& p : clip) {
+      const double u = p.x + 0.5, v = height - p.y - 0.5;
+      Corner(e, ox + ux * u + vx * v, oy + uy * u + vy * v);
+    }
+    if (e.points.size() > 1 && e.points[0].x == e.points.back().x &&
+        e.points[0].y == e.points.back().y)
+      e.points.pop_back();
+  }
+
+  // A LEADER's line through its vertices, and with its arrowhead flag (71) a closed filled
+  // arrow at the first one: as long as $DIMASZ by $DIMSCALE, a third of that wide, pointing
+  // along the first segment, which must be longer than the arrow.
+  void Leader() {
+    Entity& e = Add(Kind::kPath);  // in world coordinates
+    for (const Group& x : o_.groups) {
+      if (x.code == 10 && e.points.size() < kMaxItems) e.points.push_back({Number(x.value), 0, 0});
+      if (x.code == 20 && !e.points.empty()) e.points.back().y = Number(x.value);
+    }
+    if (g_.Int(71, 1) != 1 || e.points.size() < 2) return;
+    const Vertex tip = e.points[0], next = e.points[1];
+    const double size = c_.arrowSize * c_.dimensionScale;
+    const double length = std::hypot(next.x - tip.x, next.y - tip.y);
+    if (!(size > 0) || !(length > size) || !std::isfinite(length)) return;
+    const double ux = (next.x - tip.x) / length, uy = (next.y - tip.y) / length;
+    const double bx = tip.x + ux * size, by = tip.y + uy * size, half = size / 6;
+    Add(Kind::kFill).points = {
+        tip, {bx - uy * half, by + ux * half, 0}, {bx + uy * half, by - ux * half, 0}};
   }
 
   void Insert() {

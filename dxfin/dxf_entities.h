@@ -21,14 +21,15 @@ struct Group {
 struct RawObject {
   std::string type;
   std::vector<Group> groups;
-  std::vector<Group> embedded;  // after "101 Embedded Object": an MTEXT's columns
+  std::vector<Group> embedded;               // after "101 Embedded Object": an MTEXT's columns
+  unsigned long long handle = 0, owner = 0;  // its 5 and its first 330 (hexadecimal)
 };
 
 struct EntityContext {
   bool closedPolylinesAreFills = false;
-  bool inBlock = false;
-  double dimensionTextHeight = 2.5;  // $DIMTXT: texts of dimensions drawn from their points  // a
-                                     // block's attribute definitions show only through its inserts
+  bool inBlock = false;  // a block's attribute definitions show only through its inserts
+  double dimensionTextHeight = 2.5;  // $DIMTXT: texts of dimensions drawn from their points
+  double arrowSize = 2.5, dimensionScale = 1;     // $DIMASZ and $DIMSCALE: leaders' arrowheads
   std::map<std::string, int>* skipped = nullptr;  // kinds left out, and how many
 };
 

@@ -74,10 +74,17 @@ class HersheyFace : public Face {
 // A TrueType face's outlines in font units, curves flattened.
 class OutlineFace : public Face {
  public:
+  // A text's height is its capitals' height: the top of X as drawn, which a font's own figure
+  // (OS/2 sCapHeight, missing from older tables) does not always match; its bottom is where p
+  // ends, not the font's line descender.
   explicit OutlineFace(FT_Face face) : face_(face) {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
-    cap_ = os2 && os2->sCapHeight > 0 ? os2->sCapHeight : 0.7 * face_->units_per_EM;
+    cap_ = os2 && os2->version >= 2 && os2->sCapHeight > 0 ? os2->sCapHeight
+                                                           : 0.7 * face_->units_per_EM;
     descent_ = face_->descender < 0 ? -face_->descender : 0.2 * face_->units_per_EM;
+    double top = 0, bottom = 0;
+    if (Extent('X', &top, &bottom) && top > 0) cap_ = top;
+    if (Extent('p', &top, &bottom) && bottom < 0) descent_ = -bottom;
   }
   double CapHeight() const override { return cap_; }
   double Descent() const override { return descent_; }
@@ -140,6 +147,17 @@ class OutlineFace : public Face {
   }
 
  private:
+  // The top and bottom of a character's outline in font units; false when the font lacks it.
+  bool Extent(unsigned cp, double* top, double* bottom) const {
+    const FT_UInt index = FT_Get_Char_Index(face_, cp);
+    if (index == 0 || FT_Load_Glyph(face_, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING) != 0)
+      return false;
+    const FT_Glyph_Metrics& m = face_->glyph->metrics;
+    *top = static_cast<double>(m.horiBearingY);
+    *bottom = static_cast<double>(m.horiBearingY - m.height);
+    return m.height > 0;
+  }
+
   FT_Face face_;
   double cap_, descent_;
   mutable std::mutex mutex_;

@@ -7,15 +7,12 @@
 #include <limits>
 
 #include "dxfin/dxf_text.h"
+#include "dxfin/dxf_wipeout.h"
 #include "slide/slide_encoder.h"
 
 namespace lanterna::dxfin {
 
 namespace {
-
-struct Point {
-  double x, y;
-};
 
 // x' = a x + b y + e, y' = c x + d y + f.
 struct Affine {
@@ -46,6 +43,7 @@ struct Shape {
   bool evenOdd = false;  // rings with holes and islands, cut up to fill
   bool glyph = false;    // of a TrueType text
   bool point = false;    // a POINT's mark
+  bool wipeout = false;  // a WIPEOUT's polygon: rings[0]
 };
 using Sink = std::function<void(const Shape&)>;
 
@@ -220,6 +218,15 @@ class Walker {
         if (!e.points.empty())
           Emit(colour, {m(e.points[0].x, e.points[0].y)}, false, false, false, true);
         return;
+      case Kind::kWipeout: {
+        Shape s;
+        s.colour = colour;
+        s.wipeout = s.closed = true;
+        s.rings.emplace_back();
+        for (const Vertex& v : e.points) s.rings[0].push_back(m(v.x, v.y));
+        sink_(s);
+        return;
+      }
       case Kind::kFill:
         for (const Vertex& v : e.points) pts.push_back(m(v.x, v.y));
         Emit(colour, std::move(pts), true, true);
@@ -532,6 +539,17 @@ struct Box {
   }
 };
 
+bool HasWipeouts(const Drawing& d) {
+  auto any = [](const std::vector<Entity>& entities) {
+    return std::any_of(entities.begin(), entities.end(),
+                       [](const Entity& e) { return e.kind == Kind::kWipeout; });
+  };
+  if (any(d.model)) return true;
+  for (const auto& [name, block] : d.blocks)
+    if (any(block.entities)) return true;
+  return false;
+}
+
 }  // namespace
 
 MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
@@ -628,9 +646,26 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
       ++made.lines;
     }
   };
+  // With wipeouts in the drawing, what is drawn waits: each wipeout takes away what lies under
+  // it of what came before.
+  const bool masking = HasWipeouts(drawing);
+  std::vector<Piece> pending;
+  double budget = 3e8;  // the work wipeouts may take: past it they hide nothing more
+  auto put = [&](int colour, const std::vector<Point>& pts, bool closed, bool fill,
+                 bool point = false) {
+    if (!masking) return emit(colour, pts, closed, fill, point);
+    pending.push_back({colour, pts, closed, fill, point});
+  };
   // A quarter of a slide unit: curves look round at the slide's own resolution.
   Walker drawer(drawing, options, 0.25 / scale, [&](const Shape& shape) {
     made.texts += shape.text;
+    if (shape.wipeout) {
+      std::vector<Piece> kept;
+      for (const Piece& p : pending) AppendUnmasked(p, shape.rings[0], &kept, &budget);
+      pending = std::move(kept);
+      if (drawing.wipeoutFrame) put(shape.colour, shape.rings[0], true, false);
+      return;
+    }
     if (shape.evenOdd) {
       // Outlines too, so that a fill too thin for its trapezoids still shows; a glyph's only
       // when it is small, as they make a bigger one bold.
@@ -639,14 +674,15 @@ MadeSlide MakeSlide(const Drawing& drawing, const SlideOptions& options) {
         for (const Point& p : r) glyph.Add(p);
       const bool small = (glyph.maxY - glyph.minY) * scale < 40;
       if (!shape.glyph || small)
-        for (const std::vector<Point>& r : shape.rings) emit(shape.colour, r, true, false);
-      for (const std::vector<Point>& q : EvenOdd(shape.rings)) emit(shape.colour, q, true, true);
+        for (const std::vector<Point>& r : shape.rings) put(shape.colour, r, true, false);
+      for (const std::vector<Point>& q : EvenOdd(shape.rings)) put(shape.colour, q, true, true);
       return;
     }
     for (const std::vector<Point>& r : shape.rings)
-      emit(shape.colour, r, shape.closed, shape.fill, shape.point);
+      put(shape.colour, r, shape.closed, shape.fill, shape.point);
   });
   drawer.Walk(drawing.model, Affine{}, byBlock, "", 0);
+  for (const Piece& p : pending) emit(p.colour, p.pts, p.closed, p.fill, p.point);
   made.limited = drawer.Limited();
   if (enc.bytes.size() == headerSize) return made;
   EndSlide(enc);

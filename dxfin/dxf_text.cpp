@@ -227,14 +227,16 @@ void LineGlyphs(const Face& f, const Line& line, double x, double y, const Map& 
   }
 }
 
-// MTEXT in columns from its top left: each column filled to its height (the last one's
-// for those past the list) or to a column break, the next one a width and gutter along.
+// MTEXT in columns: each column filled to its height (the last one's for those past the list)
+// or to a column break, the next one a width and gutter along. The columns together hang from
+// the attachment point as one box, and each line sits in its column as the attachment says.
 bool Columns(const Face& f, const Text& t, std::vector<Line> lines, double scale, double shear,
              const Vertex& origin, TextPicture* out) {
   lines = Wrapped(f, lines, t.columnWidth / scale);
   const double pitch = f.CapHeight() * kLinePitch * t.lineSpacing;
   const double r = t.rotation * M_PI / 180, c = std::cos(r), s = std::sin(r);
-  int column = 0, row = 0;
+  std::vector<std::pair<int, int>> places;  // each line's column and row
+  int column = 0, row = 0, rows = 0;
   for (const Line& line : lines) {
     const double height =
         t.columnHeights.empty()
@@ -244,15 +246,22 @@ bool Columns(const Face& f, const Text& t, std::vector<Line> lines, double scale
     const bool broken = !line.empty() && line[0].cp == kColumnBreak;
     const bool full = height > 0 && f.CapHeight() + pitch * row > height;
     if (row > 0 && (broken || full)) ++column, row = 0;
-    const double x0 = column * (t.columnWidth + t.gutter) / scale;
+    places.push_back({column, row++});
+    rows = std::max(rows, row);
+  }
+  const int across = (t.align - 1) % 3, down = (t.align - 1) / 3;
+  const double width = ((column + 1) * t.columnWidth + column * t.gutter) / scale;
+  const double height = f.CapHeight() + pitch * (rows - 1);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const double x0 = places[i].first * (t.columnWidth + t.gutter) / scale - width * across / 2 +
+                      (t.columnWidth / scale - Width(f, lines[i])) * across / 2;
     LineGlyphs(
-        f, line, x0, -f.CapHeight() - pitch * row,
+        f, lines[i], x0, height * down / 2 - f.CapHeight() - pitch * places[i].second,
         [&](double x, double y) {
           x = (x + y * shear) * scale, y *= scale;
           return std::array<double, 2>{origin.x + x * c - y * s, origin.y + x * s + y * c};
         },
         out);
-    ++row;
   }
   return true;
 }
@@ -308,7 +317,9 @@ bool LayOutText(const Entity& e, const Face* face, TextPicture* out) {
     }
   } else {
     if (t.aligned && e.points.size() > 1) ox = e.points[1].x, oy = e.points[1].y;
-    if (align == 4) align = 1, dy = -kCapHeight / 2;  // middle: centred both ways
+    // Middle: centred along, and across halfway from the bottom of the descenders to the top
+    // of the capitals (middle centre takes half the capitals only).
+    if (align == 4) align = 1, dy = -(kCapHeight - kDescent) / 2;
     dx[0] = align == 1 ? -width / 2 : align == 2 ? -width : 0;
     if (t.align != 4)
       dy = t.valign == 1   ? kDescent

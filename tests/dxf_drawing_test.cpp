@@ -160,6 +160,16 @@ TEST(DxfDrawing, EachCaseIsDrawnWhereItsGeometrySays) {
        "0|BLOCK|8|0|2|*D9|70|1|10|0|20|0|0|LINE|8|0|10|0|20|10|11|100|21|10|0|ENDBLK|8|0|",
        "0|DIMENSION|8|0|2|*D9|70|1|10|50|20|80|11|50|21|85|13|20|23|50|14|80|24|50|",
        {{50, 10, true}, {20, 65, false}, {30, 80, false}}},
+      {"LEADER with its arrowhead: 30 long ($DIMASZ 15 by $DIMSCALE 2), 10 wide",
+       "9|$DIMASZ|40|15|9|$DIMSCALE|40|2|",
+       "",
+       "0|LEADER|8|0|71|1|76|2|10|20|20|50|10|80|20|50|",
+       {{45, 53, true}, {55, 53, false}, {70, 50, true}}},
+      {"LEADER without its arrowhead",
+       "9|$DIMASZ|40|15|9|$DIMSCALE|40|2|",
+       "",
+       "0|LEADER|8|0|71|0|76|2|10|20|20|50|10|80|20|50|",
+       {{45, 53, false}, {70, 50, true}}},
       {"SPLINE through fit points only: a curve, not a zigzag",
        "",
        "",
@@ -169,6 +179,56 @@ TEST(DxfDrawing, EachCaseIsDrawnWhereItsGeometrySays) {
   };
   for (const Case& c : cases) {
     const Drawn d = Draw(Dxf(c.header, c.blocks, c.entities));
+    ASSERT_TRUE(d.bitmap) << c.what;
+    for (const Spot& s : c.spots)
+      EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
+  }
+}
+
+// A WIPEOUT over the square (40, 40) to (60, 60): the image one pixel of 20 x 20 units,
+// clipped to its rectangle.
+const char kWipeout[] =
+    "0|WIPEOUT|5|A2|330|1F|8|0|10|40|20|40|11|20|21|0|12|0|22|20|13|1|23|1|71|1|"
+    "14|-0.5|24|-0.5|14|0.5|24|0.5|";
+const char kLine[] = "0|LINE|5|A1|330|1F|8|0|10|10|20|50|11|90|21|50|";
+
+TEST(DxfDrawing, WipeoutHidesWhatWasDrawnBeforeIt) {
+  const std::string objects = "0|ENDSEC|0|SECTION|2|OBJECTS|";
+  const std::vector<Case> cases = {
+      {"a line drawn before: cut, no frame",
+       "",
+       "",
+       std::string(kLine) + kWipeout,
+       {{20, 50, true}, {80, 50, true}, {50, 50, false}, {50, 40, false}}},
+      {"a line drawn after: whole", "", "", std::string(kWipeout) + kLine, {{50, 50, true}}},
+      {"a SOLID before: cut to both sides",
+       "",
+       "",
+       "0|SOLID|8|0|10|10|20|45|11|90|21|45|12|10|22|55|13|90|23|55|" + std::string(kWipeout),
+       {{20, 50, true}, {80, 50, true}, {50, 50, false}, {44, 50, false}, {56, 50, false}}},
+      {"the frame when WIPEOUTVARIABLES shows it",
+       "",
+       "",
+       std::string(kLine) + kWipeout + objects + "0|WIPEOUTVARIABLES|5|B1|70|1|",
+       {{50, 40, true}, {50, 60, true}, {50, 50, false}}},
+      {"the frame when the header's $WIPEOUTFRAME shows it",
+       "9|$WIPEOUTFRAME|70|2|",
+       "",
+       std::string(kLine) + kWipeout,
+       {{50, 40, true}, {50, 50, false}}},
+      {"a SORTENTSTABLE draws the line after the wipeout",
+       "",
+       "",
+       std::string(kLine) + kWipeout + objects +
+           "0|SORTENTSTABLE|5|B0|330|C|100|AcDbSortentsTable|330|1F|331|A1|5|A3|",
+       {{50, 50, true}}},
+  };
+  for (const Case& c : cases) {
+    std::string text = Dxf(c.header, c.blocks, c.entities);
+    // Corner points with handles too, so that a sort table orders every entity.
+    for (const char* handle : {"8", "9"})
+      text.replace(text.find("POINT\n8\n"), 6, std::string("POINT\n5\n") + handle + "\n330\n1F\n");
+    const Drawn d = Draw(text);
     ASSERT_TRUE(d.bitmap) << c.what;
     for (const Spot& s : c.spots)
       EXPECT_EQ(d.Ink(s.x, s.y), s.ink) << c.what << " at " << s.x << "," << s.y;
@@ -244,6 +304,11 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "",
        "0|TEXT|8|0|10|0|20|0|40|21|41|2|72|1|11|50|21|50|1|I|",
        {{50, 60, true}, {46, 60, false}, {54, 60, false}}},
+      {"I in the middle: halfway from its descenders' bottom (7 below) to its top",
+       "",
+       "",
+       "0|TEXT|8|0|10|0|20|0|40|42|72|4|11|50|21|50|1|I|",
+       {{50, 37, true}, {50, 76, true}, {50, 32, false}, {50, 80, false}}},
       {"I leaning 45 degrees",
        "",
        "",
@@ -259,18 +324,40 @@ TEST(DxfDrawing, TextsAreStrokesOfTheirFont) {
        "",
        "0|MTEXT|8|0|10|60|20|80|40|21|71|1|11|-1|21|0|31|0|210|0|220|0|230|-1|1|L|",
        {{50, 59, true}, {56, 70, true}, {66, 59, false}}},
+      {"MTEXT seen from below with no direction: along world X, upside down",
+       "",
+       "",
+       "0|MTEXT|8|0|10|20|20|60|40|21|71|1|210|0|220|0|230|-1|1|L|",
+       {{24, 70, true}, {30, 80, true}, {30, 60, false}, {12, 50, false}}},
+      {"MTEXT seen from below, its direction in its embedded object: mirrored, upright",
+       "",
+       "",
+       "0|MTEXT|8|0|10|80|20|60|40|21|71|1|210|0|220|0|230|-1|1|L|"
+       "101|Embedded Object|70|1|10|-1|20|0|30|0|11|80|21|60|",
+       {{77, 50, true}, {70, 39, true}, {70, 60, false}}},
       {"ATTDEF outside blocks shows its tag; inside one, nothing",
        "",
        "0|BLOCK|8|0|2|B|70|2|10|0|20|0|0|ATTDEF|8|0|10|60|20|20|40|21|1|x|2|I|3|p|70|0|"
        "0|ENDBLK|8|0|",
        "0|ATTDEF|8|0|10|20|20|20|40|21|1|x|2|I|3|p|70|0|0|INSERT|8|0|2|B|10|0|20|0|",
        {{24, 30, true}, {64, 30, false}}},
+      {"ATTRIB of an array insert of two columns 40 apart: in each",
+       "",
+       "0|BLOCK|8|0|2|B|70|2|10|0|20|0|0|ENDBLK|8|0|",
+       "0|INSERT|8|0|66|1|2|B|10|0|20|0|70|2|44|40|0|ATTRIB|8|0|10|20|20|20|40|21|1|I|2|T|70|0|"
+       "0|SEQEND|8|0|",
+       {{24, 30, true}, {64, 30, true}, {44, 30, false}}},
       {"MTEXT in static columns 30 wide, 10 apart, each 40 high: one line each",
        "",
        "",
        "0|MTEXT|8|0|10|5|20|90|40|21|71|1|1|L\\PL\\PL|101|Embedded Object|70|1|"
        "41|40|71|1|72|3|44|30|45|10|73|0|74|0|",
        {{9, 80, true}, {49, 80, true}, {89, 80, true}, {9, 45, false}}},
+      {"MTEXT in a column 60 wide hanging from its middle centre",
+       "",
+       "",
+       "0|MTEXT|8|0|10|50|20|50|40|21|71|5|1|I|101|Embedded Object|70|1|71|2|72|1|44|60|45|0|",
+       {{50, 42, true}, {50, 58, true}, {50, 64, false}, {50, 36, false}}},
       {"MTEXT of two lines hanging from its bottom left",
        "",
        "",
@@ -336,16 +423,19 @@ namespace {
 
 // A TrueType style's text is its font's filled outline (DejaVu stands in for Arial): the stem
 // of an I three times as wide is a band, not a stroke.
-TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
-  const std::string tables =
+// A drawing whose style SANS is arial.ttf (DejaVu Sans where Arial is missing).
+std::string WithSans(const std::string& entities) {
+  std::string tables =
       "0|SECTION|2|TABLES|0|TABLE|2|STYLE|0|STYLE|2|Sans|70|0|3|arial.ttf|0|ENDTAB|0|ENDSEC|";
-  std::string text = Dxf("", "", "0|TEXT|8|0|7|SANS|10|30|20|20|40|60|41|3|1|I|");
-  const size_t blocks = text.find("0\nSECTION\n2\nBLOCKS");
-  std::string tablesText = tables;
-  for (char& c : tablesText)
+  for (char& c : tables)
     if (c == '|') c = '\n';
-  text.insert(blocks, tablesText);
-  const Drawn d = Draw(text);
+  std::string text = Dxf("", "", entities);
+  text.insert(text.find("0\nSECTION\n2\nBLOCKS"), tables);
+  return text;
+}
+
+TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
+  const Drawn d = Draw(WithSans("0|TEXT|8|0|7|SANS|10|30|20|20|40|60|41|3|1|I|"));
   ASSERT_EQ(d.drawing.styleFonts.at("SANS"), "arial.ttf");
   int widest = 0, run = 0;
   for (int x = 0; x <= 100; ++x) {
@@ -353,6 +443,14 @@ TEST(DxfDrawing, TrueTypeTextsAreFilledOutlines) {
     widest = std::max(widest, run);
   }
   EXPECT_GE(widest, 10);
+}
+
+// A TrueType text's height is its capitals': I of height 60 on y = 20 reaches y = 80.
+TEST(DxfDrawing, TrueTypeTextHeightIsItsCapitals) {
+  const Drawn d = Draw(WithSans("0|TEXT|8|0|7|SANS|10|30|20|20|40|60|1|I|"));
+  EXPECT_TRUE(d.Ink(44, 78));
+  EXPECT_FALSE(d.Ink(44, 83));
+  EXPECT_TRUE(d.Ink(44, 21));
 }
 
 }  // namespace

@@ -252,8 +252,10 @@ TEST(DxfSlideFailures, FarOffAndNoNumberAnglesStillMakeASlide) {
                   "  0\nELLIPSE\n  8\n0\n 10\n500\n 20\n500\n 11\n100\n 21\n0\n 40\n0.5\n"
                   " 41\n0\n 42\n%s\n"
                   "  0\nARC\n  8\n0\n 10\n500\n 20\n500\n 40\n100\n 50\n0\n 51\n%s\n"
+                  "  0\nWIPEOUT\n  8\n0\n 10\n0\n 20\n0\n 11\n%s\n 12\n0\n 22\n9\n 13\n1\n"
+                  " 23\n1\n 14\n-0.5\n 24\n-0.5\n 14\n0.5\n 24\n0.5\n 14\n%s\n 24\n0\n"
                   "  0\nENDSEC\n  0\nEOF\n",
-                  angle, angle);
+                  angle, angle, angle, angle);
     const std::string path = dir.Write("arcs.dxf", fixtures::Bytes(text, text + std::strlen(text)));
     dxfin::Drawing d;
     ASSERT_TRUE(dxfin::ReadDrawing(path, &d)) << angle;
