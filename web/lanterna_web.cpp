@@ -199,11 +199,12 @@ EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* label,
   return drawing;
 }
 
-// Draws on for about budgetMs. 1 while there is more to draw, 0 when done (a message tells a
-// failure or data that ended early), -1 for no drawing. The pixels hold the picture when done,
-// and the picture so far when partial is set (a copy of the whole bitmap: a page that shows
-// only whole pictures leaves it out of every slice).
-EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs, int partial) {
+// Draws on for about budgetMs, or up to longMs while no input waits (see Deadline). 1 while
+// there is more to draw, 0 when done (a message tells a failure or data that ended early), -1
+// for no drawing. The pixels hold the picture when done, and the picture so far when partial is
+// set (a copy of the whole bitmap: a page that shows only whole pictures leaves it out of every
+// slice).
+EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs, double longMs, int partial) {
   auto it = Drawings().find(drawing);
   if (it == Drawings().end()) return -1;
   Drawing& d = it->second;
@@ -211,7 +212,7 @@ EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs, int partial) {
   o.message.clear();
   bool more;
   {
-    Deadline deadline(budgetMs);
+    Deadline deadline(budgetMs, longMs);
     do {
       deadline.NextPaint();
       more = d.drawing->Paint();
