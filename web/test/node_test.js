@@ -129,7 +129,22 @@ async function main() {
 
   checkNames(api, eng);
   checkLongSlice(eng);
+  checkMemoryKept(eng);
   finish();
+}
+
+// Big pictures drawn again and again take no more of the module's memory than the first ones.
+function checkMemoryKept(eng) {
+  const file = path.join(samples, 'spiral.sld');
+  const id = eng.open(fs.readFileSync(file));
+  const heap = () => eng.m.HEAPU8.buffer.byteLength;
+  let first = 0;
+  for (let i = 0; i < 6; ++i) {
+    eng.draw(id, '', file, 1600, 1200);
+    if (i === 1) first = heap();
+  }
+  eng.close(id);
+  check('memory kept across drawings', heap() === first ? '' : `${first} bytes grew to ${heap()}`);
 }
 
 // A slice goes on past its budget while the browser says no input waits, and stops at the
