@@ -319,8 +319,14 @@ async function main() {
   check('viewer from file://', local);
 
   // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
+  // The report beside the view comes after the first picture and narrows the view, which is
+  // then drawn again at its new size: the view is looked at once drawn at its size.
   await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
-  if (await page.until('document.body.dataset.state === "drawn"', 60)) {
+  if (await page.until(`(() => {
+      const r = document.getElementById('view').getBoundingClientRect();
+      return document.body.dataset.state === 'drawn' && document.getElementById('report').rows.length > 0 &&
+          canvas.width === r.width && canvas.height === r.height;
+    })()`, 60)) {
     const view = await page.evaluate(`(() => {
         const r = document.getElementById('view').getBoundingClientRect();
         return [r.left, r.top, r.width, r.height].map(Math.round);
