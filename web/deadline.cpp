@@ -1,13 +1,30 @@
 #include "web/deadline.h"
 
+#include <emscripten/emscripten.h>
+
 #include "platform/window.h"
 
 namespace lanterna {
 
-Deadline::Deadline(double budgetMs)
-    : end_(std::chrono::steady_clock::now() +
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-               std::chrono::duration<double, std::milli>(budgetMs))) {
+namespace {
+
+// 1 when input waits for the page, or when the browser cannot tell (node, most browsers but
+// Chromium's): the drawing then keeps to its budget.
+EM_JS(int, InputWaits, (), {
+  var s = typeof navigator == "object" ? navigator.scheduling : null;
+  if (!s || typeof s.isInputPending != "function") return 1;
+  return s.isInputPending({includeContinuous : true}) ? 1 : 0;
+});
+
+std::chrono::steady_clock::duration Ms(double ms) {
+  return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double, std::milli>(ms));
+}
+
+}  // namespace
+
+Deadline::Deadline(double budgetMs, double longMs)
+    : end_(Clock::now() + Ms(budgetMs)), longEnd_(Clock::now() + Ms(longMs)), nextAsk_(end_) {
   platform::SetInputQueue(this);
 }
 
@@ -26,8 +43,17 @@ bool Deadline::Peek(uint32_t first, uint32_t last, platform::PendingMessage* out
   return true;
 }
 
-bool Deadline::Spent() const {
-  return std::chrono::steady_clock::now() >= end_;
+bool Deadline::Spent() {
+  const Clock::time_point now = Clock::now();
+  if (now < end_) return false;
+  if (now >= longEnd_) return true;
+  if (now < nextAsk_) return false;
+  if (InputWaits()) {
+    longEnd_ = now;
+    return true;
+  }
+  nextAsk_ = now + Ms(1);
+  return false;
 }
 
 }  // namespace lanterna

@@ -11,17 +11,22 @@ namespace lanterna {
 
 class Deadline : public platform::InputQueue {
  public:
-  // Installed as the process's input queue for its lifetime.
-  explicit Deadline(double budgetMs);
+  // Installed as the process's input queue for its lifetime. Past budgetMs the drawing goes on
+  // up to longMs while the browser says no input is waiting (each paint's end costs a copy of
+  // the whole picture: fewer, longer paints draw sooner).
+  explicit Deadline(double budgetMs, double longMs = 0);
   ~Deadline() override;
   bool Peek(uint32_t first, uint32_t last, platform::PendingMessage* out) override;
-  bool Spent() const;
+  bool Spent();
   // The renderers look for input before their first record: each paint is let past its first
   // look, so that every paint makes progress.
   void NextPaint() { looked_ = false; }
 
  private:
-  std::chrono::steady_clock::time_point end_;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point end_;
+  Clock::time_point longEnd_;
+  Clock::time_point nextAsk_;  // the browser is asked about input at most once a millisecond
   bool looked_ = false;
 };
 

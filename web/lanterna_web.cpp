@@ -199,9 +199,12 @@ EMSCRIPTEN_KEEPALIVE int lw_begin(int id, const char* member, const char* label,
   return drawing;
 }
 
-// Draws on for about budgetMs; the picture so far in the pixels. 1 while there is more to
-// draw, 0 when done (a message tells a failure or data that ended early), -1 for no drawing.
-EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs) {
+// Draws on for about budgetMs, or up to longMs while no input waits (see Deadline). 1 while
+// there is more to draw, 0 when done (a message tells a failure or data that ended early), -1
+// for no drawing. The pixels hold the picture when done, and the picture so far when partial is
+// set (a copy of the whole bitmap: a page that shows only whole pictures leaves it out of every
+// slice).
+EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs, double longMs, int partial) {
   auto it = Drawings().find(drawing);
   if (it == Drawings().end()) return -1;
   Drawing& d = it->second;
@@ -209,7 +212,7 @@ EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs) {
   o.message.clear();
   bool more;
   {
-    Deadline deadline(budgetMs);
+    Deadline deadline(budgetMs, longMs);
     do {
       deadline.NextPaint();
       more = d.drawing->Paint();
@@ -220,7 +223,9 @@ EMSCRIPTEN_KEEPALIVE int lw_step(int drawing, double budgetMs) {
     o.width = o.height = 0;
     return 0;
   }
-  if (const gdi::Bitmap* picture = d.drawing->Picture()) SetPicture(*picture);
+  o.width = o.height = 0;
+  if (const gdi::Bitmap* picture = d.drawing->Picture(); picture && (partial || !more))
+    SetPicture(*picture);
   if (!more && d.drawing->EndedEarly()) o.message = d.shown.path + ": " + kEndsEarly;
   return more ? 1 : 0;
 }

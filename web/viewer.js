@@ -329,8 +329,7 @@
     state.drawn = new Promise((resolve) => (finished = resolve));
     document.body.dataset.state = 'drawing';
     placeShown();
-    const show = (picture, whole) => {
-      if (keep && !whole) return;
+    const show = (picture) => {
       put(canvas, picture, width, height);
       canvas.style.transform = '';
       state.shown = asked;
@@ -345,7 +344,7 @@
       reportLater();
     };
     LanternaSlide.drawInSlices(eng, [state.id, state.member, state.name, width, height, state.zoom,
-      state.panX, state.panY], show, () => generation === state.generation, true).then((r) => {
+      state.panX, state.panY], show, () => generation === state.generation, {urgent: true, partial: !keep}).then((r) => {
       finished();
       if (!r) return;
       reportLater();

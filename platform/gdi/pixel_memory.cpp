@@ -7,7 +7,9 @@
 #include "platform/gdi/deferred_drawing.h"
 #include "platform/gdi/gdi.h"
 
-#if __has_include(<sys/mman.h>)
+// Not in WebAssembly: there a mapping is memory taken from the heap, which a partial unmap
+// (the huge-page alignment's) never gives back, so every bitmap would be lost.
+#if __has_include(<sys/mman.h>) && !defined(__EMSCRIPTEN__)
 #include <sys/mman.h>
 #define LANTERNA_HAVE_MMAP 1
 #endif

@@ -33,15 +33,17 @@ function serve(folders, route = (name) => name) {
 
 // Opens url in a page of width x height CSS pixels at a device scale of 1; resolves with
 // {evaluate(expression), screenshot() -> PNG buffer, close()}.
-// Two screens side by side, the second at a device pixel ratio of 1.25, as a Windows laptop's
-// 125 % scaling: a window moved there draws at that ratio (see toScreen).
+// Two screens side by side, the second at a device pixel ratio of second.ratio (1.25 by default,
+// as a Windows laptop's 125 % scaling) and of second.size device pixels: a window moved there
+// draws at that ratio (see toScreen).
+// Emulated device metrics would not do: there the canvas's device-pixel box is its CSS box.
 const kScreen = [1200, 900];
-async function openPage(url, width, height) {
+async function openPage(url, width, height, second = {ratio: 1.25, size: kScreen}) {
   const browser = findChromium();
   if (!browser) return null;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'lanterna-chromium-'));
   const args = ['--headless', '--disable-gpu', '--remote-debugging-pipe',
-    `--screen-info={0,0 ${kScreen.join('x')}}{${kScreen[0]},0 ${kScreen.join('x')} devicePixelRatio=1.25}`,
+    `--screen-info={0,0 ${kScreen.join('x')}}{${kScreen[0]},0 ${second.size.join('x')} devicePixelRatio=${second.ratio}}`,
     '--hide-scrollbars', '--window-size=1000,800', `--user-data-dir=${profile}`, 'about:blank'];
   if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
   const child = spawn(browser, args, {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
@@ -97,11 +99,14 @@ async function openPage(url, width, height) {
       await send('Input.dispatchKeyEvent', {type: 'keyUp', key, windowsVirtualKeyCode: code}, sessionId);
     },
     // Moves the window to screen 0 (a page of width x height CSS pixels at a ratio of 1) or 1
-    // (the window's own page, 800 x 570 CSS pixels at least, at 1.25).
-    async toScreen(n) {
+    // (the window's own page, 800 x 570 CSS pixels at least, or size [width, height], at the
+    // second screen's ratio).
+    async toScreen(n, size) {
       const {windowId} = await send('Browser.getWindowForTarget', {targetId});
       if (n) await send('Emulation.clearDeviceMetricsOverride', {}, sessionId);
-      await send('Browser.setWindowBounds', {windowId, bounds: {left: n * kScreen[0] + 10, top: 10}});
+      const bounds = {left: n * kScreen[0] + 10, top: 10};
+      if (size) [bounds.width, bounds.height] = size;
+      await send('Browser.setWindowBounds', {windowId, bounds});
       if (!n) await send('Emulation.setDeviceMetricsOverride', metrics, sessionId);
     },
     // The page's web app manifest: {url, data (its text), errors}.

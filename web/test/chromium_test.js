@@ -229,6 +229,48 @@ async function checkMissingEngine(page, root, work) {
       ? '' : JSON.stringify(r));
 }
 
+// A zoom step at a device pixel ratio of 2, drawn in many slices: the canvas keeps the previous
+// picture, scaled, and is written once, by the whole new picture, which is lanterna-cli's at
+// zoom 2 about the middle.
+async function checkZoomStepAtRatio2(root, cli, name, work) {
+  const page = await openPage('about:blank', 800, 520, {ratio: 2, size: [2400, 1800]});
+  await page.toScreen(1, [1200, 1000]);
+  await page.navigate(`${root}/index.html?src=${path.basename(name)}`);
+  if (!await page.until('document.body.dataset.state === "drawn"', 60)) {
+    await page.close();
+    return check('zoom step at ratio 2', 'did not draw');
+  }
+  await page.evaluate(`(() => {
+      const canvas = document.getElementById('canvas'), log = window.writes = [];
+      window.slices = 0;
+      // Slices of 1 ms: however fast the machine, the step spans many.
+      const step = LanternaSlide.Engine.prototype.step;
+      LanternaSlide.Engine.prototype.step = function (drawing, budget, options) {
+        ++slices;
+        return step.call(this, drawing, Math.min(budget, 1), {...options, long: 0});
+      };
+      for (const name of ['putImageData', 'clearRect', 'fillRect', 'drawImage']) {
+        const f = CanvasRenderingContext2D.prototype[name];
+        CanvasRenderingContext2D.prototype[name] = function (...a) {
+          if (this.canvas === canvas) log.push(name + ' over ' + (canvas.style.transform || 'none'));
+          return f.apply(this, a);
+        };
+      }
+    })()`);
+  await page.key('+', 107);
+  const zoomed = await page.until(
+      'document.getElementById("zoom").textContent === "2" && document.body.dataset.state === "drawn"', 60);
+  const [left, top, width, height, writes, slices] = await page.evaluate(`(() => {
+      const r = document.getElementById('view').getBoundingClientRect(), c = document.getElementById('canvas');
+      return [r.left * 2, r.top * 2, c.width, c.height, writes.join(), slices];
+    })()`);
+  const whole = cliPicture(cli, name, width, height, work, ['--zoom', '2', '--pan', `${Math.round(width / 2)},${Math.round(height / 2)}`]);
+  check('zoom step at ratio 2', !zoomed ? 'no zoom 2' : slices < 2 ? `drawn in ${slices} slice`
+      : !/^putImageData over translate\([^)]*\) scale\(2\)$/.test(writes) ? `canvas written: ${writes}`
+      : difference(await screenshot(page, work), Math.round(left), Math.round(top), whole));
+  await page.close();
+}
+
 async function main() {
   const [site, cli, samples] = process.argv.slice(2);
   if (!fs.existsSync(path.join(site, 'lanterna-slide.js')) || !findChromium()) {
@@ -277,8 +319,14 @@ async function main() {
   check('viewer from file://', local);
 
   // The viewer page by ?src=: its view at zoom 1 is lanterna-cli's picture at the view's size.
+  // The report beside the view comes after the first picture and narrows the view, which is
+  // then drawn again at its new size: the view is looked at once drawn at its size.
   await page.navigate(`${root}/index.html?src=samples/floorplan.sld`);
-  if (await page.until('document.body.dataset.state === "drawn"', 60)) {
+  if (await page.until(`(() => {
+      const r = document.getElementById('view').getBoundingClientRect();
+      return document.body.dataset.state === 'drawn' && document.getElementById('report').rows.length > 0 &&
+          canvas.width === r.width && canvas.height === r.height;
+    })()`, 60)) {
     const view = await page.evaluate(`(() => {
         const r = document.getElementById('view').getBoundingClientRect();
         return [r.left, r.top, r.width, r.height].map(Math.round);
@@ -404,6 +452,12 @@ async function main() {
   await page.until('document.body.dataset.state === "failed"', 60);
   const message = await page.evaluate(`document.getElementById('message').textContent`);
   check('viewer page message', message === 'embed.html: not a slide' ? '' : `"${message}"`);
+
+  // The benchmark's slide of 200,000 vectors, from make-samples beside lanterna-cli.
+  const big = path.join(work, 'big.sld');
+  spawnSync(path.join(path.dirname(cli), 'make-samples'), ['--bench', big]);
+  if (fs.existsSync(big)) await checkZoomStepAtRatio2(root.replace(/\/$/, ''), cli, big, work);
+  else check('zoom step at ratio 2', 'make-samples --bench wrote nothing');
 
   // Offline: the service worker has kept the site and the slides it fetched.
   await page.evaluate('navigator.serviceWorker.ready.then(() => true)');

@@ -128,7 +128,43 @@ async function main() {
   check('dxf', eng.dxf(id, '', spiral).text === fs.readFileSync(path.join(work, 'a.dxf'), 'utf8') ? '' : 'differs');
 
   checkNames(api, eng);
+  checkLongSlice(eng);
+  checkMemoryKept(eng);
   finish();
+}
+
+// Big pictures drawn again and again take no more of the module's memory than the first ones.
+function checkMemoryKept(eng) {
+  const file = path.join(samples, 'spiral.sld');
+  const id = eng.open(fs.readFileSync(file));
+  const heap = () => eng.m.HEAPU8.buffer.byteLength;
+  let first = 0;
+  for (let i = 0; i < 6; ++i) {
+    eng.draw(id, '', file, 1600, 1200);
+    if (i === 1) first = heap();
+  }
+  eng.close(id);
+  check('memory kept across drawings', heap() === first ? '' : `${first} bytes grew to ${heap()}`);
+}
+
+// A slice goes on past its budget while the browser says no input waits, and stops at the
+// budget once it says some does; with partial false only the whole picture comes out.
+function checkLongSlice(eng) {
+  const file = path.join(samples, 'spiral.sld');  // two slices at a budget of 0
+  const expected = cliRender(file, '', 320, 240);
+  const id = eng.open(fs.readFileSync(file));
+  for (const pending of [false, true]) {
+    Object.defineProperty(globalThis, 'navigator', {value: {scheduling: {isInputPending: () => pending}},
+      configurable: true, writable: true});
+    const {drawing} = eng.begin(id, '', file, 320, 240);
+    const r = eng.step(drawing, 0, {long: 60000, partial: false});
+    eng.end(drawing);
+    delete globalThis.navigator;
+    const problem = pending ? (r.more && !r.picture ? '' : `more ${r.more}, picture ${!!r.picture}`)
+                            : r.more ? 'stopped' : difference(expected.picture, r.picture);
+    check(`long slice, input ${pending ? '' : 'not '}waiting`, problem);
+  }
+  eng.close(id);
 }
 
 // Member names in code pages: listed byte for byte, decoded as asked, each opening its own slide.
