@@ -13,7 +13,6 @@
 
 #include "framework/gadgets.h"
 #include "platform/exten.h"
-#include "platform/gdi/deferred_drawing.h"
 #include "platform/input.h"
 #include "platform/qt/input_queue.h"
 #include "render/dxf_writer.h"
@@ -389,11 +388,6 @@ bool TMyChild::DrawSome() {
   int32_t result;
   {
     platform::qt::DrawingScope drawing;
-    // A big picture is drawn by two more threads, a band of rows each; the progress copies
-    // and the end of this turn wait for what they have been given.
-    const gdi::RECT client = ClientRect();
-    const int64_t pixels = int64_t{client.right - client.left} * (client.bottom - client.top);
-    gdi::raster::DeferredDrawing banded(pixels >= gdi::raster::kBandedDrawingMinPixels, 2);
     result = ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_KEEP_BITMAP, nullptr,
                           nullptr, &view, &palette_, nullptr);
   }
@@ -505,18 +499,10 @@ void TMyChild::ShowPreview(int oldZoom, int oldPanX, int oldPanY) {
   if (!normalBitmap_ || LoaderBusy() || IsIconic()) return;
   const ViewState& v = normalView_;
   const int newZoom = v.zoom == 0 ? 1 : v.zoom;
-  const gdi::RECT r = ClientRect();
-  QImage preview(std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top),
-                 QImage::Format_RGB32);
-  preview.fill(Qt::white);
-  QPainter painter(&preview);
   // A device point x of the old picture is (x + oldPan) / oldZoom on the whole slide.
   const double scale = static_cast<double>(newZoom) / std::max(1, oldZoom);
-  painter.translate(oldPanX * scale - v.panX, oldPanY * scale - v.panY);
-  painter.scale(scale, scale);
-  painter.drawImage(0, 0, BitmapImage(*normalBitmap_));
-  painter.end();
-  view_->ShowPreview(preview);
+  view_->ShowPreview(*normalBitmap_, scale, oldPanX * scale - v.panX, oldPanY * scale - v.panY,
+                     BackgroundColorRef());
 }
 
 void TMyChild::SyncScrollBars() {

@@ -9,6 +9,7 @@
 
 #include "framework/gadgets.h"
 #include "platform/exten.h"
+#include "platform/qt/bitmap_image.h"
 #include "platform/qt/input_queue.h"
 #include "resources/resources.h"
 #include "shell/child.h"
@@ -30,11 +31,7 @@ void UpdateStatusBar() {
 }  // namespace
 
 QImage BitmapImage(const gdi::Bitmap& bitmap) {
-  if (bitmap.width <= 0 || bitmap.height <= 0) return QImage();
-  // The pixels are 0x00BBGGRR words: in memory R, G, B and an unused byte.
-  const QImage view(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width,
-                    bitmap.height, bitmap.width * 4, QImage::Format_RGBX8888);
-  return view.convertToFormat(QImage::Format_RGB32);
+  return platform::qt::Rgb32Image(bitmap);
 }
 
 bool TMyChild::BeginCopy() {

@@ -8,10 +8,10 @@
 
 namespace gdi::raster {
 
-// Whether drawing may be put off (off by default). Whatever reads the pixels while the drawing
-// goes on must do so through a device context (a copy settles first), as a window's progress
-// copies do. What is put off is drawn by `bands` threads (at most 2, and one a core), each in
-// its own band of rows of the picture.
+// Whether drawing may be put off (off by default). Only for drawings nothing else reads while
+// they are made, as in batch work: a window showing its drawing as it goes settles so often
+// that the threads gain nothing there. What is put off is drawn by `bands` threads (at most 2, and
+// one a core), each in its own band of rows of the picture.
 void DeferDrawing(bool on, int bands = 1);
 
 // Smaller pictures draw faster than threads start and take their work.

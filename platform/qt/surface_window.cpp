@@ -7,6 +7,10 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/qt/bitmap_image.h"
 
 namespace platform::qt {
 
@@ -116,43 +120,54 @@ void SurfaceWindow::paintEvent(QPaintEvent* e) {
   ++repaints_;
   QPainter painter(this);
   const QRect area = e->rect();
-  if (surface_.width > 0 && surface_.height > 0) {
-    // The pixels are 0x00BBGGRR words: in memory R, G, B and an unused byte.
-    QImage image(reinterpret_cast<const uchar*>(surface_.pixels.data()), surface_.width,
-                 surface_.height, surface_.width * 4, QImage::Format_RGBX8888);
-    painter.drawImage(area.topLeft(), image, area);
-  }
-  // A drawing's progress copy not made yet: its picture is shown from where it is drawn.
-  for (const auto& dc : dcs_) {
-    const gdi::PendingCopy* copy = gdi::PendingCopyOf(dc.get());
-    if (!copy || copy->source->width <= 0 || copy->source->height <= 0) continue;
-    const QRect target = QRect(QPoint(copy->dst.left, copy->dst.top),
-                               QPoint(copy->dst.right - 1, copy->dst.bottom - 1))
-                             .intersected(QRect(0, 0, surface_.width, surface_.height))
-                             .intersected(area);
-    const QImage source(reinterpret_cast<const uchar*>(copy->source->pixels.data()),
-                        copy->source->width, copy->source->height, copy->source->width * 4,
-                        QImage::Format_RGBX8888);
-    const QRect from =
-        target.translated(copy->srcOrg.x - copy->dst.left, copy->srcOrg.y - copy->dst.top)
-            .intersected(source.rect());
-    painter.drawImage(
-        from.topLeft() - QPoint(copy->srcOrg.x - copy->dst.left, copy->srcOrg.y - copy->dst.top),
-        source, from);
+  const QRect covered = area.intersected(QRect(0, 0, surface_.width, surface_.height));
+  if (!covered.isEmpty()) {
+    if (shown_.width() != surface_.width || shown_.height() != surface_.height)
+      shown_ = QImage(surface_.width, surface_.height, QImage::Format_RGB32);
+    CopyToRgb32(surface_, covered, &shown_, covered.topLeft());
+    // A drawing's progress copy not made yet: its picture is shown from where it is drawn.
+    for (const auto& dc : dcs_) {
+      const gdi::PendingCopy* copy = gdi::PendingCopyOf(dc.get());
+      if (!copy || copy->source->width <= 0 || copy->source->height <= 0) continue;
+      const QRect target = QRect(QPoint(copy->dst.left, copy->dst.top),
+                                 QPoint(copy->dst.right - 1, copy->dst.bottom - 1))
+                               .intersected(covered);
+      const QPoint offset(copy->srcOrg.x - copy->dst.left, copy->srcOrg.y - copy->dst.top);
+      CopyToRgb32(*copy->source, target.translated(offset), &shown_, target.topLeft());
+    }
+    painter.drawImage(covered.topLeft(), shown_, covered);
   }
   // Whatever the surface does not cover yet is the window's white background.
   const QRegion rest = QRegion(area) - QRegion(0, 0, surface_.width, surface_.height);
   for (const QRect& r : rest) painter.fillRect(r, Qt::white);
 }
 
-void SurfaceWindow::ShowPreview(const QImage& picture) {
-  if (!dcs_.empty() || surface_.width <= 0 || surface_.height <= 0) return;
-  // Written as the surface's own 0x00BBGGRR words.
-  QImage target(reinterpret_cast<uchar*>(surface_.pixels.data()), surface_.width, surface_.height,
-                surface_.width * 4, QImage::Format_RGBX8888);
-  QPainter painter(&target);
-  painter.drawImage(0, 0, picture.convertToFormat(QImage::Format_RGBX8888));
-  painter.end();
+void SurfaceWindow::ShowPreview(const gdi::Bitmap& picture, double scale, double offsetX,
+                                double offsetY, gdi::COLORREF background) {
+  if (!dcs_.empty() || surface_.width <= 0 || surface_.height <= 0 || scale <= 0) return;
+  const bool whole =
+      picture.pixels.size() >= static_cast<size_t>(std::max(0, picture.width)) * picture.height;
+  // Each device pixel takes the picture's pixel under its centre, as a scaled copy does.
+  const auto source = [scale](int p, double offset, int size) {
+    const double at = std::floor((p + 0.5 - offset) / scale);
+    return at >= 0 && at < size ? static_cast<int>(at) : -1;
+  };
+  std::vector<int> column(static_cast<size_t>(surface_.width));
+  for (int x = 0; x < surface_.width; ++x)
+    column[static_cast<size_t>(x)] = whole ? source(x, offsetX, picture.width) : -1;
+  for (int y = 0; y < surface_.height; ++y) {
+    gdi::COLORREF* out = surface_.pixels.data() + static_cast<size_t>(y) * surface_.width;
+    const int row = whole ? source(y, offsetY, picture.height) : -1;
+    if (row < 0) {
+      std::fill(out, out + surface_.width, background);
+      continue;
+    }
+    const gdi::COLORREF* in = picture.pixels.data() + static_cast<size_t>(row) * picture.width;
+    for (int x = 0; x < surface_.width; ++x) {
+      const int c = column[static_cast<size_t>(x)];
+      out[x] = c < 0 ? background : in[c];
+    }
+  }
   ++previews_;
   repaint();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -65,9 +66,11 @@ class SurfaceWindow : public QWidget, public Window {
   // Shows what was copied so far, at most every few milliseconds while a drawing runs.
   void ShowProgress();
   int Repaints() const { return repaints_; }
-  // Shows a picture of the client's size at once, in place of what is there (the previous
-  // picture scaled or moved while the new one is drawn); no drawing may hold a context.
-  void ShowPreview(const QImage& picture);
+  // Shows at once, in place of what is there, the previous picture scaled by `scale` and then
+  // moved by the offset (device pixels) while the new one is drawn; background where it does
+  // not reach. No drawing may hold a context.
+  void ShowPreview(const gdi::Bitmap& picture, double scale, double offsetX, double offsetY,
+                   gdi::COLORREF background);
   // Previews shown so far (benchmarks).
   int Previews() const { return previews_; }
 
@@ -93,6 +96,7 @@ class SurfaceWindow : public QWidget, public Window {
   QElapsedTimer sinceShown_;
   int repaints_ = 0;
   int previews_ = 0;
+  QImage shown_;  // the surface as painted, in the order Qt paints fastest
 };
 
 }  // namespace platform::qt

@@ -185,4 +185,27 @@ TEST(QtSurfaceWindow, EngineDrawsOnTheSurfaceTheWidgetShows) {
   EXPECT_EQ(r.bottom, 120);
 }
 
+// A zoom or pan shows the old picture scaled and moved at once: each device pixel takes the old
+// pixel under its centre, the background where there is none; the widget shows the same.
+TEST(QtSurfaceWindow, PreviewTakesTheOldPixelUnderEachCentre) {
+  platform::qt::SurfaceWindow w;
+  w.resize(8, 6);
+  w.show();
+  guitest::Pump(20);
+  ASSERT_EQ(w.Surface().width, 8);
+  gdi::Bitmap old;
+  old.width = 4;
+  old.height = 3;
+  for (uint32_t i = 0; i < 12; ++i) old.pixels.push_back(gdi::RGB(10 * i, 1, 2));
+  const gdi::COLORREF background = gdi::RGB(0, 0, 9);
+  w.ShowPreview(old, 2.0, 1.0, 0.0, background);  // twice the size, one pixel to the right
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const int from = (x + 1) / 2 - 1;  // floor((x + 0.5 - 1) / 2)
+      EXPECT_EQ(w.Surface().At(x, y), from < 0 ? background : old.At(from, y / 2)) << x << "," << y;
+    }
+  EXPECT_EQ(w.Previews(), 1);
+  EXPECT_EQ(QColor(w.grab().toImage().pixel(7, 5)), QColor(10 * 11, 1, 2));
+}
+
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(SlideWindowTest, MissingFileBeepsAndClosesTheWindow) {
   EXPECT_GT(platform::BeepCount(), beeps);
 }
 
-// At both sizes: drawn at once below a million pixels, by bands of rows on more threads above.
+// A small window and one of over a million pixels (the size the batch draws by bands).
 TEST_F(SlideWindowTest, KeyInterruptsAndTheDrawingResumesToTheSamePicture) {
   const std::string path = BigSlide();
   for (const auto& [w, h] : {std::pair{400, 300}, std::pair{1200, 900}}) {
