@@ -203,16 +203,7 @@ bool TMyChild::StepMember(int direction) {
   ResetIconView();
   ShowMemberName();
   info_ = SlideInfo();
-  HeldBoxes held;
-  const int32_t header =
-      ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
-                   nullptr, nullptr, nullptr, nullptr, &info_);
-  const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
-  held.Release();
-  if (header < 0) {
-    Refuse(header, loaderSaid);
-    return false;
-  }
+  if (!ReadHeader()) return false;
   ShowPointerStatus();
   EvPaint();
   return true;
@@ -223,8 +214,15 @@ void TMyChild::SetupWindow() {
   setWindowIcon(res::LoadIcon("ICON_VOID"));
   SetAccelerators(res::Accelerators());
   ShowMemberName();
-  // A file that cannot be read is refused here, before anything is drawn or noted as opened;
-  // what the loader says about it waits for the one box that names the file.
+  // A file that cannot be read is refused here, before anything is drawn or noted as opened.
+  ReadHeader();
+  setWindowIcon(res::LoadIcon(info_.kind == kKindSlide       ? "ICON_SLIDE"
+                              : info_.kind == kKindRendering ? "ICON_RENDER"
+                                                             : "101"));
+}
+
+bool TMyChild::ReadHeader() {
+  // What the loader says about a file it cannot read waits for the one box that names the file.
   HeldBoxes held;
   const int32_t header =
       ShowIconKept(&kept_, view_, fileName_.c_str(), memberName_, SI_DIRECT | SI_HEADER_ONLY,
@@ -232,9 +230,7 @@ void TMyChild::SetupWindow() {
   const std::string loaderSaid = header < 0 ? held.TakeLast() : std::string();
   held.Release();
   if (header < 0) Refuse(header, loaderSaid);
-  setWindowIcon(res::LoadIcon(info_.kind == kKindSlide       ? "ICON_SLIDE"
-                              : info_.kind == kKindRendering ? "ICON_RENDER"
-                                                             : "101"));
+  return header >= 0;
 }
 
 void TMyChild::Refuse(int32_t result, const std::string& loaderSaid) {

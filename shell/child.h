@@ -85,6 +85,9 @@ class TMyChild : public framework::TMDIChild {
   // Tells the user why the file cannot be drawn, in one box naming it, and closes the window;
   // the loader's own words, when it said any, go into that box.
   void Refuse(int32_t result, const std::string& loaderSaid = "");
+  // Reads the slide's header into the window's information; false, and the window refused,
+  // when the file cannot be read.
+  bool ReadHeader();
   void ResetIconView();
   // Deletes a bitmap this window no longer shows, unless the clipboard's copy is made from it.
   static void DropBitmap(gdi::HBITMAP bitmap);
